@@ -1,0 +1,109 @@
+#include "platform/GlobalMutex.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "support/TestSupport.h"
+
+namespace orn::platform {
+namespace {
+
+class GlobalMutexTest : public test::IsolatedTest {
+ protected:
+  // Forks a process that creates the mutex and holds it until killed; returns once it holds it.
+  static pid_t StartHolder(const std::string& name) {
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
+    pid_t pid = fork();
+    if (pid == 0) {
+      auto mutex = GlobalMutex::Create(name, nullptr);
+      if (!mutex || write(ready[1], "x", 1) != 1) _exit(1);
+      for (;;) pause();
+    }
+    char c;
+    bool holds = read(ready[0], &c, 1) == 1;
+    close(ready[0]);
+    close(ready[1]);
+    return holds ? pid : -1;
+  }
+  static void Kill(pid_t pid) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  // Create in another process: 1 when it found the mutex held, 0 when not, -1 on failure.
+  static int ExistedInChild(const std::string& name) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      bool existed = false;
+      auto mutex = GlobalMutex::Create(name, &existed);
+      _exit(!mutex ? 2 : existed ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) < 2 ? WEXITSTATUS(status) : -1;
+  }
+};
+
+TEST_F(GlobalMutexTest, CreateTellsWhetherAnotherProcessHoldsIt) {
+  bool existed = true;
+  auto mutex = GlobalMutex::Create("OSKAORNStartMutexSERVICE", &existed);
+  ASSERT_TRUE(mutex);
+  EXPECT_FALSE(existed);
+  EXPECT_EQ(ExistedInChild("OSKAORNStartMutexSERVICE"), 1);
+  EXPECT_EQ(ExistedInChild("OtherName"), 0);
+  mutex.reset();
+  EXPECT_EQ(ExistedInChild("OSKAORNStartMutexSERVICE"), 0);
+}
+
+TEST_F(GlobalMutexTest, OpenExistingSeesAHolderUntilItIsKilled) {
+  EXPECT_FALSE(GlobalMutex::OpenExisting("held"));
+  pid_t holder = StartHolder("held");
+  ASSERT_GT(holder, 0);
+  EXPECT_TRUE(GlobalMutex::OpenExisting("held"));
+  Kill(holder);
+  EXPECT_FALSE(GlobalMutex::OpenExisting("held"));
+  bool existed = true;
+  EXPECT_TRUE(GlobalMutex::Create("held", &existed));
+  EXPECT_FALSE(existed);
+}
+
+TEST_F(GlobalMutexTest, HandlesInTheSameProcessSeeEachOther) {
+  auto first = GlobalMutex::Create("local", nullptr);
+  ASSERT_TRUE(first);
+  auto opened = GlobalMutex::OpenExisting("local");
+  EXPECT_TRUE(opened);
+  bool existed = false;
+  auto second = GlobalMutex::Create("local", &existed);
+  EXPECT_TRUE(second && existed);
+  first.reset();
+  opened.reset();
+  EXPECT_TRUE(GlobalMutex::OpenExisting("local"));  // the second handle still holds it
+  second.reset();
+  EXPECT_FALSE(GlobalMutex::OpenExisting("local"));
+
+  for (const char* name : {"", "a/b", ".hidden"}) EXPECT_FALSE(GlobalMutex::Create(name, nullptr)) << name;
+}
+
+TEST_F(GlobalMutexTest, ProgramsStartedLaterDoNotInheritTheLock) {
+  auto mutex = GlobalMutex::Create("inherit", nullptr);
+  ASSERT_TRUE(mutex);
+  int execed[2];
+  ASSERT_EQ(pipe2(execed, O_CLOEXEC), 0);
+  pid_t pid = fork();
+  if (pid == 0) {
+    execl("/bin/sleep", "sleep", "30", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(execed[1]);
+  char c;
+  EXPECT_EQ(read(execed[0], &c, 1), 0);  // end of file: the child has run exec
+  close(execed[0]);
+  mutex.reset();
+  EXPECT_FALSE(GlobalMutex::OpenExisting("inherit"));
+  Kill(pid);
+}
+
+}  // namespace
+}  // namespace orn::platform

@@ -1,0 +1,107 @@
+#include "support/TestSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+
+namespace orn::test {
+
+ScratchDir::ScratchDir() {
+  std::string base = std::filesystem::temp_directory_path().string() + "/orncfg-test-XXXXXX";
+  if (!mkdtemp(base.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = base;
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  // Make read-only folders removable again before deleting the tree.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    if (it->is_directory(ec) && !it->is_symlink(ec))
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::remove_all(path_, ec);
+}
+
+namespace {
+void Save(const char* name, std::string* value, bool* had) {
+  const char* v = getenv(name);
+  *had = v != nullptr;
+  if (v) *value = v;
+}
+void Restore(const char* name, const std::string& value, bool had) {
+  if (had)
+    setenv(name, value.c_str(), 1);
+  else
+    unsetenv(name);
+}
+}  // namespace
+
+void IsolatedTest::SetUp() {
+  Save("ORN_REGISTRY", &savedRegistry_, &hadRegistry_);
+  Save("ORN_RUNTIME_DIR", &savedRuntime_, &hadRuntime_);
+  Save("TEMP", &savedTemp_, &hadTemp_);
+  std::filesystem::create_directories(scratch_ / "tmp");
+  setenv("ORN_REGISTRY", HivePath().c_str(), 1);
+  setenv("ORN_RUNTIME_DIR", (scratch_ / "run").c_str(), 1);
+  setenv("TEMP", (scratch_ / "tmp").c_str(), 1);
+}
+
+void IsolatedTest::TearDown() {
+  Restore("ORN_REGISTRY", savedRegistry_, hadRegistry_);
+  Restore("ORN_RUNTIME_DIR", savedRuntime_, hadRuntime_);
+  Restore("TEMP", savedTemp_, hadTemp_);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& data) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << data;
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+bool PathExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+int RunCommand(const std::string& commandLine, std::string* output) {
+  FILE* p = popen(commandLine.c_str(), "r");
+  if (!p) return -1;
+  std::string text;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) text.append(buffer, n);
+  int status = pclose(p);
+  if (output) *output = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 10) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return condition();
+}
+
+void WriteInstallationHive(const std::string& hivePath,
+                           const std::vector<std::pair<std::string, std::string>>& values) {
+  std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\OSKA\\ORN\\CurrentVersion]\n";
+  for (const auto& [name, value] : values) text += "\"" + name + "\"=\"" + value + "\"\n";
+  WriteFile(hivePath, text);
+}
+
+}  // namespace orn::test

@@ -1,0 +1,55 @@
+// Shared test helpers: a scratch folder per test with its own hive, runtime folder and TEMP.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orn::test {
+
+// Creates a fresh folder below the system's temporary folder; removes it with its contents.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& Path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// A test whose environment points ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP into its own scratch
+// folder (restored afterwards), so that tests never touch /etc/orn or /run/orn.
+class IsolatedTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  const ScratchDir& Scratch() const { return scratch_; }
+  std::string HivePath() const { return scratch_ / "registry.reg"; }
+
+ private:
+  ScratchDir scratch_;
+  std::string savedRegistry_, savedRuntime_, savedTemp_;
+  bool hadRegistry_ = false, hadRuntime_ = false, hadTemp_ = false;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& data);
+bool PathExists(const std::string& path);
+// Runs a shell command line, returns its exit status (or -1) and its standard output.
+int RunCommand(const std::string& commandLine, std::string* output = nullptr);
+
+// Polls condition every 10 ms until it holds or timeoutMs has passed; returns its last result.
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
+
+// Writes a hive holding the installation key with the given "Name"="value" lines.
+void WriteInstallationHive(const std::string& hivePath,
+                           const std::vector<std::pair<std::string, std::string>>& values);
+
+}  // namespace orn::test
