@@ -1,0 +1,221 @@
+// Reading and writing orn.cfg: exact round trips, the written layout and the failure results.
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "TiloconfTestUtil.h"
+
+namespace orn::test {
+namespace {
+
+class ConfigFormatTest : public IsolatedTest {
+ protected:
+  std::string Path(const std::string& name) const { return Scratch() / name; }
+
+  uint16_t LoadText(const std::string& text, Record& record) {
+    WriteFile(Path("in.cfg"), text);
+    return TILOCONF_varload(Path("in.cfg").c_str(), record.get());
+  }
+
+  HooksOff hooksOff_;
+};
+
+TEST_F(ConfigFormatTest, EveryFieldSurvivesSaveAndLoad) {
+  Record original;
+  FillFullRecord(original.get());
+  const std::string saved = SaveToText(original.r, Path("a.cfg"));
+
+  Record loaded;
+  ASSERT_EQ(TILOCONF_varload(Path("a.cfg").c_str(), loaded.get()), 0);
+  EXPECT_EQ(Describe(loaded.r), Describe(original.r));
+  EXPECT_EQ(SaveToText(loaded.r, Path("b.cfg")), saved);
+
+  // Null and empty stay apart where the record allows both.
+  const TILOCONF_mailaccount* first = loaded->mail->accounts;
+  EXPECT_EQ(first->password2, nullptr);
+  ASSERT_NE(first->next->password2, nullptr);
+  EXPECT_STREQ(first->next->password2, "");
+  ASSERT_NE(loaded->general->postmaster, nullptr);
+  EXPECT_STREQ(loaded->general->postmaster, "");
+
+  // Owners keep their order, repetitions included.
+  std::string owners;
+  for (const stringlist* o = loaded->mail->addresses->owners; o; o = o->next)
+    owners += std::string(o->string) + ",";
+  EXPECT_EQ(owners, "zoe,anna,zoe,Björn,");
+}
+
+TEST_F(ConfigFormatTest, WritesTheDocumentedLayout) {
+  Record record;
+  SetGeneral(record.get(), "gate", 1);
+  AddUser(record.get(), "anna", "x\ny\\");
+  EXPECT_EQ(SaveToText(record.r, Path("a.cfg")),
+            "ORNCFG 1\n"
+            "\n[general]\nServerName=gate\nConfigured=1\n"
+            "\n[users]\n"
+            "\n[user]\nName=anna\nPassword=x\\ny\\\\\nRights=0\n"
+            "\nEND\n");
+
+  Record empty;
+  EXPECT_EQ(SaveToText(empty.r, Path("b.cfg")), "ORNCFG 1\n\nEND\n");
+}
+
+TEST_F(ConfigFormatTest, EscapedTextsKeepTheFileCleanUtf8) {
+  Record record;
+  AddSection(record.get(), "s", "\x01\x7f\t\r\n\\ \xc3\x28 \xf0\x9f\x98\x80 \xed\xa0\x80");
+  const std::string text = SaveToText(record.r, Path("a.cfg"));
+  EXPECT_NE(text.find("Text=\\x01\\x7F\\t\\r\\n\\\\ \\xC3( \xf0\x9f\x98\x80 \\xED\\xA0\\x80\n"),
+            std::string::npos)
+      << text;
+  for (unsigned char c : text) EXPECT_TRUE(c == '\n' || (c >= 0x20 && c != 0x7F)) << int(c);
+}
+
+TEST_F(ConfigFormatTest, ReadsCommentsBlankLinesCrLfAndHexEscapes) {
+  Record record;
+  ASSERT_EQ(LoadText("ORNCFG 1\r\n# written by hand\r\n\r\n[users]\r\n[user]\r\nName=b\\x4Fb\r\n"
+                     "Rights=-3\r\nFullName=\r\n\r\nEND\r\n",
+                     record),
+            0);
+  ASSERT_NE(record->users, nullptr);
+  const TILOCONF_user* user = record->users->users;
+  ASSERT_NE(user, nullptr);
+  EXPECT_STREQ(user->name, "bOb");
+  EXPECT_STREQ(user->fullname, "");
+  EXPECT_EQ(user->password, nullptr);
+  EXPECT_EQ(user->rights, -3);
+  EXPECT_EQ(user->next, nullptr);
+  EXPECT_EQ(record->general, nullptr);
+  EXPECT_EQ(record->mail, nullptr);
+}
+
+TEST_F(ConfigFormatTest, LoadReplacesWhatTheRecordHeld) {
+  Record record;
+  FillFullRecord(record.get());
+  ASSERT_EQ(LoadText("ORNCFG 1\n[users]\n[user]\nName=new\nEND\n", record), 0);
+  EXPECT_EQ(record->general, nullptr);
+  EXPECT_EQ(record->sections, nullptr);
+  EXPECT_EQ(CountUsers(record.get()), 1u);
+  EXPECT_NE(FindUser(record.get(), "new"), nullptr);
+}
+
+TEST_F(ConfigFormatTest, RefusesWhatIsNotAGoodConfigurationFile) {
+  struct Case {
+    const char* what;
+    std::string text;
+    uint16_t result;
+  };
+  const std::string longLine = "ORNCFG 1\n[section]\nText=" + std::string(1 << 20, 'a') + "\nEND\n";
+  const Case cases[] = {
+      {"empty", "", TILOCONF_ERR_NOTCONFIG},
+      {"magic without version", "ORNCFG\nEND\n", TILOCONF_ERR_NOTCONFIG},
+      {"version not a number", "ORNCFG 1a\nEND\n", TILOCONF_ERR_NOTCONFIG},
+      {"zip archive", std::string("PK\x03\x04\x14\0\0\0", 8), TILOCONF_ERR_NOTCONFIG},
+      {"byte order mark", "\xef\xbb\xbfORNCFG 1\nEND\n", TILOCONF_ERR_NOTCONFIG},
+      {"newer version", "ORNCFG 2\nEND\n", TILOCONF_ERR_VERSION},
+      {"only the first line", "ORNCFG 1\n", TILOCONF_ERR_SYNTAX},
+      {"first line cut", "ORNCFG 1", TILOCONF_ERR_SYNTAX},
+      {"end line cut", "ORNCFG 1\nEND", TILOCONF_ERR_SYNTAX},
+      {"cut inside an entry", "ORNCFG 1\n[users]\n[user]\nName=an", TILOCONF_ERR_SYNTAX},
+      {"line after the end", "ORNCFG 1\nEND\n\n", TILOCONF_ERR_SYNTAX},
+      {"key before any block", "ORNCFG 1\nName=x\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"unknown block", "ORNCFG 1\n[firewall]\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"unknown key", "ORNCFG 1\n[general]\nColour=red\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"line without =", "ORNCFG 1\n[general]\nDomain\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"key given twice", "ORNCFG 1\n[general]\nDomain=a\nDomain=a\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"password given in both forms", "ORNCFG 1\n[users]\n[user]\nPassword=a\nPassword*=00\nEND\n",
+       TILOCONF_ERR_SYNTAX},
+      {"part given twice", "ORNCFG 1\n[general]\n[general]\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"entry outside its part", "ORNCFG 1\n[general]\n[provider]\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"user after a section", "ORNCFG 1\n[users]\n[section]\n[user]\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"users part has no keys", "ORNCFG 1\n[users]\nName=x\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"enciphered form of a plain text", "ORNCFG 1\n[users]\n[user]\nName*=x\nEND\n",
+       TILOCONF_ERR_SYNTAX},
+      {"number with letters", "ORNCFG 1\n[general]\nConfigured=1x\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"number with a leading zero", "ORNCFG 1\n[general]\nConfigured=01\nEND\n",
+       TILOCONF_ERR_SYNTAX},
+      {"minus zero", "ORNCFG 1\n[general]\nConfigured=-0\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"empty number", "ORNCFG 1\n[general]\nConfigured=\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"number too large", "ORNCFG 1\n[general]\nConfigured=9223372036854775808\nEND\n",
+       TILOCONF_ERR_SYNTAX},
+      {"escaped NUL", "ORNCFG 1\n[general]\nDomain=a\\x00b\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"unknown escape", "ORNCFG 1\n[general]\nDomain=a\\qb\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"escape cut at the end", "ORNCFG 1\n[general]\nDomain=a\\\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"short hex escape", "ORNCFG 1\n[general]\nDomain=\\x4\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"raw tab", "ORNCFG 1\n[general]\nDomain=a\tb\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"raw NUL", std::string("ORNCFG 1\n[general]\nDomain=a\0b\nEND\n", 34), TILOCONF_ERR_SYNTAX},
+      {"raw CR inside a line", "ORNCFG 1\n[general]\nDomain=a\rb\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"raw broken UTF-8", "ORNCFG 1\n[general]\nDomain=\xc3(\nEND\n", TILOCONF_ERR_SYNTAX},
+      {"line longer than 1 MiB", longLine, TILOCONF_ERR_TOOLARGE},
+  };
+  for (const Case& c : cases) {
+    Record record;
+    EXPECT_EQ(LoadText(c.text, record), c.result) << c.what;
+  }
+
+  // The longest line allowed still loads.
+  Record record;
+  EXPECT_EQ(
+      LoadText("ORNCFG 1\n[section]\nText=" + std::string((1 << 20) - 5, 'a') + "\nEND\n", record),
+      0);
+}
+
+TEST_F(ConfigFormatTest, RefusesWhatCannotBeRead) {
+  Record record;
+  EXPECT_EQ(TILOCONF_varload(Path("missing.cfg").c_str(), record.get()), TILOCONF_ERR_OPEN);
+  EXPECT_EQ(TILOCONF_varload(Scratch().Path().c_str(), record.get()), TILOCONF_ERR_OPEN);
+  ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(TILOCONF_varload(Path("fifo").c_str(), record.get()),
+            TILOCONF_ERR_OPEN);  // and does not wait
+  EXPECT_EQ(TILOCONF_varload(nullptr, record.get()), TILOCONF_ERR_ARGUMENT);
+  EXPECT_EQ(TILOCONF_varload(Path("missing.cfg").c_str(), nullptr), TILOCONF_ERR_ARGUMENT);
+  EXPECT_EQ(TILOCONF_varsave(nullptr, record.get()), TILOCONF_ERR_ARGUMENT);
+}
+
+TEST_F(ConfigFormatTest, FailedLoadLeavesAReleasableRecord) {
+  Record record;
+  // Everything up to the faulty last line has been read; TILOCONF_varfree releases it.
+  EXPECT_EQ(
+      LoadText(
+          "ORNCFG 1\n[mail]\n[address]\nOwner=a\nOwner=b\n[users]\n[user]\nName=x\nBad=1\nEND\n",
+          record),
+      TILOCONF_ERR_SYNTAX);
+  ASSERT_NE(record->users, nullptr);
+  EXPECT_EQ(CountAddresses(record.get()), 1u);
+  TILOCONF_varfree(record.get());
+  EXPECT_EQ(Describe(record.r), "");
+}
+
+TEST_F(ConfigFormatTest, SaveReplacesTheFileAtomicallyWithPrivateMode) {
+  Record record;
+  FillFullRecord(record.get());
+  const std::string path = Path("orn.cfg");
+  SaveToText(record.r, path);
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+
+  // A file that is replaced keeps its permission bits.
+  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  SaveToText(record.r, path);
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+  // A failed save leaves no temporary file behind and the old file as it was.
+  EXPECT_EQ(TILOCONF_varsave(Path("no/such/folder/orn.cfg").c_str(), record.get()),
+            TILOCONF_ERR_WRITE);
+  std::filesystem::create_directory(Path("taken"));
+  WriteFile(Path("taken/inside"), "x");
+  EXPECT_EQ(TILOCONF_varsave(Path("taken").c_str(), record.get()), TILOCONF_ERR_WRITE);
+  size_t entries = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(Scratch().Path())) {
+    ++entries;
+    EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos) << entry.path();
+  }
+  EXPECT_EQ(entries, 3u);  // orn.cfg, taken, and the test's own tmp folder
+  EXPECT_EQ(ReadFile(Path("taken/inside")), "x");
+}
+
+}  // namespace
+}  // namespace orn::test

@@ -1,0 +1,199 @@
+// TILOCONF_varload_merge and _overwrite: which entries are the same, what is kept, replaced or
+// added.
+#include <cstring>
+#include <string>
+
+#include "TiloconfTestUtil.h"
+
+namespace orn::test {
+namespace {
+
+class ConfigMergeTest : public IsolatedTest {
+ protected:
+  // Saves source as a file and merges that file into target.
+  uint16_t MergeFile(Record& target, const ConfigRecord& source, bool overwrite) {
+    const std::string path = Scratch() / "merge.cfg";
+    EXPECT_EQ(TILOCONF_varsave(path.c_str(), &source), 0);
+    return overwrite ? TILOCONF_varload_overwrite(path.c_str(), target.get())
+                     : TILOCONF_varload_merge(path.c_str(), target.get());
+  }
+
+  static std::string UserNames(const ConfigRecord* record) {
+    std::string names;
+    for (const TILOCONF_user* u = record->users ? record->users->users : nullptr; u; u = u->next)
+      names += std::string(u->name ? u->name : "<null>") + ":" +
+               (u->password ? u->password : "<null>") + " ";
+    return names;
+  }
+
+  static std::string Addresses(const ConfigRecord* record) {
+    std::string text;
+    for (const TILOCONF_emailaddress* a = record->mail ? record->mail->addresses : nullptr; a;
+         a = a->next) {
+      text += std::string(a->address ? a->address : "<null>") + "(";
+      for (const stringlist* o = a->owners; o; o = o->next) text += std::string(o->string) + ",";
+      text += ") ";
+    }
+    return text;
+  }
+
+  // Installed: anna, bob; team@ and bob@; provider "Arcor"; one account; sections firewall, dns.
+  static void FillInstalled(ConfigRecord* r) {
+    AddUser(r, "anna", "a1");
+    AddUser(r, "bob", "b1");
+    AddAddress(r, TILOCONF_ADDR_LIST, "team@example.org", {"anna"});
+    AddAddress(r, TILOCONF_ADDR_MAILBOX, "bob@example.org", {"bob"});
+    AddProvider(r, "Arcor", "p1");
+    AddAccount(r, "pop.example.net", "Info", "m1", nullptr);
+    AddSection(r, "firewall", "old firewall\n");
+    AddSection(r, "dns", "old dns\n");
+  }
+
+  // Imported: BOB, carl, dora (and carl again); TEAM@ and carl@; ARCOR and Versatel; the same
+  // account in other case and a new one; sections FIREWALL and dhcp.
+  static void FillImported(ConfigRecord* r) {
+    AddUser(r, "BOB", "b2");
+    AddUser(r, "carl", "c1");
+    AddUser(r, "dora", "d1");
+    AddUser(r, "Carl", "c2");
+    AddAddress(r, TILOCONF_ADDR_LIST, "TEAM@example.org", {"carl", "dora"});
+    AddAddress(r, TILOCONF_ADDR_MAILBOX, "carl@example.org", {"carl"});
+    AddProvider(r, "ARCOR", "p2");
+    AddProvider(r, "Versatel", "p3");
+    AddAccount(r, "POP.example.net", "info", "m2", "m2b");
+    AddAccount(r, "pop.example.net", "other", "m3", nullptr);
+    AddSection(r, "FIREWALL", "new firewall\n");
+    AddSection(r, "dhcp", "new dhcp\n");
+  }
+
+  HooksOff hooksOff_;
+};
+
+TEST_F(ConfigMergeTest, MergeKeepsExistingEntriesAndAppendsNewOnesInFileOrder) {
+  Record target, source;
+  FillInstalled(target.get());
+  FillImported(source.get());
+  ASSERT_EQ(MergeFile(target, source.r, false), 0);
+
+  // Names compare ignoring case; a name the file holds twice is taken once, the first time.
+  EXPECT_EQ(UserNames(target.get()), "anna:a1 bob:b1 carl:c1 dora:d1 ");
+  EXPECT_EQ(Addresses(target.get()),
+            "team@example.org(anna,) bob@example.org(bob,) carl@example.org(carl,) ");
+  EXPECT_STREQ(target->inet->providers->password, "p1");
+  EXPECT_STREQ(target->inet->providers->next->name, "Versatel");
+  EXPECT_EQ(target->inet->providers->next->next, nullptr);
+  const TILOCONF_mailaccount* account = target->mail->accounts;
+  EXPECT_STREQ(account->password, "m1");
+  EXPECT_EQ(account->password2, nullptr);
+  EXPECT_STREQ(account->next->login, "other");
+  EXPECT_EQ(account->next->next, nullptr);
+  EXPECT_STREQ(target->sections->text, "old firewall\n");
+  EXPECT_STREQ(target->sections->next->next->name, "dhcp");
+  EXPECT_EQ(target->sections->next->next->next, nullptr);
+}
+
+TEST_F(ConfigMergeTest, OverwriteReplacesEntriesInPlace) {
+  Record target, source;
+  FillInstalled(target.get());
+  FillImported(source.get());
+  ASSERT_EQ(MergeFile(target, source.r, true), 0);
+
+  // The later of two equal names in the file wins; replaced entries keep their position.
+  EXPECT_EQ(UserNames(target.get()), "anna:a1 BOB:b2 Carl:c2 dora:d1 ");
+  EXPECT_EQ(Addresses(target.get()),
+            "TEAM@example.org(carl,dora,) bob@example.org(bob,) carl@example.org(carl,) ");
+  EXPECT_STREQ(target->inet->providers->password, "p2");
+  EXPECT_STREQ(target->inet->providers->next->name, "Versatel");
+  const TILOCONF_mailaccount* account = target->mail->accounts;
+  EXPECT_STREQ(account->password, "m2");
+  EXPECT_STREQ(account->password2, "m2b");
+  EXPECT_STREQ(account->next->login, "other");
+  EXPECT_STREQ(target->sections->text, "new firewall\n");
+  EXPECT_STREQ(target->sections->next->text, "old dns\n");
+}
+
+TEST_F(ConfigMergeTest, SettingsAreFilledByMergeAndReplacedByOverwrite) {
+  auto fillTarget = [](ConfigRecord* r) {
+    TILOCONF_general* g = SetGeneral(r, "installed", 0);
+    g->domain = strdup("");
+    g->language = strdup("de");
+    AddProvider(r, "Arcor", "p");
+    r->inet->proxyport = 3128;
+    r->inet->defaultprovider = nullptr;
+    AddAccount(r, "pop", "x", "p", nullptr);
+    r->mail->smtpport = 0;
+    r->mail->pollinterval = 5;
+  };
+  Record source;
+  TILOCONF_general* g = SetGeneral(source.get(), "imported", 1);
+  g->domain = strdup("example.org");
+  g->language = strdup("");  // unset: never taken over
+  g->postmaster = strdup("pm@example.org");
+  AddProvider(source.get(), "Arcor", "q");
+  source->inet->proxyport = 0;
+  source->inet->idletimeout = 60;
+  source->inet->defaultprovider = strdup("Arcor");
+  source->mail = static_cast<TILOCONF_mailpart*>(calloc(1, sizeof(TILOCONF_mailpart)));
+  source->mail->smtpport = 2525;
+
+  Record merged;
+  fillTarget(merged.get());
+  ASSERT_EQ(MergeFile(merged, source.r, false), 0);
+  EXPECT_STREQ(merged->general->servername, "installed");
+  EXPECT_STREQ(merged->general->domain, "example.org");
+  EXPECT_EQ(merged->general->configured, 1);
+  EXPECT_STREQ(merged->general->postmaster, "pm@example.org");
+  EXPECT_STREQ(merged->general->language, "de");
+  EXPECT_EQ(merged->inet->proxyport, 3128);
+  EXPECT_EQ(merged->inet->idletimeout, 60);
+  EXPECT_STREQ(merged->inet->defaultprovider, "Arcor");
+  EXPECT_EQ(merged->mail->smtpport, 2525);
+  EXPECT_EQ(merged->mail->pollinterval, 5);
+
+  Record overwritten;
+  fillTarget(overwritten.get());
+  ASSERT_EQ(MergeFile(overwritten, source.r, true), 0);
+  EXPECT_STREQ(overwritten->general->servername, "imported");
+  EXPECT_STREQ(overwritten->general->language, "de");
+  EXPECT_EQ(overwritten->inet->proxyport, 3128);  // the file leaves it at 0: unset
+  EXPECT_EQ(overwritten->mail->pollinterval, 5);
+  EXPECT_EQ(overwritten->mail->smtpport, 2525);
+}
+
+TEST_F(ConfigMergeTest, PartsMissingOnOneSide) {
+  // The file has an emptied user list and no mail part, as when only some parts are imported.
+  Record target, source;
+  FillInstalled(target.get());
+  const std::string before = Describe(target.r);
+  FillImported(source.get());
+  TILOCONF_varfree(source.get());
+  source->users = static_cast<TILOCONF_userpart*>(calloc(1, sizeof(TILOCONF_userpart)));
+  ASSERT_EQ(MergeFile(target, source.r, true), 0);
+  EXPECT_EQ(Describe(target.r), before);
+
+  // Parts the record lacks are taken from the file as they are.
+  Record empty, full;
+  FillImported(full.get());
+  SetGeneral(full.get(), "gate", 1);
+  ASSERT_EQ(MergeFile(empty, full.r, false), 0);
+  Record loaded;
+  ASSERT_EQ(TILOCONF_varload((Scratch() / "merge.cfg").c_str(), loaded.get()), 0);
+  EXPECT_EQ(Describe(empty.r), Describe(loaded.r));
+}
+
+TEST_F(ConfigMergeTest, FailureLeavesTheRecordUnchanged) {
+  Record target;
+  FillInstalled(target.get());
+  const std::string before = Describe(target.r);
+  const std::string path = Scratch() / "bad.cfg";
+  WriteFile(path, "ORNCFG 1\n[users]\n[user]\nName=zed\n[user]\nName=yan\nBroken\nEND\n");
+  EXPECT_EQ(TILOCONF_varload_merge(path.c_str(), target.get()), TILOCONF_ERR_SYNTAX);
+  EXPECT_EQ(TILOCONF_varload_overwrite(path.c_str(), target.get()), TILOCONF_ERR_SYNTAX);
+  EXPECT_EQ(TILOCONF_varload_merge((Scratch() / "missing.cfg").c_str(), target.get()),
+            TILOCONF_ERR_OPEN);
+  EXPECT_EQ(TILOCONF_varload_merge(nullptr, target.get()), TILOCONF_ERR_ARGUMENT);
+  EXPECT_EQ(Describe(target.r), before);
+}
+
+}  // namespace
+}  // namespace orn::test

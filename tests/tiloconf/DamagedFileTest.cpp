@@ -1,0 +1,83 @@
+// Damaged and cut-off configuration files: a failure result or a record that saves stably, never
+// a crash. Runs the same property the fuzz target checks over deterministic damage of a real file.
+#include <string>
+
+#include "TiloconfTestUtil.h"
+
+namespace orn::test {
+namespace {
+
+class DamagedFileTest : public IsolatedTest {
+ protected:
+  void SetUp() override {
+    IsolatedTest::SetUp();
+    Record record;
+    FillFullRecord(record.get());
+    AddUser(record.get(), "sealed", "Sommer2024!");
+    WriteCodes(HivePath(), "A7K2QXM4P9ZRT3CW8N");
+    pwcrypt_init();  // the file holds enciphered passwords as an installed one does
+    original_ = SaveToText(record.r, Scratch() / "orn.cfg");
+    config_set_pwfuncs(nullptr, nullptr);
+  }
+
+  // Loads data; on success checks that the record saves, reloads and saves to the same bytes.
+  // Returns the load result.
+  uint16_t LoadAndCheck(const std::string& data) {
+    const std::string in = Scratch() / "damaged.cfg", a = Scratch() / "a.cfg",
+                      b = Scratch() / "b.cfg";
+    WriteFile(in, data);
+    Record first;
+    const uint16_t result = TILOCONF_varload(in.c_str(), first.get());
+    if (result != 0) {
+      EXPECT_GE(result, 2);
+      return result;
+    }
+    EXPECT_EQ(TILOCONF_varsave(a.c_str(), first.get()), 0);
+    Record second;
+    EXPECT_EQ(TILOCONF_varload(a.c_str(), second.get()), 0);
+    EXPECT_EQ(TILOCONF_varsave(b.c_str(), second.get()), 0);
+    EXPECT_EQ(ReadFile(a), ReadFile(b));
+    return result;
+  }
+
+  std::string original_;
+};
+
+TEST_F(DamagedFileTest, EveryCutShortFileFails) {
+  ASSERT_GT(original_.size(), 500u);
+  for (size_t length = 0; length < original_.size(); ++length)
+    EXPECT_GE(LoadAndCheck(original_.substr(0, length)), 2) << "cut at " << length;
+  EXPECT_EQ(LoadAndCheck(original_), 0);
+}
+
+TEST_F(DamagedFileTest, FlippedBytesFailOrLoadStably) {
+  static constexpr unsigned char kMasks[] = {0x01, 0x20, 0x80, 0xFF, 0x5C};
+  size_t loaded = 0, failed = 0;
+  for (size_t i = 0; i < 400; ++i) {
+    std::string damaged = original_;
+    const size_t position = (i * 7919) % damaged.size();
+    damaged[position] = static_cast<char>(damaged[position] ^ kMasks[i % std::size(kMasks)]);
+    if (i % 3 == 0) damaged[(position * 31 + 17) % damaged.size()] = static_cast<char>(i % 256);
+    (LoadAndCheck(damaged) == 0 ? loaded : failed)++;
+  }
+  // Both outcomes occur: damage inside a text often still makes a valid file.
+  EXPECT_GT(loaded, 0u);
+  EXPECT_GT(failed, 0u);
+}
+
+TEST_F(DamagedFileTest, ForeignAndBinaryContentFails) {
+  std::string binary;
+  for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 131 + 7) % 256);
+  EXPECT_EQ(LoadAndCheck(binary), TILOCONF_ERR_NOTCONFIG);
+  EXPECT_EQ(LoadAndCheck("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n"), TILOCONF_ERR_NOTCONFIG);
+  EXPECT_EQ(LoadAndCheck(original_ + "\n"), TILOCONF_ERR_SYNTAX);
+  EXPECT_EQ(LoadAndCheck("ORNCFG 1\n" + binary + "\nEND\n"), TILOCONF_ERR_SYNTAX);
+  // Long runs of repeated lines and blocks load.
+  std::string many = "ORNCFG 1\n[mail]\n[address]\n";
+  for (int i = 0; i < 100000; ++i) many += "Owner=x\n";
+  for (int i = 0; i < 20000; ++i) many += "[section]\n";
+  EXPECT_EQ(LoadAndCheck(many + "END\n"), 0);
+}
+
+}  // namespace
+}  // namespace orn::test
