@@ -1,0 +1,71 @@
+#include "install/InstallPaths.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "install/MessageError.h"
+#include "install/ProductKey.h"
+#include "install/RegistryKey.h"
+#include "tiloconf/tiloconf.h"
+
+namespace orn {
+
+namespace {
+
+constexpr const char* kRegistryNotOpened = "Die Registry konnte nicht geöffnet werden";
+constexpr const char* kRegistryNotRead = "Die Registry konnte nicht gelesen werden";
+
+// Reads a value of the installation key that must fit into maxBytes (terminating NUL included).
+bool ReadKeyValue(RegistryKey& key, const char* name, size_t maxBytes, std::string& text) {
+  return key.GetString(name, text) && text.size() + 1 <= maxBytes;
+}
+
+}  // namespace
+
+int GetInstallDirectory(char* buffer, size_t size) {
+  RegistryKey key;
+  if (!key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead)) throw MessageError(kRegistryNotOpened);
+  std::string directory;
+  if (!ReadKeyValue(key, kValueInstallDirectory, kMaxPath, directory)) {
+    key.Close();
+    throw MessageError(kRegistryNotRead);
+  }
+  key.Close();
+  while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
+  if (!buffer || size <= directory.size()) return -1;
+  memcpy(buffer, directory.c_str(), directory.size() + 1);
+  return static_cast<int>(directory.size()) + 1;
+}
+
+int GetCurrentConfigPath(char* buffer, size_t size) {
+  char directory[kMaxPath];
+  GetInstallDirectory(directory, sizeof directory);
+  const size_t length = strlen(directory);
+  if (!buffer || size < length + 10) return -1;
+  snprintf(buffer, size, "%s/orn.cfg", directory);
+  return static_cast<int>(length) + 1;
+}
+
+int ReadConfigPassword(char* buffer, size_t size) {
+  RegistryKey key;
+  if (!key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead)) throw MessageError(kRegistryNotOpened);
+  std::string stored;
+  if (!buffer || size == 0) return 0;
+  buffer[0] = '\0';
+  // A missing value, one that does not fit into 256 bytes, or one below 2 bytes (the empty text
+  // with its NUL) means no password.
+  if (!ReadKeyValue(key, kValueConfigPassword, 256, stored) || stored.size() + 1 < 2) return 0;
+  if (stored.size() == 80) {
+    memset(buffer, 0, size);
+    pwstringdecrypt(stored.c_str(), buffer, size);
+  } else {
+    const size_t n = std::min(stored.size(), size - 1);
+    memcpy(buffer, stored.data(), n);
+    buffer[n] = '\0';
+  }
+  return static_cast<int>(strlen(buffer));
+}
+
+}  // namespace orn

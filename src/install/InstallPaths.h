@@ -1,0 +1,25 @@
+// Finding the installation: its directory, its configuration file and the stored settings
+// password. Each writes a NUL-terminated text into the caller's buffer.
+#pragma once
+
+#include <cstddef>
+
+namespace orn {
+
+// The installation directory (value InstallDirectory), without a trailing separator. Returns the
+// text's length + 1, or -1 when size is not greater than the length. Throws MessageError
+// "Die Registry konnte nicht geöffnet werden" when the installation key cannot be opened and
+// "Die Registry konnte nicht gelesen werden" when the value cannot be read.
+int GetInstallDirectory(char* buffer, size_t size);
+
+// "<InstallDirectory>/orn.cfg". Returns the directory's length + 1, or -1 when size is less than
+// that length + 10. Throws as GetInstallDirectory.
+int GetCurrentConfigPath(char* buffer, size_t size);
+
+// The settings password (value ConfigPassword) into buffer: a text of exactly 80 characters is
+// stored enciphered and is deciphered; any other is the password itself. Returns the length of the
+// text in the buffer; 0 when none is stored. Throws "Die Registry konnte nicht geöffnet werden"
+// when the installation key cannot be opened.
+int ReadConfigPassword(char* buffer, size_t size);
+
+}  // namespace orn

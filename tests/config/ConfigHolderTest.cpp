@@ -1,0 +1,242 @@
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "config/ConfigHolder.h"
+#include "install/MessageError.h"
+#include "install/ProductKey.h"
+#include "install/RegistryKey.h"
+#include "config/RecordBuilder.h"
+#include "support/TestSupport.h"
+
+namespace orn {
+namespace {
+
+using test::Addresses;
+using test::IsolatedTest;
+using test::RecordBuilder;
+using test::Sections;
+using test::Users;
+
+constexpr const char* kCode = "A7K2QXM4P9ZRT3CW8N";
+constexpr const char* kOtherCode = "ZZZ111YYY222XXX333";
+
+std::string ThrownText(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const MessageError& e) {
+    return e.Text();
+  }
+  return "(nothing thrown)";
+}
+
+bool Printable(const char* text) {
+  for (; text && *text; ++text) {
+    unsigned char c = static_cast<unsigned char>(*text);
+    if (!((c >= 0x20 && c <= 0x7F) || c == '\n' || c == '\r')) return false;
+  }
+  return true;
+}
+
+class ConfigHolderTest : public IsolatedTest {
+ protected:
+  void SetUp() override {
+    IsolatedTest::SetUp();
+    SetCode(kCode);
+  }
+  void SetCode(const char* code) {
+    RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
+    ASSERT_TRUE(key.SetString(kValueCDKey, code));
+  }
+  std::string Path(const char* name) const { return Scratch() / name; }
+  // Saves a record built by fill as a file under the current product code.
+  std::string SaveFile(const char* name, const std::function<void(RecordBuilder&)>& fill) {
+    auto* record = new ConfigRecord{};
+    RecordBuilder builder(record);
+    fill(builder);
+    ConfigHolder holder(record);
+    holder.Save(Path(name).c_str(), true);
+    return Path(name);
+  }
+  bool TempFolderEmpty() const { return std::filesystem::is_empty(Scratch() / "tmp"); }
+};
+
+TEST_F(ConfigHolderTest, FailedLoadKeepsItsRecord) {
+  ConfigHolder holder(true);
+  EXPECT_EQ(ThrownText([&] { holder.Load(Path("missing.cfg").c_str()); }), "Fehler beim Laden der Konfiguration");
+  EXPECT_NE(holder.Record(), nullptr);
+  test::WriteFile(Path("foreign.cfg"), "[Settings]\nthis is not a configuration\n");
+  EXPECT_EQ(ThrownText([&] { holder.Load(Path("foreign.cfg").c_str()); }), "Fehler beim Laden der Konfiguration");
+}
+
+TEST_F(ConfigHolderTest, NoRecordIsNotInitialized) {
+  ConfigHolder empty(true), source(true);
+  EXPECT_EQ(ThrownText([&] { empty.Save(Path("x.cfg").c_str(), true); }), "config not initialized");
+  EXPECT_EQ(ThrownText([&] { empty.Duplicate(); }), "config not initialized");
+  EXPECT_EQ(ThrownText([&] { empty.Merge(source, {}, false); }), "config not initialized");
+  EXPECT_EQ(ThrownText([&] { empty.CheckAndConvert(); }), "config not initialized");
+  EXPECT_FALSE(test::PathExists(Path("x.cfg")));
+}
+
+TEST_F(ConfigHolderTest, DuplicateIsEqualAndLeavesNoTemporaryFile) {
+  const std::string path = SaveFile("a.cfg", [](RecordBuilder& b) {
+    b.User("anna", "pw-anna", "anna@x.de", "Anna Müller").User("bernd", "pw\nbernd").Address("anna@x.de", {"anna", "bernd"});
+    b.MailAccount("pop.x.de", "info", "one", nullptr).Provider("DSL", "dsl-pw").Section("proxy", "Cache=1\n");
+  });
+  ConfigHolder original(path.c_str());
+  ConfigHolder copy(original.Duplicate());
+  EXPECT_EQ(Users(copy.Record()), Users(original.Record()));
+  EXPECT_EQ(Users(copy.Record())[1], "bernd:pw\nbernd:");
+  original.Save(Path("original.cfg").c_str(), false);
+  copy.Save(Path("copy.cfg").c_str(), false);
+  EXPECT_EQ(test::ReadFile(Path("original.cfg")), test::ReadFile(Path("copy.cfg")));
+  EXPECT_TRUE(TempFolderEmpty());
+}
+
+TEST_F(ConfigHolderTest, MergeKeepsAndOverwriteReplacesIgnoringCase) {
+  const std::string target = SaveFile("target.cfg", [](RecordBuilder& b) {
+    b.User("alice", "a1", "alice@x.de").User("bob", "b1").Address("alice@x.de", {"alice"});
+  });
+  const std::string source = SaveFile("source.cfg", [](RecordBuilder& b) {
+    b.User("ALICE", "a2", "ALICE@X.DE").User("carol", "c1").Address("ALICE@X.DE", {"carol"}).Address("carol@x.de", {"carol"});
+  });
+  {
+    ConfigHolder installed(target.c_str()), other(source.c_str());
+    installed.Merge(other, {}, false);
+    EXPECT_EQ(Users(installed.Record()),
+              (std::vector<std::string>{"alice:a1:alice@x.de", "bob:b1:", "carol:c1:"}));
+    EXPECT_EQ(Addresses(installed.Record()), (std::vector<std::string>{"alice@x.de=alice", "carol@x.de=carol"}));
+  }
+  {
+    ConfigHolder installed(target.c_str()), other(source.c_str());
+    installed.Merge(other, {}, true);
+    EXPECT_EQ(Users(installed.Record()),
+              (std::vector<std::string>{"ALICE:a2:ALICE@X.DE", "bob:b1:", "carol:c1:"}));
+    EXPECT_EQ(Addresses(installed.Record()), (std::vector<std::string>{"ALICE@X.DE=carol", "carol@x.de=carol"}));
+  }
+  EXPECT_TRUE(TempFolderEmpty());
+}
+
+TEST_F(ConfigHolderTest, MergeSelectionLeavesOutUsersOrTheMailPart) {
+  const std::string target = SaveFile("target.cfg", [](RecordBuilder& b) { b.User("alice", "a1"); });
+  const std::string source = SaveFile("source.cfg", [](RecordBuilder& b) {
+    b.User("carol", "c1").Address("carol@x.de", {"carol"}).Section("firewall", "Policy=deny\n");
+  });
+  ConfigHolder other(source.c_str());
+  {
+    ConfigHolder installed(target.c_str());
+    installed.Merge(other, {.emailAddresses = true, .users = false}, false);
+    EXPECT_EQ(Users(installed.Record()), std::vector<std::string>{"alice:a1:"});
+    EXPECT_EQ(Addresses(installed.Record()), std::vector<std::string>{"carol@x.de=carol"});
+  }
+  {
+    ConfigHolder installed(target.c_str());
+    installed.Merge(other, {.emailAddresses = false, .users = true}, false);
+    EXPECT_EQ(Users(installed.Record()), (std::vector<std::string>{"alice:a1:", "carol:c1:"}));
+    EXPECT_TRUE(Addresses(installed.Record()).empty());
+  }
+  {
+    ConfigHolder installed(target.c_str());
+    installed.Merge(other, {.emailAddresses = false, .users = false}, false);
+    EXPECT_EQ(Users(installed.Record()), std::vector<std::string>{"alice:a1:"});
+    EXPECT_EQ(Sections(installed.Record()), std::vector<std::string>{"firewall:Policy=deny\n"});
+  }
+  // The source itself is left as it was.
+  EXPECT_EQ(Users(other.Record()), std::vector<std::string>{"carol:c1:"});
+  // The merged configuration passes the library's checks.
+  ConfigHolder installed(target.c_str());
+  installed.Merge(other, {}, false);
+  EXPECT_NO_THROW(installed.CheckAndConvert());
+}
+
+TEST_F(ConfigHolderTest, CheckAndConvertReportsTheFailingCallAndRestoresTheWorkingRecord) {
+  TILOCONF_general sentinel{};
+  TILOCONF_config.general = &sentinel;
+  {
+    const std::string good = SaveFile("good.cfg", [](RecordBuilder& b) { b.User("anna", "x").Provider("DSL", "p"); });
+    ConfigHolder holder(good.c_str());
+    EXPECT_NO_THROW(holder.CheckAndConvert());
+    EXPECT_EQ(TILOCONF_config.general, &sentinel);
+  }
+  {
+    const std::string bad = SaveFile("bad.cfg", [](RecordBuilder& b) { b.Provider("DSL", "p").Provider("dsl", "q"); });
+    ConfigHolder holder(bad.c_str());
+    EXPECT_EQ(ThrownText([&] { holder.CheckAndConvert(); }), "check_inetconfig() failed");
+    EXPECT_EQ(TILOCONF_config.general, &sentinel);
+  }
+  TILOCONF_config.general = nullptr;
+}
+
+TEST_F(ConfigHolderTest, ProductCodeOfAnotherInstallation) {
+  SetCode(kOtherCode);
+  const std::string path = SaveFile("other.cfg", [](RecordBuilder& b) {
+    b.User("anna", "Geheim-2025").MailAccount("pop.x.de", "info", "Postfach!", "Smtp#2").Provider("DSL", "dsl-pw");
+  });
+  SetCode(kCode);
+  ConfigHolder source(path.c_str());
+  ASSERT_EQ(Users(source.Record()).size(), 1u);
+  EXPECT_FALSE(Printable(source.Record()->users->users->password));
+
+  {
+    RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
+    ASSERT_TRUE(key.SetString(kValueOldCDKey, "PREVIOUS"));
+  }
+  source.LoadWithProductCode(path.c_str(), kOtherCode);
+  EXPECT_EQ(Users(source.Record()), std::vector<std::string>{"anna:Geheim-2025:"});
+  EXPECT_STREQ(source.Record()->mail->accounts->password2, "Smtp#2");
+  EXPECT_STREQ(source.Record()->inet->providers->password, "dsl-pw");
+  RegistryKey key;
+  ASSERT_TRUE(key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead));
+  std::string old;
+  EXPECT_TRUE(key.GetString(kValueOldCDKey, old));
+  EXPECT_EQ(old, "PREVIOUS");
+}
+
+TEST_F(ConfigHolderTest, ProductCodeValueIsRemovedAgainAndFailuresPassThrough) {
+  ConfigHolder holder(true);
+  EXPECT_EQ(ThrownText([&] { holder.LoadWithProductCode(Path("missing.cfg").c_str(), kOtherCode); }),
+            "Fehler beim Laden der Konfiguration");
+  RegistryKey key;
+  ASSERT_TRUE(key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead));
+  std::string old;
+  EXPECT_FALSE(key.GetString(kValueOldCDKey, old));
+
+  std::filesystem::remove(HivePath());
+  EXPECT_EQ(ThrownText([&] { holder.LoadWithProductCode(Path("missing.cfg").c_str(), kOtherCode); }),
+            "registry could not be opened.");
+}
+
+TEST_F(ConfigHolderTest, LoadCurrentConfigAndTemporaryNames) {
+  EXPECT_EQ(ThrownText([] { LoadCurrentConfig(); }), "Die Registry konnte nicht gelesen werden");
+  const std::string install = Scratch() / "orn";
+  std::filesystem::create_directories(install);
+  {
+    RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
+    key.SetString(kValueInstallDirectory, install);
+  }
+  EXPECT_EQ(ThrownText([] { LoadCurrentConfig(); }), "Fehler beim Laden der Konfiguration");
+  SaveFile("orn/orn.cfg", [](RecordBuilder& b) { b.User("anna", "pw"); });
+  ConfigHolder installed(LoadCurrentConfig());
+  EXPECT_EQ(Users(installed.Record()), std::vector<std::string>{"anna:pw:"});
+
+  char name[300];
+  const std::string temp = Scratch() / "tmp";
+  EXPECT_EQ(installed.GetTempFilepath(name, temp.size() + 39, "tmpX"), -1);
+  EXPECT_EQ(installed.GetTempFilepath(nullptr, 300, "tmpX"), -1);
+  const int length = installed.GetTempFilepath(name, sizeof name, "tmpX");
+  ASSERT_GT(length, 0);
+  EXPECT_EQ(std::string(name, static_cast<size_t>(length)).rfind(temp + "/tmpX", 0), 0u);
+  EXPECT_EQ(std::string(name).substr(static_cast<size_t>(length) - 4), ".tmp");
+}
+
+TEST_F(ConfigHolderTest, TemporaryFolderWithoutRoomForANameFailsDuplicateAndMerge) {
+  const std::string path = SaveFile("a.cfg", [](RecordBuilder& b) { b.User("anna", "pw"); });
+  ConfigHolder source(path.c_str());
+  setenv("TEMP", (Scratch().Path() + "/" + std::string(230, 't')).c_str(), 1);
+  ConfigHolder target(path.c_str());
+  EXPECT_EQ(ThrownText([&] { target.Duplicate(); }), "GetTempFilepath() failed");
+  EXPECT_EQ(ThrownText([&] { target.Merge(source, {}, false); }), "GetTempFilepath() failed");
+}
+
+}  // namespace
+}  // namespace orn

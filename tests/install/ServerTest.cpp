@@ -1,0 +1,159 @@
+// Starting and stopping the stand-in server for real: a server process, its mutex and its pipe.
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "install/MessageError.h"
+#include "install/Server.h"
+#include "install/ServerStop.h"
+#include "oskasys/oskasys.h"
+#include "platform/Pipe.h"
+#include "platform/Process.h"
+#include "support/TestSupport.h"
+
+namespace orn {
+namespace {
+
+using test::IsolatedTest;
+using test::WaitFor;
+
+bool ServerMutexExists() {
+  HANDLE mutex = OpenMutexGlobal(SYNCHRONIZE, 0, kServerStartMutex);
+  CloseHandle(mutex);
+  return mutex != nullptr;
+}
+
+bool ServerPipeExists() { return test::PathExists(platform::PipePath("oska_orn_service")); }
+
+std::string ThrownText(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const MessageError& e) {
+    return e.Text();
+  }
+  return "(nothing thrown)";
+}
+
+class ServerTest : public IsolatedTest {
+ protected:
+  void SetUp() override {
+    IsolatedTest::SetUp();
+    installDir_ = Scratch() / "orn";
+    std::filesystem::create_directories(installDir_);
+    std::filesystem::copy_file(ORN_SERVER_BINARY, installDir_ + "/orn");
+    test::WriteInstallationHive(HivePath(), {{"InstallDirectory", installDir_}});
+  }
+  void TearDown() override {
+    ResetStopServerClock();
+    if (ignoringServer_ > 0) kill(ignoringServer_, SIGTERM);
+    if (ServerMutexExists()) {
+      unsigned char stop = kStopRequest;
+      uint32_t received = 0;
+      CallPipeServer(kServerPipe, &stop, 1, &stop, 1, &received, 1000);
+      WaitFor([] { return !ServerMutexExists(); }, 5000);
+    }
+    IsolatedTest::TearDown();
+  }
+  // Starts a server that acknowledges the stop request but keeps running.
+  void StartIgnoringServer() {
+    std::string error;
+    ignoringServer_ = platform::SpawnDetached(ORN_SERVER_BINARY, {"orn", "--ignore-stop"}, "", &error);
+    ASSERT_GT(ignoringServer_, 0) << error;
+    ASSERT_TRUE(WaitFor(ServerMutexExists, 5000));
+    ASSERT_TRUE(WaitFor(ServerPipeExists, 5000));
+  }
+
+  std::string installDir_;
+  pid_t ignoringServer_ = -1;
+};
+
+TEST_F(ServerTest, RestartThenStopTheRealServer) {
+  ASSERT_FALSE(ServerMutexExists());
+  RestartServer();
+  ASSERT_TRUE(WaitFor(ServerMutexExists, 5000));
+  ASSERT_TRUE(WaitFor(ServerPipeExists, 5000));
+  // A second start while one runs ends at once and leaves the first one running.
+  std::string error;
+  const pid_t second = platform::SpawnDetached(installDir_ + "/orn", {}, "", &error);
+  ASSERT_GT(second, 0) << error;
+  EXPECT_TRUE(WaitFor([&] { return kill(second, 0) != 0; }, 5000));
+  EXPECT_TRUE(ServerMutexExists());
+
+  StopServer();
+  EXPECT_FALSE(ServerMutexExists());
+  EXPECT_FALSE(ServerPipeExists());
+}
+
+TEST_F(ServerTest, StopWithoutServerReturnsAtOnce) {
+  long calls = 0;
+  static long* counter;
+  counter = &calls;
+  SetStopServerClock({[] { return ++*counter; }, [](int) { FAIL() << "no pause expected"; }});
+  StopServer();
+  EXPECT_EQ(calls, 1);
+}
+
+TEST_F(ServerTest, ServerThatIgnoresTheStopRunsIntoTheTimeout) {
+  StartIgnoringServer();
+  // Every reading of the replaced clock is ten seconds later than the last.
+  static long seconds;
+  seconds = 0;
+  SetStopServerClock({[] { return seconds += 10; }, [](int) {}});
+  EXPECT_EQ(ThrownText(StopServer), "ORN! konnte nicht vor Ablauf des Timeouts beendet werden.");
+  EXPECT_TRUE(ServerMutexExists());
+  EXPECT_GE(seconds, 40);
+}
+
+TEST_F(ServerTest, MutexGoneJustAfterTheDeadlineStillTimesOut) {
+  static HANDLE held;
+  held = CreateMutexGlobal(nullptr, 0, kServerStartMutex);
+  ASSERT_NE(held, nullptr);
+  static long reading;
+  reading = 0;
+  // First reading 0 (deadline 30), the next one 31; during that pause the mutex disappears.
+  SetStopServerClock({[] { return reading++ == 0 ? 0L : 31L; },
+                      [](int) {
+                        CloseHandle(held);
+                        held = nullptr;
+                      }});
+  EXPECT_EQ(ThrownText(StopServer), "ORN! konnte nicht vor Ablauf des Timeouts beendet werden.");
+  EXPECT_EQ(held, nullptr);
+}
+
+TEST_F(ServerTest, StopIsAcknowledgedOnThePipe) {
+  RestartServer();
+  ASSERT_TRUE(WaitFor(ServerPipeExists, 5000));
+  unsigned char buffer = kStopRequest;
+  uint32_t received = 0;
+  EXPECT_EQ(CallPipeServer(kServerPipe, &buffer, 1, &buffer, 1, &received, 3000), 1);
+  EXPECT_EQ(received, 1u);
+  EXPECT_EQ(buffer, kStopRequest);
+  EXPECT_TRUE(WaitFor([] { return !ServerMutexExists(); }, 5000));
+}
+
+TEST_F(ServerTest, StartFailures) {
+  EXPECT_EQ(ThrownText([] { LaunchProcess("/nonexistent/orn", nullptr, true); }), "process could not be created.");
+  std::filesystem::remove(installDir_ + "/orn");
+  EXPECT_EQ(ThrownText(RestartServer), "process could not be created.");
+  test::WriteInstallationHive(HivePath(), {{"InstallDirectory", std::string(250, 'd')}});
+  EXPECT_EQ(ThrownText(RestartServer), "process could not be created.");
+  std::filesystem::remove(HivePath());
+  EXPECT_EQ(ThrownText(RestartServer), "Die Registry konnte nicht geöffnet werden");
+}
+
+TEST_F(ServerTest, KilledServerLeavesNoMutex) {
+  StartIgnoringServer();
+  kill(ignoringServer_, SIGKILL);
+  ignoringServer_ = -1;
+  EXPECT_TRUE(WaitFor([] { return !ServerMutexExists(); }, 5000));
+  // A new server replaces the socket file the killed one left behind.
+  RestartServer();
+  ASSERT_TRUE(WaitFor(ServerMutexExists, 5000));
+  StopServer();
+  EXPECT_FALSE(ServerMutexExists());
+}
+
+}  // namespace
+}  // namespace orn
