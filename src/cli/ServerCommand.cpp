@@ -1,0 +1,49 @@
+// orncfg-cli server: stopping and starting the installed server.
+#include <cstdio>
+
+#include "cli/Report.h"
+#include "cli/Verbs.h"
+#include "install/Server.h"
+#include "install/ServerStop.h"
+#include "oskasys/oskasys.h"
+
+namespace orn::cli {
+
+namespace {
+
+int Stop(const Args& args) {
+  if (!args.empty()) return UsageError("Dieser Befehl nimmt keine Argumente.");
+  StopServer();
+  printf("ORN! wurde beendet.\n");
+  return kExitOk;
+}
+
+int Start(const Args& args) {
+  if (!args.empty()) return UsageError("Dieser Befehl nimmt keine Argumente.");
+  RestartServer();
+  printf("ORN! wurde gestartet.\n");
+  return kExitOk;
+}
+
+int Status(const Args& args) {
+  if (!args.empty()) return UsageError("Dieser Befehl nimmt keine Argumente.");
+  HANDLE mutex = OpenMutexGlobal(SYNCHRONIZE, 0, kServerStartMutex);
+  printf(mutex ? "ORN! läuft.\n" : "ORN! läuft nicht.\n");
+  CloseHandle(mutex);
+  return kExitOk;
+}
+
+const Command kChildren[] = {
+    {"stop", "", "beendet ORN! und wartet höchstens 30 Sekunden darauf", &Stop, {}},
+    {"start", "", "startet ORN! aus dem Installationsverzeichnis", &Start, {}},
+    {"status", "", "zeigt, ob ORN! läuft", &Status, {}},
+};
+
+}  // namespace
+
+const Command& ServerCommand() {
+  static const Command command{"server", "", "ORN! beenden und starten", nullptr, kChildren};
+  return command;
+}
+
+}  // namespace orn::cli

@@ -1,0 +1,13 @@
+// The verbs of orncfg-cli; each is defined in the file named after it.
+#pragma once
+
+#include "cli/Command.h"
+
+namespace orn::cli {
+
+const Command& RegCommand();     // RegCommand.cpp
+const Command& ServerCommand();  // ServerCommand.cpp
+const Command& ConfigCommand();  // ConfigCommand.cpp
+const Command& StatusCommand();  // StatusCommand.cpp
+
+}  // namespace orn::cli

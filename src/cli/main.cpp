@@ -1,0 +1,7 @@
+// orncfg-cli: the configuration tools of the ORN! server for a shell and for scripts.
+#include "cli/Command.h"
+
+int main(int argc, char** argv) {
+  orn::cli::Args args(argv + 1, argv + argc);
+  return orn::cli::Dispatch(orn::cli::RootCommand(), args);
+}
