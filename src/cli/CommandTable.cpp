@@ -9,6 +9,7 @@ const Command& RootCommand() {
       RegCommand(),
       ServerCommand(),
       ConfigCommand(),
+      UsersCommand(),
   };
   static const Command root{"orncfg-cli", "", "Konfiguration von ORN! sichern, wiederherstellen und pflegen",
                             nullptr, verbs};

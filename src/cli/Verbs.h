@@ -9,5 +9,6 @@ const Command& RegCommand();     // RegCommand.cpp
 const Command& ServerCommand();  // ServerCommand.cpp
 const Command& ConfigCommand();  // ConfigCommand.cpp
 const Command& StatusCommand();  // StatusCommand.cpp
+const Command& UsersCommand();   // UsersCommand.cpp
 
 }  // namespace orn::cli

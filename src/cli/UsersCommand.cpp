@@ -1,0 +1,114 @@
+// orncfg-cli users: the installation's users, and their export and import as delimited text.
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "cli/Report.h"
+#include "cli/Verbs.h"
+#include "install/InstallPaths.h"
+#include "install/MessageError.h"
+#include "install/ProductKey.h"
+#include "users/CSVUserExporter.h"
+#include "users/CSVUserImporter.h"
+#include "users/ConfigUsers.h"
+
+namespace orn::cli {
+
+namespace {
+
+std::string CurrentConfigPath() {
+  char path[kMaxPath];
+  if (GetCurrentConfigPath(path, sizeof path) == -1) throw MessageError("GetCurrentConfigPath() failed");
+  return path;
+}
+
+int List(const Args& args) {
+  if (!args.empty()) return UsageError("Dieser Befehl nimmt keine Argumente.");
+  ImportUserList users;
+  try {
+    users = ReadUsers(CurrentConfigPath().c_str());
+  } catch (const MessageError& e) {
+    return ReportFailure("Die Konfiguration konnte nicht geladen werden.", e.Text());
+  }
+  for (const ImportUser& user : users) {
+    std::string addresses;
+    for (const std::string& address : user.emails) addresses += (addresses.empty() ? "" : ", ") + address;
+    printf("%s\t%s\t%s\n", user.name.c_str(), user.fullName.c_str(), addresses.c_str());
+  }
+  return kExitOk;
+}
+
+int Export(const Args& args) {
+  std::string path;
+  char separator = ',';
+  bool rowPerAddress = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--row-per-address") {
+      rowPerAddress = true;
+    } else if (args[i] == "--separator" && i + 1 < args.size()) {
+      const std::string& value = args[++i];
+      if (value == ",") separator = ',';
+      else if (value == ";") separator = ';';
+      else if (value == "tab") separator = '\t';
+      else return UsageError("Als Trennzeichen sind ',', ';' und 'tab' möglich.");
+    } else if (path.empty() && !args[i].empty() && args[i][0] != '-') {
+      path = args[i];
+    } else {
+      return UsageError("Unbekannte Angabe: " + args[i]);
+    }
+  }
+  if (path.empty()) return ReportFailure("Geben Sie bitte einen Dateipfad an.");
+  ImportUserList users;
+  try {
+    users = ReadUsers(CurrentConfigPath().c_str());
+  } catch (const MessageError& e) {
+    return ReportFailure("Die Konfiguration konnte nicht geladen werden.", e.Text());
+  }
+  try {
+    CCSVUserExporter(path, separator, rowPerAddress).Export(users);
+  } catch (const MessageError& e) {
+    return ReportFailure("Die Benutzer konnten nicht geschrieben werden.", e.Text());
+  }
+  printf("Der Export wurde erfolgreich abgeschlossen. (%zu Benutzer)\n", users.Count());
+  return kExitOk;
+}
+
+int Import(const Args& args) {
+  if (args.size() != 1) return UsageError("Geben Sie den Pfad der CSV-Datei an.");
+  if (access(args[0].c_str(), F_OK) != 0) return ReportFailure("Geben Sie bitte einen gültigen Dateipfad an.");
+  ImportUserList users;
+  try {
+    users = CCSVUserImporter(args[0]).Import();
+  } catch (const MessageError& e) {
+    return ReportFailure("Die Benutzer konnten nicht gelesen werden.", e.Text());
+  }
+  AddUsersReport report;
+  try {
+    AddUsers(CurrentConfigPath().c_str(), users, &report);
+  } catch (const MessageError& e) {
+    return ReportFailure("Die Benutzer konnten nicht importiert werden.", e.Text());
+  }
+  printf("Das Importieren der Benutzer war erfolgreich.\n");
+  printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", report.added, report.skipped);
+  return kExitOk;
+}
+
+const Command kChildren[] = {
+    {"list", "", "zeigt die Benutzer mit ihren E-Mail-Adressen (Name, voller Name, Adressen; durch TAB getrennt)",
+     &List, {}},
+    {"export", "FILE [--separator ,|;|tab] [--row-per-address]",
+     "exportiert die Benutzer mit ihren E-Mail-Adressen in eine kommagetrennte Datei", &Export, {}},
+    {"import", "FILE", "importiert Benutzer aus einer kommagetrennten Datei (Kopfzeile Name, FullName, E-Mail)",
+     &Import, {},
+     "  Vorhandene Benutzer (gleicher Name, Groß-/Kleinschreibung egal) werden übersprungen;\n"
+     "  ORN! wird dafür nicht beendet."},
+};
+
+}  // namespace
+
+const Command& UsersCommand() {
+  static const Command command{"users", "", "Benutzer anzeigen, exportieren und importieren", nullptr, kChildren};
+  return command;
+}
+
+}  // namespace orn::cli

@@ -1,0 +1,140 @@
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "config/ConfigHolder.h"
+#include "install/MessageError.h"
+#include "support/RecordBuilder.h"
+#include "support/TestSupport.h"
+#include "users/ConfigUsers.h"
+
+namespace orn {
+namespace {
+
+using test::RecordBuilder;
+
+ImportUser User(std::string name, std::vector<std::string> emails = {}, std::string fullName = "") {
+  return ImportUser{std::move(name), std::move(fullName), std::move(emails)};
+}
+
+std::string ThrownText(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const MessageError& e) {
+    return e.Text();
+  }
+  return "(nothing thrown)";
+}
+
+class ConfigUsersTest : public test::IsolatedTest {
+ protected:
+  std::string SaveConfig(const std::function<void(RecordBuilder&)>& fill) {
+    auto* record = new ConfigRecord{};
+    RecordBuilder builder(record);
+    fill(builder);
+    ConfigHolder holder(record);
+    holder.Save(path_.c_str(), true);
+    return path_;
+  }
+  ConfigRecord* Loaded() {
+    holder_ = std::make_unique<ConfigHolder>(path_.c_str());
+    return holder_->Record();
+  }
+  std::string path_ = Scratch() / "orn.cfg";
+  std::unique_ptr<ConfigHolder> holder_;
+};
+
+TEST_F(ConfigUsersTest, ReadUsersGivesEachUserTheAddressesItOwns) {
+  SaveConfig([](RecordBuilder& b) {
+    b.User("anna", "x", nullptr, "Anna A").User("bernd", "y").User("carl", "z");
+    b.Address("info@x.de", {"anna", "bernd"}).Address("anna@x.de", {"anna", "anna"}).Address("Bernd@x.de", {"BERND"});
+  });
+  const ImportUserList users = ReadUsers(path_.c_str());
+  ASSERT_EQ(users.Count(), 3u);
+  EXPECT_EQ(users[0].fullName, "Anna A");
+  EXPECT_EQ(users[0].emails, (std::vector<std::string>{"info@x.de", "anna@x.de"}));
+  EXPECT_EQ(users[1].emails, std::vector<std::string>{"info@x.de"});  // owners compare exactly
+  EXPECT_TRUE(users[2].emails.empty());
+  EXPECT_EQ(ThrownText([] { ReadUsers("/nonexistent/orn.cfg"); }), "opening config file failed");
+}
+
+TEST_F(ConfigUsersTest, AddUsersCleansSkipsAndTakesTheFirstAddress) {
+  SaveConfig([](RecordBuilder& b) { b.User("Anna", "x").Address("anna@x.de", {"Anna"}); });
+  ImportUserList users;
+  users.Append(User("ANNA", {"other@x.de"}));                        // exists in other letter case
+  users.Append(User("Jürgen Weiß", {"jw@x.de", "j2@x.de", "j3@x.de"}, "Jürgen Weiß"));
+  users.Append(User("JRGENWEI", {"dup@x.de"}));                      // finds the one just added
+  users.Append(User("öäü ", {""}));                                   // only dropped characters
+  users.Append(User("noaddress"));
+  AddUsersReport report;
+  EXPECT_EQ(AddUsers(path_.c_str(), users, &report), 0);
+  EXPECT_EQ(report.added, 3u);
+  EXPECT_EQ(report.skipped, 2u);
+
+  ConfigRecord* record = Loaded();
+  EXPECT_EQ(test::Users(record), (std::vector<std::string>{"Anna:x:", "JrgenWei::jw@x.de", "::", "noaddress::"}));
+  ASSERT_NE(record->users->users->next->next->email, nullptr);  // an empty address is still stored
+  EXPECT_EQ(record->users->users->next->next->next->email, nullptr);
+  EXPECT_STREQ(record->users->users->next->fullname, "Jürgen Weiß");
+  EXPECT_EQ(test::Addresses(record), (std::vector<std::string>{"anna@x.de=Anna", "jw@x.de=JrgenWei", "="}));
+  EXPECT_EQ(record->mail->addresses->next->kind, TILOCONF_ADDR_MAILBOX);
+}
+
+TEST_F(ConfigUsersTest, AddUsersIntoAnEmptyConfigurationKeepsTheOrder) {
+  SaveConfig([](RecordBuilder&) {});
+  ImportUserList users;
+  for (const char* name : {"zoe", "adam", "mia"}) users.Append(User(name, {std::string(name) + "@x.de"}));
+  AddUsers(path_.c_str(), users);
+  EXPECT_EQ(test::Users(Loaded()), (std::vector<std::string>{"zoe::zoe@x.de", "adam::adam@x.de", "mia::mia@x.de"}));
+}
+
+TEST_F(ConfigUsersTest, AFileThatDoesNotLoadIsLeftUnchanged) {
+  const std::string damaged = "ORNCFG 1\n[users]\n[user]\nName=a\n";  // cut short
+  test::WriteFile(path_, damaged);
+  ImportUserList users;
+  users.Append(User("new"));
+  EXPECT_EQ(ThrownText([&] { AddUsers(path_.c_str(), users); }), "opening config file failed");
+  EXPECT_EQ(test::ReadFile(path_), damaged);
+}
+
+// The index that finds existing names must decide exactly as comparing with every user does.
+TEST_F(ConfigUsersTest, SkippingMatchesTheUserByUserComparison) {
+  std::mt19937 random(7);
+  const char* pieces[] = {"a", "B", "c", " ", "ä", "-", "X"};
+  auto name = [&] {
+    std::string text;
+    for (int i = 0, n = 1 + static_cast<int>(random() % 4); i < n; ++i) text += pieces[random() % 7];
+    return text;
+  };
+  SaveConfig([&](RecordBuilder& b) {
+    for (int i = 0; i < 40; ++i) b.User(name().c_str(), "");
+  });
+  ImportUserList users;
+  for (int i = 0; i < 200; ++i) users.Append(User(name()));
+
+  // The reference: compare each import name with every configuration user, old and new.
+  std::vector<std::string> expected = [&] {
+    std::vector<std::string> names;
+    for (const std::string& line : test::Users(Loaded())) names.push_back(line.substr(0, line.find(':')));
+    auto same = [](const std::string& a, const std::string& b) {
+      return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                        [](char x, char y) { return tolower(static_cast<unsigned char>(x)) == tolower(static_cast<unsigned char>(y)); });
+    };
+    for (const ImportUser& user : users) {
+      if (std::any_of(names.begin(), names.end(), [&](const std::string& n) { return same(n, user.name); })) continue;
+      std::string cleaned = user.name;
+      CleanUserName(cleaned);
+      names.push_back(cleaned);
+    }
+    return names;
+  }();
+  holder_.reset();
+  AddUsers(path_.c_str(), users);
+  std::vector<std::string> actual;
+  for (const std::string& line : test::Users(Loaded())) actual.push_back(line.substr(0, line.find(':')));
+  EXPECT_EQ(actual, expected);
+}
+
+}  // namespace
+}  // namespace orn

@@ -1,0 +1,122 @@
+#include <string>
+#include <vector>
+
+#include "config/ConfigHolder.h"
+#include "install/MessageError.h"
+#include "support/RecordBuilder.h"
+#include "support/TestSupport.h"
+#include "users/CSVUserExporter.h"
+#include "users/CSVUserImporter.h"
+#include "users/ConfigUsers.h"
+
+namespace orn {
+namespace {
+
+ImportUserList TwoUsers() {
+  ImportUserList users;
+  users.Append({"A", "Meier; Anna", {"a1", "a2"}});
+  users.Append({"B", "Bernd", {}});
+  return users;
+}
+
+class CsvTest : public test::IsolatedTest {
+ protected:
+  std::string Export(const ImportUserList& users, char separator, bool perRow) {
+    const std::string path = Scratch() / "out.csv";
+    CCSVUserExporter(path, separator, perRow).Export(users);
+    return test::ReadFile(path);
+  }
+  ImportUserList Import(const std::string& text) {
+    test::WriteFile(Scratch() / "in.csv", text);
+    return CCSVUserImporter(Scratch() / "in.csv").Import();
+  }
+  std::string ImportFailure(const std::string& text) {
+    try {
+      Import(text);
+    } catch (const MessageError& e) {
+      return e.Text();
+    }
+    return "(nothing thrown)";
+  }
+};
+
+TEST_F(CsvTest, ExportLayouts) {
+  EXPECT_EQ(Export(TwoUsers(), ';', false),
+            "UserName;Name;E-Mail;E-Mail1\r\nA;Meier Anna;a1;a2\r\nB;Bernd;;\r\n");
+  EXPECT_EQ(Export(TwoUsers(), ';', true), "UserName;Name;E-Mail\r\nA;Meier Anna;a1\r\nA;Meier Anna;a2\r\n");
+  ImportUserList nobody;
+  nobody.Append({"B", "Bernd", {}});
+  EXPECT_EQ(Export(nobody, ',', false), "UserName,Name\r\nB,Bernd\r\n");
+  EXPECT_EQ(Export(nobody, ',', true), "UserName,Name,E-Mail\r\n");
+  EXPECT_EQ(Export(ImportUserList{}, '\t', false), "UserName\tName\r\n");
+}
+
+TEST_F(CsvTest, ImportReadsGroupsOfThreeFields) {
+  ImportUserList users = Import("Name;FullName;E-Mail\r\nanna;Anna A;anna@x.de\r\nbob;;\r\n");
+  ASSERT_EQ(users.Count(), 2u);
+  EXPECT_EQ(users[0].name, "anna");
+  EXPECT_EQ(users[0].emails, std::vector<std::string>{"anna@x.de"});
+  EXPECT_EQ(users[1].emails, std::vector<std::string>{""});
+  // A fourth field shifts the reading; an incomplete last record is dropped.
+  users = Import("Name,FullName,E-Mail\nanna,Anna,a@x,extra\nbob,Bob,b@x\n");
+  ASSERT_EQ(users.Count(), 2u);
+  EXPECT_EQ(users[1].name, "extra");
+  EXPECT_EQ(users[1].emails, std::vector<std::string>{"Bob"});
+  EXPECT_EQ(Import("Name\tFullName\tE-Mail\n").Count(), 0u);
+  EXPECT_EQ(Import("Name,FullName,E-Mail").Count(), 0u);
+}
+
+TEST_F(CsvTest, ImportRejectsOtherHeaders) {
+  for (const char* text : {"UserName,Name,E-Mail\n", "name,FullName,E-Mail\n", "\"Name\",FullName,E-Mail\n",
+                           "\xEF\xBB\xBFName,FullName,E-Mail\n", "", "Name,FullName\n"})
+    EXPECT_EQ(ImportFailure(text), "Die Datei hat ein ungültiges Format") << text;
+  EXPECT_EQ(ImportFailure("Name,FullName,E-Mail\n" + std::string(300, 'x')).substr(0, 3), "(no");  // long fields are cut
+  try {
+    CCSVUserImporter(Scratch().Path()).Import();
+    FAIL();
+  } catch (const MessageError& e) {
+    EXPECT_STREQ(e.Text(), "no opened file");
+  }
+}
+
+// Users exported one address a row, given the import's header and imported into an empty
+// configuration come back with their names cleaned.
+TEST_F(CsvTest, ExportedUsersImportIntoAnEmptyConfiguration) {
+  const std::string config = Scratch() / "orn.cfg", target = Scratch() / "empty.cfg";
+  {
+    ConfigHolder holder(new ConfigRecord{});
+    test::RecordBuilder(holder.Record())
+        .User("anna", "").User("Jörg Paul", "").User("carl", "")
+        .Address("anna@x.de", {"anna"}).Address("info@x.de", {"anna", "Jörg Paul"});
+    holder.Save(config.c_str(), true);
+  }
+  {
+    ConfigHolder empty(new ConfigRecord{});
+    test::RecordBuilder builder(empty.Record());
+    empty.Save(target.c_str(), true);
+  }
+  std::string exported = Export(ReadUsers(config.c_str()), ';', true);
+  exported.replace(0, exported.find("\r\n"), "Name;FullName;E-Mail");
+  AddUsersReport report;
+  AddUsers(target.c_str(), Import(exported), &report);
+  EXPECT_EQ(report.added, 2u);
+  EXPECT_EQ(report.skipped, 1u);  // anna's second row
+  const ImportUserList back = ReadUsers(target.c_str());
+  ASSERT_EQ(back.Count(), 2u);
+  EXPECT_EQ(back[0].name, "anna");
+  EXPECT_EQ(back[0].emails, std::vector<std::string>{"anna@x.de"});
+  EXPECT_EQ(back[1].name, "JrgPaul");
+  EXPECT_EQ(back[1].emails, std::vector<std::string>{"info@x.de"});
+}
+
+TEST_F(CsvTest, ExportReadsInPythonCsvWithTheSameFields) {
+  Export(TwoUsers(), ',', false);
+  std::string output;
+  ASSERT_EQ(test::RunCommand("python3 -c 'import csv,sys; r=list(csv.reader(open(sys.argv[1], newline=\"\")));"
+                             " print(repr(r))' '" + Scratch() / "out.csv" + "'", &output), 0);
+  EXPECT_EQ(output, "[['UserName', 'Name', 'E-Mail', 'E-Mail1'], ['A', 'Meier; Anna', 'a1', 'a2'], "
+                    "['B', 'Bernd', '', '']]\n");
+}
+
+}  // namespace
+}  // namespace orn
