@@ -10,6 +10,7 @@ const Command& RootCommand() {
       ServerCommand(),
       ConfigCommand(),
       UsersCommand(),
+      ImportConfigCommand(),
   };
   static const Command root{"orncfg-cli", "", "Konfiguration von ORN! sichern, wiederherstellen und pflegen",
                             nullptr, verbs};

@@ -10,5 +10,6 @@ const Command& ServerCommand();  // ServerCommand.cpp
 const Command& ConfigCommand();  // ConfigCommand.cpp
 const Command& StatusCommand();  // StatusCommand.cpp
 const Command& UsersCommand();   // UsersCommand.cpp
+const Command& ImportConfigCommand();  // ImportConfigCommand.cpp
 
 }  // namespace orn::cli

@@ -29,6 +29,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kDemoProductCode = "A7K2QXM4P9ZRT3CW8N";
+// The branch office whose configuration lies ready for an import, written under its own code.
+constexpr const char* kBranchProductCode = "B3M7N1P5Q9R2S6T4V8";
 constexpr const char* kMarker = ".orn-demo";
 constexpr const char* kDomain = "firma-demo.de";
 constexpr time_t kFileTime = 1764590400;  // 2025-12-01 12:00 UTC, for reproducible trees
@@ -194,6 +196,64 @@ void FillConfig(ConfigRecord& record) {
   }
 }
 
+// The configuration of a branch office: some users and addresses the demo has too (with other
+// contents), some new ones, and passwords stored under the branch's product code.
+void FillBranchConfig(ConfigRecord& record) {
+  record.general = Alloc<TILOCONF_general>();
+  record.general->servername = Copy("filiale");
+  record.general->domain = Copy(kDomain);
+  record.general->configured = 1;
+  record.general->language = Copy("de");
+  record.inet = Alloc<TILOCONF_inetpart>();
+  record.inet->providers = Alloc<TILOCONF_provider>();
+  record.inet->providers->name = Copy("DSL Filiale");
+  record.inet->providers->login = Copy("filiale@dsl-anbieter.example");
+  record.inet->providers->password = Copy("Filiale#DSL1");
+  record.inet->providers->dialin = Copy("pppoe");
+  record.inet->proxyport = 3128;
+  record.mail = Alloc<TILOCONF_mailpart>();
+  record.mail->accounts = Alloc<TILOCONF_mailaccount>();
+  record.mail->accounts->server = Copy("pop.dsl-anbieter.example");
+  record.mail->accounts->login = Copy("filiale-firma-demo");
+  record.mail->accounts->password = Copy("Filiale-Post!9");
+  record.mail->accounts->recipient = Copy("filiale@firma-demo.de");
+  record.mail->accounts->port = 995;
+  record.users = Alloc<TILOCONF_userpart>();
+  const char* users[][3] = {
+      {"amueller", "Anna Müller-Schmidt", "Anna#Filiale"}, {"bschmidt", "Bernd Schmidt", "Bernd-2026"},
+      {"kfranke", "Katrin Franke", "Katrin!77"},           {"lotto", "Lea Otto", "LeaO-2026"},
+      {"mpeters", "Marco Peters", "Marco#Peters"},         {"nvogel", "Nina Vogel", "Nina-Vogel1"},
+      {"filiale", "Filialkonto", "Filiale#1"},
+  };
+  TILOCONF_user** userTail = &record.users->users;
+  TILOCONF_emailaddress** addressTail = &record.mail->addresses;
+  for (auto& u : users) {
+    auto* user = Alloc<TILOCONF_user>();
+    user->name = Copy(u[0]);
+    user->fullname = Copy(u[1]);
+    user->password = Copy(u[2]);
+    user->email = Copy(std::string(u[0]) + "@" + kDomain);
+    user->rights = TILOCONF_RIGHT_INTERNET | TILOCONF_RIGHT_MAIL;
+    *userTail = user;
+    userTail = &user->next;
+    auto* address = Alloc<TILOCONF_emailaddress>();
+    address->kind = TILOCONF_ADDR_MAILBOX;
+    address->address = Copy(user->email);
+    stringlist_append_string(&address->owners, u[0]);
+    *addressTail = address;
+    addressTail = &address->next;
+  }
+  auto* shared = Alloc<TILOCONF_emailaddress>();
+  shared->kind = TILOCONF_ADDR_MAILBOX;
+  shared->address = Copy(std::string("info@") + kDomain);
+  stringlist_append_string(&shared->owners, "filiale");
+  *addressTail = shared;
+  TILOCONF_section* section = Alloc<TILOCONF_section>();
+  section->name = Copy("filiale");
+  section->text = Copy("Standort=Hamburg\nLeitung=kfranke\n");
+  record.sections = section;
+}
+
 // Writes the filter and spam lists: some (not all) files that a backup takes along.
 void WriteListFiles(const fs::path& install) {
   const char* files[][2] = {
@@ -295,7 +355,7 @@ int main(int argc, char** argv) {
   if (!isDemo && !fs::is_empty(root, ec)) Fail(root.string() + " is neither empty nor a demo installation");
 
   // Start afresh, keeping only the runtime folder (a running server holds it).
-  for (const char* name : {"orn", "tmp", "registry.reg", "registry.reg.lock"}) fs::remove_all(root / name, ec);
+  for (const char* name : {"orn", "tmp", "import", "registry.reg", "registry.reg.lock"}) fs::remove_all(root / name, ec);
   WriteText(root / kMarker, "orn demo installation\n");
   const fs::path install = root / "orn";
   fs::create_directories(install);
@@ -333,6 +393,18 @@ int main(int argc, char** argv) {
   TILOCONF_varfree(&record);
   struct timespec times[2] = {{kFileTime, 0}, {kFileTime, 0}};
   utimensat(AT_FDCWD, configPath.c_str(), times, 0);
+
+  // The branch office's file, written under its own product code.
+  set(orn::kValueCDKey, kBranchProductCode);
+  ConfigRecord branch{};
+  FillBranchConfig(branch);
+  pwcrypt_init();
+  fs::create_directories(root / "import");
+  const std::string branchPath = (root / "import" / "filiale.cfg").string();
+  if (TILOCONF_varsave(branchPath.c_str(), &branch) > 1) Fail("filiale.cfg could not be written");
+  TILOCONF_varfree(&branch);
+  utimensat(AT_FDCWD, branchPath.c_str(), times, 0);
+  set(orn::kValueCDKey, kDemoProductCode);
 
   WriteListFiles(install);
   WriteArspTree(install);

@@ -1,0 +1,181 @@
+// The configuration import against a demo installation: its own configuration, and a branch
+// office's file written under another product code.
+#include <csignal>
+#include <sstream>
+#include <string>
+
+#include "cfgimport/ConfigImport.h"
+#include "install/ServerStop.h"
+#include "oskasys/oskasys.h"
+#include "platform/Process.h"
+#include "support/RecordBuilder.h"
+#include "support/TestSupport.h"
+
+namespace orn {
+namespace {
+
+constexpr const char* kBranchCode = "B3M7N1P5Q9R2S6T4V8";
+
+class ScriptedPrompt : public ProductCodePrompt {
+ public:
+  explicit ScriptedPrompt(std::optional<std::string> answer) : answer_(std::move(answer)) {}
+  std::optional<std::string> AskProductCode() override {
+    ++asked;
+    return answer_;
+  }
+  int asked = 0;
+
+ private:
+  std::optional<std::string> answer_;
+};
+
+class ConfigImportTest : public test::IsolatedTest {
+ protected:
+  void SetUp() override {
+    IsolatedTest::SetUp();
+    demo_ = Scratch() / "demo";
+    std::string exports;
+    ASSERT_EQ(test::RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "'", &exports), 0);
+    setenv("ORN_REGISTRY", (demo_ + "/registry.reg").c_str(), 1);
+    setenv("ORN_RUNTIME_DIR", (demo_ + "/run").c_str(), 1);
+    setenv("TEMP", (demo_ + "/tmp").c_str(), 1);
+    installed_ = test::ReadFile(Installed());
+  }
+  void TearDown() override {
+    ResetStopServerClock();
+    IsolatedTest::TearDown();
+  }
+  std::string Installed() const { return demo_ + "/orn/orn.cfg"; }
+  std::string Branch() const { return demo_ + "/import/filiale.cfg"; }
+  ConfigImportResult Import(const std::string& path, ProductCodePrompt& prompt, ImportSelection selection = {},
+                            bool overwrite = false) {
+    ConfigImportRequest request{path, selection, overwrite, false, [] { ++stops; }};
+    return ImportConfiguration(request, prompt);
+  }
+  // The installed configuration as it is on disk now.
+  std::unique_ptr<ConfigHolder> Load() { return std::make_unique<ConfigHolder>(Installed().c_str()); }
+  const TILOCONF_user* FindUser(const ConfigRecord* record, const char* name) {
+    for (const TILOCONF_user* u = record->users->users; u; u = u->next)
+      if (strcmp(u->name, name) == 0) return u;
+    return nullptr;
+  }
+
+  std::string demo_, installed_;
+  static inline int stops = 0;
+};
+
+TEST_F(ConfigImportTest, OtherProductCodeKeepOrOverwrite) {
+  ScriptedPrompt prompt(kBranchCode);
+  ConfigImportResult result = Import(Branch(), prompt);
+  ASSERT_EQ(result.outcome, ConfigImportOutcome::Imported) << result.message;
+  EXPECT_EQ(result.message, "Die Konfigurationsdaten wurden erfolgreich importiert.");
+  EXPECT_EQ(prompt.asked, 1);
+  EXPECT_EQ(result.report.usersKept, (std::vector<std::string>{"amueller", "bschmidt"}));
+  auto holder = Load();
+  EXPECT_STREQ(FindUser(holder->Record(), "amueller")->fullname, "Anna Müller");  // kept
+  EXPECT_STREQ(FindUser(holder->Record(), "kfranke")->password, "Katrin!77");     // readable
+  EXPECT_TRUE(PasswordsReadable(holder->Record()));
+
+  result = Import(Branch(), prompt, {}, true);
+  ASSERT_EQ(result.outcome, ConfigImportOutcome::Imported) << result.message;
+  holder = Load();
+  EXPECT_STREQ(FindUser(holder->Record(), "amueller")->fullname, "Anna Müller-Schmidt");  // replaced
+  EXPECT_STREQ(FindUser(holder->Record(), "amueller")->password, "Anna#Filiale");
+  EXPECT_EQ(test::Users(holder->Record()).size(), 36u + 5u);
+}
+
+TEST_F(ConfigImportTest, WrongOrNoProductCodeWritesNothing) {
+  ScriptedPrompt wrong("A7K2QXM4P9ZRT3CW8X");
+  ConfigImportResult result = Import(Branch(), wrong);
+  EXPECT_EQ(result.outcome, ConfigImportOutcome::WrongProductCode);
+  EXPECT_EQ(result.message,
+            "Die ausgewählte Konfigurationsdatei konnte mit der angegebenen Produkt-ID nicht geladen werden. "
+            "Dadurch ist ein Import der Konfigurationsdaten nicht möglich.");
+  ScriptedPrompt cancel(std::nullopt);
+  result = Import(Branch(), cancel);
+  EXPECT_EQ(result.outcome, ConfigImportOutcome::Cancelled);
+  EXPECT_TRUE(result.message.empty());
+  EXPECT_EQ(test::ReadFile(Installed()), installed_);
+}
+
+TEST_F(ConfigImportTest, SelectionsDecideWhatIsMerged) {
+  // A file under this installation's own code: its passwords read at once, no question asked.
+  const std::string own = Scratch() / "own.cfg";
+  {
+    ConfigHolder holder(new ConfigRecord{});
+    test::RecordBuilder(holder.Record())
+        .User("neu", "pw").Address("neu@firma-demo.de", {"neu"}).Section("extra", "Wert=1\n");
+    holder.Save(own.c_str(), true);
+  }
+  ScriptedPrompt prompt(std::nullopt);
+  ASSERT_EQ(Import(own, prompt, {.emailAddresses = false, .users = true}).outcome, ConfigImportOutcome::Imported);
+  auto holder = Load();
+  EXPECT_NE(FindUser(holder->Record(), "neu"), nullptr);
+  EXPECT_EQ(test::Addresses(holder->Record()).size(), 32u);
+
+  ASSERT_EQ(Import(own, prompt, {.emailAddresses = false, .users = false}).outcome, ConfigImportOutcome::Imported);
+  holder = Load();
+  EXPECT_EQ(test::Sections(holder->Record()).back(), "extra:Wert=1\n");
+  EXPECT_EQ(test::Addresses(holder->Record()).size(), 32u);
+
+  ASSERT_EQ(Import(own, prompt, {.emailAddresses = true, .users = false}).outcome, ConfigImportOutcome::Imported);
+  EXPECT_EQ(test::Addresses(Load()->Record()).back(), "neu@firma-demo.de=neu");
+  EXPECT_EQ(prompt.asked, 0);
+}
+
+TEST_F(ConfigImportTest, FilesThatHoldNoConfiguration) {
+  const std::string empty = Scratch() / "empty.cfg";
+  {
+    ConfigHolder holder(new ConfigRecord{});
+    holder.Save(empty.c_str(), true);
+  }
+  ScriptedPrompt prompt(std::nullopt);
+  ConfigImportResult result = Import(empty, prompt);
+  EXPECT_EQ(result.outcome, ConfigImportOutcome::NotAConfiguration);
+  EXPECT_EQ(result.message, "Bei der ausgewählten Datei handelt es sich nicht um eine gültige ORN!-Konfigurationsdatei.");
+  test::WriteFile(Scratch() / "foreign.cfg", "[Settings]\nName=x\n");
+  result = Import(Scratch() / "foreign.cfg", prompt);
+  EXPECT_EQ(result.outcome, ConfigImportOutcome::Failed);
+  EXPECT_EQ(result.message,
+            "Die Konfigurationsdaten konnten nicht importiert werden.\nFehlermeldung: Fehler beim Laden der Konfiguration");
+  EXPECT_EQ(test::ReadFile(Installed()), installed_);
+}
+
+TEST_F(ConfigImportTest, DryRunReportsAndWritesNothing) {
+  ScriptedPrompt prompt(kBranchCode);
+  stops = 0;
+  ConfigImportRequest request{Branch(), {}, true, true, [] { ++stops; }};
+  const ConfigImportResult result = ImportConfiguration(request, prompt);
+  ASSERT_EQ(result.outcome, ConfigImportOutcome::Imported) << result.message;
+  EXPECT_EQ(stops, 0);
+  EXPECT_EQ(result.report.usersReplaced, (std::vector<std::string>{"amueller", "bschmidt"}));
+  EXPECT_EQ(result.report.usersAdded.size(), 5u);
+  EXPECT_EQ(result.report.addressesReplaced.size(), 3u);
+  EXPECT_EQ(test::ReadFile(Installed()), installed_);
+}
+
+TEST_F(ConfigImportTest, ServerThatIgnoresTheStopLeavesTheFileUnchanged) {
+  std::string error;
+  const pid_t server = platform::SpawnDetached(ORN_SERVER_BINARY, {"orn", "--ignore-stop"}, "", &error);
+  ASSERT_GT(server, 0) << error;
+  ASSERT_TRUE(test::WaitFor([] {
+    HANDLE m = OpenMutexGlobal(SYNCHRONIZE, 0, kServerStartMutex);
+    CloseHandle(m);
+    return m != nullptr;
+  }, 5000));
+  static long seconds;
+  seconds = 0;
+  SetStopServerClock({[] { return seconds += 10; }, [](int) {}});
+  ScriptedPrompt prompt(kBranchCode);
+  ConfigImportRequest request{Branch(), {}, false, false, {}};
+  const ConfigImportResult result = ImportConfiguration(request, prompt);
+  kill(server, SIGTERM);
+  EXPECT_EQ(result.outcome, ConfigImportOutcome::Failed);
+  EXPECT_EQ(result.message, "Die Konfigurationsdaten konnten nicht importiert werden.\n"
+                            "Fehlermeldung: ORN! konnte nicht vor Ablauf des Timeouts beendet werden.");
+  EXPECT_EQ(prompt.asked, 0);
+  EXPECT_EQ(test::ReadFile(Installed()), installed_);
+}
+
+}  // namespace
+}  // namespace orn
