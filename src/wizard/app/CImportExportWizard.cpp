@@ -1,0 +1,65 @@
+#include "app/CImportExportWizard.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+#include "action/CActionPage.h"
+#include "app/CSettingsPasswordDlg.h"
+#include "app/Captions.h"
+#include "install/InstallPaths.h"
+#include "install/ProductKey.h"
+
+namespace orn::wizard {
+
+namespace {
+
+template <class Page>
+CWizardPage* Make() {
+  return new Page;
+}
+
+struct PageSlot {
+  const char* className;
+  CWizardPage* (*make)();  // null: the page is not part of this program yet
+};
+
+// The pages by sheet index. A page is added by including its header above and putting its Make
+// here; until then its slot stays empty and the action page refuses the row that leads there.
+constexpr std::array<PageSlot, kPageCount> kPages = {{
+    {"CActionPage", &Make<CActionPage>},
+    {"CBackupCFGPage1", nullptr},
+    {"CRestoreCFGPage1", nullptr},
+    {"CImportCFGPage1", nullptr},
+    {"CImportCFGPage2", nullptr},
+    {"CImportCFGPage3", nullptr},
+    {"CImportWindowsUsersPage1", nullptr},
+    {"CImportWindowsUsersPage2", nullptr},
+    {"CImportLDAPUsersPage1", nullptr},
+    {"CUserSelectorPage", nullptr},
+    {"CImportLDAPUsersPage2", nullptr},
+    {"CExportCSVPage1", nullptr},
+    {"CImportCSVPage1", nullptr},
+}};
+
+}  // namespace
+
+CImportExportWizard::CImportExportWizard(UiServices ui, PasswordPrompt prompt)
+    : CWizardSheet(QString::fromUtf8(kSheetCaption), ui), prompt_(std::move(prompt)) {
+  if (!prompt_) {
+    prompt_ = [this](const QString& expected) { return PromptForSettingsPassword(expected, Ui().messages); };
+  }
+  for (const PageSlot& slot : kPages) AddPage(slot.make ? slot.make() : nullptr);
+}
+
+bool CImportExportWizard::OnInitDialog() {
+  const bool result = CWizardSheet::OnInitDialog();
+  char password[kMaxPath] = {};
+  m_bPasswordProtected = ReadConfigPassword(password, sizeof password) >= 2;
+  const QString expected = QString::fromUtf8(password);
+  std::fill(std::begin(password), std::end(password), '\0');
+  if (m_bPasswordProtected && !prompt_(expected)) return false;
+  return result;
+}
+
+}  // namespace orn::wizard

@@ -1,0 +1,140 @@
+// The action page: three or five rows, the selection rule, Next, double click and Back, the
+// messages; and the rendering of the real wizard's first page for docs/screenshots.
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryFile>
+#include <QtTest>
+
+#include "action/ActionTable.h"
+#include "action/CActionPage.h"
+#include "app/CImportExportWizard.h"
+#include "support/FakeUi.h"
+#include "support/TestInstallation.h"
+
+namespace orn::wizard::test {
+
+// An action's first page: Back returns to the action page, as on every first page.
+class FirstPage : public CWizardPage {
+ public:
+  explicit FirstPage(int id) : CWizardPage({id, QStringLiteral("Aktion"), 139}) {}
+  bool OnSetActive() override { return Sheet()->SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH), true; }
+  int OnWizardBack() override { return Sheet()->SetActivePage(kActionPage), -1; }
+};
+
+const QString kCaption = QStringLiteral("Konfiguration von ORN! sichern/wiederherstellen...");
+
+class ActionPageTest : public QObject {
+  Q_OBJECT
+
+  FakeUi ui_;
+  std::unique_ptr<CWizardSheet> sheet_;
+  CActionPage* page_ = nullptr;
+
+  // The action page and first pages for every listed action but the restore, whose slot is empty.
+  void Build(const QByteArray& module) {
+    qputenv("ORN_ADS_MODULE", module);
+    ui_.messages.shown.clear();
+    sheet_ = std::make_unique<CWizardSheet>(QStringLiteral("Wizard"), ui_.Services());
+    sheet_->AddPage(page_ = new CActionPage);
+    for (int index = 1; index < kPageCount; ++index) {
+      const bool built = index == kBackupCFGPage1 || index == kImportCFGPage1 || index == kImportWindowsUsersPage1 ||
+                         index == kExportCSVPage1;
+      sheet_->AddPage(built ? new FirstPage(index) : nullptr);
+    }
+    sheet_->OnInitDialog();
+    sheet_->show();
+  }
+  QStringList Titles() const {
+    QStringList titles;
+    for (int row = 0; row < page_->m_lbActions->count(); ++row) titles << page_->m_lbActions->item(row)->text();
+    return titles;
+  }
+  QPoint RowCentre(int row) const { return page_->m_lbActions->visualItemRect(page_->m_lbActions->item(row)).center(); }
+  void Click(int row, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::mouseClick(page_->m_lbActions->viewport(), Qt::LeftButton, modifiers, RowCentre(row));
+  }
+  QString Description() const { return page_->findChild<QLabel*>(QStringLiteral("description"))->text(); }
+
+ private slots:
+  void ThreeOrFiveRowsAsTheModuleLoads() {
+    const QStringList five = {QStringLiteral("Vollständige Konfiguration sichern"),
+                              QStringLiteral("Vollständige Konfiguration wiederherstellen"),
+                              QStringLiteral("Import aus einer Datei"), QStringLiteral("Import aus einem Microsoft-Netzwerk"),
+                              QStringLiteral("E-Mail-Adressen exportieren")};
+    Build(FAKE_ADS_MODULE);
+    QCOMPARE(Titles(), five);
+    QTemporaryFile notALibrary;
+    QVERIFY(notALibrary.open() && notALibrary.write("not a shared object\n") > 0);
+    notALibrary.close();
+    for (const QByteArray& module : {QByteArray("/nonexistent/libornads.so"), notALibrary.fileName().toUtf8(),
+                                     QByteArray() /* beside this test program, where there is none */}) {
+      Build(module);
+      QCOMPARE(Titles(), five.mid(0, 3));
+    }
+  }
+
+  void TheDescriptionFollowsTheSelection() {
+    Build(FAKE_ADS_MODULE);
+    QCOMPARE(sheet_->windowTitle(), kCaption);
+    QCOMPARE(page_->m_lbActions->selectedItems().size(), 1);
+    QCOMPARE(Description(), QString::fromUtf8(kActionTable[0].description));
+    QVERIFY(!sheet_->BackButton()->isEnabled() && sheet_->NextButton()->isEnabled());
+    Click(4);
+    QCOMPARE(Description(),
+             QStringLiteral("Exportiert Benutzernamen und E-Mail-Adressen von ORN! in eine kommagetrennte Datei (.csv)."));
+    Click(4, Qt::ControlModifier);  // takes the selection away
+    QCOMPARE(Description(), QString());
+    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
+    QCOMPARE(sheet_->GetActiveIndex(), 0);
+    QCOMPARE(ui_.messages.shown.size(), size_t{1});
+    QCOMPARE(ui_.messages.shown[0].text, QStringLiteral("Wählen Sie bitte eine Aktion aus."));
+    QCOMPARE(ui_.messages.shown[0].caption, kCaption);
+    QCOMPARE(ui_.messages.shown[0].owner, page_);
+  }
+
+  void NextAndDoubleClickLeadToTheFirstPageAndBackKeepsTheSelection() {
+    Build(FAKE_ADS_MODULE);
+    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);  // the untouched list: backup
+    QCOMPARE(sheet_->GetActiveIndex(), int(kBackupCFGPage1));
+    const int firstPage[] = {kBackupCFGPage1, kRestoreCFGPage1, kImportCFGPage1, kImportWindowsUsersPage1, kExportCSVPage1};
+    for (int row : {0, 2, 3, 4}) {
+      QTest::mouseClick(sheet_->BackButton(), Qt::LeftButton);
+      QCOMPARE(sheet_->GetActiveIndex(), 0);
+      Click(row);
+      QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
+      QCOMPARE(sheet_->GetActiveIndex(), firstPage[row]);
+    }
+    QTest::mouseClick(sheet_->BackButton(), Qt::LeftButton);
+    QCOMPARE(page_->m_lbActions->currentRow(), 4);
+    QCOMPARE(Description(), QString::fromUtf8(kActionTable[4].description));
+    QTest::mouseDClick(page_->m_lbActions->viewport(), Qt::LeftButton, {}, RowCentre(2));
+    QTRY_COMPARE(sheet_->GetActiveIndex(), int(kImportCFGPage1));
+    QVERIFY(ui_.messages.shown.empty());
+
+    // The restore's page is missing here: its row is refused, and no page shows in its place.
+    QTest::mouseClick(sheet_->BackButton(), Qt::LeftButton);
+    Click(1);
+    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
+    QCOMPARE(sheet_->GetActiveIndex(), 0);
+    QCOMPARE(ui_.messages.shown.size(), size_t{1});
+    QCOMPARE(ui_.messages.shown[0].text, QStringLiteral("Diese Aktion ist in dieser Version noch nicht verfügbar."));
+    QCOMPARE(ui_.messages.shown[0].caption, kCaption);
+  }
+
+  void RenderTheWizard() {
+    TestInstallation installation;
+    installation.WriteKey();
+    qputenv("ORN_ADS_MODULE", FAKE_ADS_MODULE);
+    CImportExportWizard wizard(ui_.Services());
+    QVERIFY(wizard.OnInitDialog());
+    wizard.show();
+    QVERIFY(QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)));
+    QVERIFY(wizard.grab().save(QStringLiteral(SCREENSHOT_DIR "/action-page.png")));
+  }
+};
+
+}  // namespace orn::wizard::test
+
+QTEST_MAIN(orn::wizard::test::ActionPageTest)
+#include "ActionPageTest.moc"

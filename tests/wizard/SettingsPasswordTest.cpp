@@ -1,0 +1,105 @@
+// The settings password: the prompt's rules, and when the wizard asks at all.
+#include <functional>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/CImportExportWizard.h"
+#include "app/CSettingsPasswordDlg.h"
+#include "install/MessageError.h"
+#include "support/FakeUi.h"
+#include "support/TestInstallation.h"
+#include "tiloconf/tiloconf.h"
+
+namespace orn::wizard::test {
+
+class SettingsPasswordTest : public QObject {
+  Q_OBJECT
+
+  FakeUi ui_;
+
+  // Runs the prompt; once it shows, act() plays the user's part on it (and must end it).
+  bool Prompt(const QString& expected, const std::function<void(CSettingsPasswordDlg&)>& act) {
+    ui_.messages.shown.clear();
+    QTimer::singleShot(0, this, [act] {
+      if (auto* dialog = qobject_cast<CSettingsPasswordDlg*>(QApplication::activeModalWidget())) act(*dialog);
+    });
+    return PromptForSettingsPassword(expected, ui_.messages);
+  }
+  static void Type(CSettingsPasswordDlg& dialog, const QString& text, Qt::Key key = Qt::Key_Return) {
+    dialog.PasswordEdit()->clear();
+    QTest::keyClicks(dialog.PasswordEdit(), text);
+    QTest::keyClick(dialog.PasswordEdit(), key);
+  }
+
+ private slots:
+  void OnlyTheExactTextIsAccepted() {
+    const QStringList wrong = {QStringLiteral("geheim 1"), QStringLiteral("Geheim 1 "), QStringLiteral(" Geheim 1"),
+                               QStringLiteral("Geheim"), QString()};
+    QStringList atStart, kept;
+    bool hidden = false, rendered = false;
+    QVERIFY(Prompt(QStringLiteral("Geheim 1"), [&](CSettingsPasswordDlg& dialog) {
+      atStart << dialog.windowTitle() << dialog.PasswordEdit()->text();
+      hidden = dialog.PasswordEdit()->echoMode() == QLineEdit::Password;
+      for (const QString& entry : wrong) {
+        Type(dialog, entry);
+        if (dialog.isVisible()) kept << dialog.PasswordEdit()->text();
+      }
+      QTest::keyClicks(dialog.PasswordEdit(), QStringLiteral("Geheim 1"));
+      rendered = QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)) &&
+                 dialog.grab().save(QStringLiteral(SCREENSHOT_DIR "/password-prompt.png"));
+      QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    }));
+    QCOMPARE(atStart, QStringList({QStringLiteral("Kennwort eingeben"), QString()}));
+    QVERIFY(hidden && rendered);
+    QCOMPARE(kept, wrong);  // the dialog stayed open with the typed text
+    QCOMPARE(ui_.messages.shown.size(), size_t(wrong.size()));
+    for (const ShownMessage& message : ui_.messages.shown) {
+      QCOMPARE(message.text, QStringLiteral("Das Kennwort ist falsch!"));
+      QCOMPARE(message.caption, QStringLiteral("ORN!"));
+    }
+  }
+
+  void CancelAndEscapeEndThePrompt() {
+    QVERIFY(!Prompt(QStringLiteral("ab"), [](CSettingsPasswordDlg& dialog) {
+      Type(dialog, QStringLiteral("x"));
+      QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    }));
+    QVERIFY(!Prompt(QStringLiteral("ab"), [](CSettingsPasswordDlg& dialog) { Type(dialog, QStringLiteral("ab"), Qt::Key_Escape); }));
+  }
+
+  // From two characters on the wizard asks; a cancelled prompt ends its initialisation.
+  void TheWizardAsksForStoredPasswords() {
+    TestInstallation installation;
+    const QString code = QStringLiteral("A7K2QXM4P9ZRT3CW8N");
+    installation.WriteKey({{QStringLiteral("CDKey"), code}});
+    char enciphered[81];
+    QCOMPARE(pwstringencrypt("Grün 7", enciphered, sizeof enciphered), 0);
+    QStringList asked;
+    bool answer = true;
+    for (const QString& stored : {QStringLiteral("x"), QStringLiteral("xY"), QString::fromLatin1(enciphered)}) {
+      installation.WriteKey({{QStringLiteral("CDKey"), code}, {QStringLiteral("ConfigPassword"), stored}});
+      CImportExportWizard wizard(ui_.Services(), [&](const QString& expected) { return asked << expected, answer; });
+      QVERIFY(wizard.OnInitDialog());
+      QCOMPARE(wizard.m_bPasswordProtected, stored.size() >= 2);
+    }
+    QCOMPARE(asked, QStringList({QStringLiteral("xY"), QStringLiteral("Grün 7")}));
+    answer = false;
+    CImportExportWizard cancelled(ui_.Services(), [&](const QString&) { return answer; });
+    QVERIFY(!cancelled.OnInitDialog());
+  }
+
+  void WithoutTheInstallationKeyTheWizardDoesNotStart() {
+    TestInstallation installation;  // no hive at all
+    CImportExportWizard wizard(ui_.Services(), [](const QString&) { return true; });
+    QVERIFY_THROWS_EXCEPTION(MessageError, wizard.OnInitDialog());
+  }
+};
+
+}  // namespace orn::wizard::test
+
+QTEST_MAIN(orn::wizard::test::SettingsPasswordTest)
+#include "SettingsPasswordTest.moc"

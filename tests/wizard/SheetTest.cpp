@@ -1,0 +1,141 @@
+// The wizard sheet: default Back and Next, -1 to stay, empty slots, Finish, cancelling, help,
+// the dialog-unit layout and the file-dialog filters.
+#include <QDir>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/CWizardPage.h"
+#include "app/CWizardSheet.h"
+#include "app/QtUiServices.h"
+#include "support/FakeUi.h"
+
+namespace orn::wizard::test {
+
+// A page that answers as told and counts what the sheet asked of it.
+class StubPage : public CWizardPage {
+ public:
+  StubPage(int id, int buttons) : CWizardPage({id, QStringLiteral("Seite %1").arg(id), 138}), buttons_(buttons) {}
+  bool OnInitDialog() override { return ++inits, true; }
+  bool OnSetActive() override { return Sheet()->SetWizardButtons(buttons_), acceptActivation; }
+  bool OnKillActive() override { return acceptLeaving; }
+  int OnWizardNext() override { return next; }
+  int OnWizardFinish() override { return ++finishes, finish; }
+  int next = 0, finish = 1, inits = 0, finishes = 0;
+  bool acceptActivation = true, acceptLeaving = true;
+
+ private:
+  int buttons_;
+};
+
+class SheetTest : public QObject {
+  Q_OBJECT
+
+  FakeUi ui_;
+  std::unique_ptr<CWizardSheet> sheet_;
+  std::vector<StubPage*> pages_;
+
+ private slots:
+  // Pages at 0, 1 and 3, an empty slot at 2; the last page offers Finish.
+  void init() {
+    sheet_ = std::make_unique<CWizardSheet>(QStringLiteral("Wizard"), ui_.Services());
+    pages_ = {new StubPage(100, PSWIZB_NEXT), new StubPage(101, PSWIZB_BACK | PSWIZB_NEXT), nullptr,
+              new StubPage(103, PSWIZB_BACK | PSWIZB_FINISH)};
+    for (StubPage* page : pages_) sheet_->AddPage(page);
+    QVERIFY(sheet_->OnInitDialog());
+    sheet_->show();
+  }
+
+  void NextAndBackMoveToTheNeighbourUnlessAPageOrAnEmptySlotSaysNo() {
+    QCOMPARE(sheet_->windowTitle(), QStringLiteral("Seite 100"));
+    QVERIFY(!sheet_->BackButton()->isEnabled());
+    QTest::keyClick(sheet_.get(), Qt::Key_Return);  // Enter is Next
+    QCOMPARE(sheet_->GetActiveIndex(), 1);
+    QCOMPARE(sheet_->windowTitle(), QStringLiteral("Seite 101"));
+    QTest::mouseClick(sheet_->BackButton(), Qt::LeftButton);
+    QCOMPARE(sheet_->GetActiveIndex(), 0);
+
+    pages_[0]->next = -1;
+    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
+    QCOMPARE(sheet_->GetActiveIndex(), 0);
+    pages_[0]->next = 0;
+    pages_[0]->acceptLeaving = false;
+    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
+    QCOMPARE(sheet_->GetActiveIndex(), 0);
+    pages_[0]->acceptLeaving = true;
+    pages_[1]->acceptActivation = false;
+    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
+    QCOMPARE(sheet_->GetActiveIndex(), 0);
+    QCOMPARE(pages_[1]->inits, 1);  // initialised once although shown twice
+
+    // The empty slot at 2 is never entered, whichever way.
+    pages_[1]->acceptActivation = true;
+    QVERIFY(sheet_->SetActivePage(1));
+    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
+    for (int index : {2, 4, -1}) QVERIFY(!sheet_->SetActivePage(index));
+    QCOMPARE(sheet_->GetActiveIndex(), 1);
+  }
+
+  void FinishTakesNextsPlaceAndClosesOnNonZero() {
+    QVERIFY(sheet_->SetActivePage(3));
+    QVERIFY(!sheet_->NextButton()->isVisible());
+    QVERIFY(sheet_->FinishButton()->isVisible());
+    pages_[3]->finish = 0;
+    QTest::mouseClick(sheet_->FinishButton(), Qt::LeftButton);
+    QVERIFY(sheet_->isVisible());
+    pages_[3]->finish = -1;
+    QTest::keyClick(sheet_.get(), Qt::Key_Return);
+    QVERIFY(!sheet_->isVisible());
+    QCOMPARE(sheet_->result(), CWizardSheet::ID_WIZFINISH);
+    QCOMPARE(pages_[3]->finishes, 2);
+  }
+
+  void EscapeCancelAndTheCloseButtonCancel() {
+    const std::vector<std::function<void()>> ways = {[this] { QTest::keyClick(sheet_.get(), Qt::Key_Escape); },
+                                                     [this] { sheet_->CancelButton()->click(); },
+                                                     [this] { sheet_->close(); }};
+    for (const auto& way : ways) {
+      QTimer::singleShot(0, sheet_.get(), way);
+      QCOMPARE(sheet_->DoModal(), CWizardSheet::IDCANCEL);
+    }
+  }
+
+  void HelpOpensTheFileOfTheCurrentDirectory() {
+    QTemporaryDir elsewhere;
+    const QString before = QDir::currentPath();
+    QTest::mouseClick(sheet_->HelpButton(), Qt::LeftButton);
+    QVERIFY(QDir::setCurrent(elsewhere.path()));
+    QTest::keyClick(sheet_.get(), Qt::Key_F1);
+    QDir::setCurrent(before);
+    QCOMPARE(ui_.help.opened, std::vector<QString>({QDir(before).filePath(QStringLiteral("orncfg.html")),
+                                                    QDir(elsewhere.path()).filePath(QStringLiteral("orncfg.html"))}));
+  }
+
+  void PagesAreLaidOutInDialogUnits() {
+    const QFontMetrics metrics(pages_[0]->font());
+    const DialogUnits units(pages_[0]->font());
+    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    QVERIFY(std::abs(units.BaseX() * 52 - letters) <= 26);
+    QCOMPARE(units.BaseY(), metrics.height());
+    QCOMPARE(pages_[0]->size(), QSize((280 * units.BaseX() + 2) / 4, (156 * units.BaseY() + 4) / 8));
+    auto* picture = pages_[0]->findChild<QLabel*>(QStringLiteral("sidePicture"));
+    QVERIFY(picture && !picture->pixmap().isNull());
+    QCOMPARE(picture->geometry(), QRect(QPoint(units.X(7), units.Y(7)), QPoint(units.X(92) - 1, units.Y(148) - 1)));
+    QVERIFY(sheet_->NextButton()->geometry().top() >= pages_[0]->geometry().bottom());
+  }
+
+  void WindowsFiltersBecomeQtNameFilters() {
+    QCOMPARE(QtNameFilters(QStringLiteral("ORN!-Konfigurationsarchiv (*.zip;*.eff)|*.zip;*.eff|Alle Dateien (*.*)|*.*||")),
+             QStringList({QStringLiteral("ORN!-Konfigurationsarchiv (*.zip *.eff)"), QStringLiteral("Alle Dateien (*.*)")}));
+    QCOMPARE(QtNameFilters(QStringLiteral("Text|*.csv; *.txt")), QStringList({QStringLiteral("Text (*.csv *.txt)")}));
+    QVERIFY(QtNameFilters(QStringLiteral("|")).isEmpty());
+  }
+};
+
+}  // namespace orn::wizard::test
+
+QTEST_MAIN(orn::wizard::test::SheetTest)
+#include "SheetTest.moc"

@@ -1,0 +1,147 @@
+// orncfg as an administrator meets it, in a real X server (Xvfb, started and stopped here) on a
+// demo installation. Windows are found by their title and driven with xdotool.
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "install/ProductKey.h"
+#include "platform/Hive.h"
+
+namespace orn::wizard::test {
+
+const QString kWizardTitle = QStringLiteral("Konfiguration von ORN! sichern/wiederherstellen...");
+
+class WizardProgramTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir scratch_;
+  QProcess xserver_;
+  QProcessEnvironment environment_;
+  std::vector<std::unique_ptr<QProcess>> wizards_;  // started by the running test
+
+  // Runs a program to its end; its exit code (-1 when it did not end), its output in *output.
+  int Run(const QString& program, const QStringList& arguments, QString* output = nullptr) {
+    QProcess process;
+    process.setProcessEnvironment(environment_);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return -1;
+    if (output) *output = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    return process.exitCode();
+  }
+  bool ServerRuns() {
+    QString output;
+    Run(QStringLiteral(ORN_CLI_BINARY), {QStringLiteral("server"), QStringLiteral("status")}, &output);
+    return output == QStringLiteral("ORN! läuft.");
+  }
+  // The visible window with exactly this title; empty when none shows within timeoutMs.
+  QString FindWindow(const QString& title, int timeoutMs = 20000) {
+    const QStringList search = {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')};
+    QString id;
+    const bool found = QTest::qWaitFor([&] { return Run(QStringLiteral("xdotool"), search, &id) == 0 && !id.isEmpty(); },
+                                       timeoutMs);
+    return found ? id.section(QLatin1Char('\n'), 0, 0) : QString();
+  }
+  // Gives the window the keyboard focus and presses the keys (xdotool key names).
+  bool Keys(const QString& window, const QStringList& keys) {
+    return Run(QStringLiteral("xdotool"), QStringList{QStringLiteral("windowfocus"), QStringLiteral("--sync"), window,
+                                                      QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50")} +
+                                              keys) == 0;
+  }
+  QProcess& StartWizard() {
+    QProcess& wizard = *wizards_.emplace_back(std::make_unique<QProcess>());
+    wizard.setProcessEnvironment(environment_);
+    wizard.setWorkingDirectory(scratch_.path());
+    wizard.start(QStringLiteral(ORN_WIZARD_BINARY), {});
+    return wizard;
+  }
+  static bool EndsWithCode(QProcess& process, int code) {
+    return process.waitForFinished(20000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == code;
+  }
+
+ private slots:
+  void initTestCase() {
+    // Xvfb takes a free display and tells its number on standard output; -noreset keeps it from
+    // resetting (and refusing connections for a moment) whenever its last client leaves.
+    xserver_.start(QStringLiteral("Xvfb"),
+                   QStringLiteral("-displayfd 1 -noreset -nolisten tcp -screen 0 1024x768x24").split(QLatin1Char(' ')));
+    QTRY_VERIFY_WITH_TIMEOUT(xserver_.canReadLine(), 20000);
+    environment_ = QProcessEnvironment::systemEnvironment();
+    environment_.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment_.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromUtf8(xserver_.readLine()).trimmed());
+    environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), scratch_.path());
+    environment_.insert(QStringLiteral("ORN_ADS_MODULE"), QStringLiteral("/nonexistent/libornads.so"));
+    QString exports;
+    QCOMPARE(Run(QStringLiteral(ORN_DEMO_BINARY), {scratch_.filePath(QStringLiteral("demo"))}, &exports), 0);
+    static const QRegularExpression line(QStringLiteral("^export (\\w+)='(.*)'$"), QRegularExpression::MultilineOption);
+    for (auto match = line.globalMatch(exports); match.hasNext();) {
+      const auto m = match.next();
+      environment_.insert(m.captured(1), m.captured(2));
+    }
+    QVERIFY(environment_.contains(QStringLiteral("ORN_REGISTRY")));
+  }
+
+  void cleanup() {
+    for (auto& wizard : wizards_) {
+      if (QTest::currentTestFailed()) qWarning() << "wizard:" << wizard->exitCode() << wizard->readAllStandardError();
+      wizard->kill();
+      wizard->waitForFinished();
+    }
+    wizards_.clear();
+    Run(QStringLiteral(ORN_CLI_BINARY), {QStringLiteral("server"), QStringLiteral("stop")});
+  }
+
+  void cleanupTestCase() {
+    xserver_.terminate();
+    xserver_.waitForFinished(10000);
+  }
+
+  void ASecondInstanceEndsAtOnceAndEscapeStartsTheServer() {
+    QProcess& first = StartWizard();
+    const QString window = FindWindow(kWizardTitle);
+    QVERIFY2(!window.isEmpty(), "the wizard did not show its first page");
+    QProcess& second = StartWizard();
+    QVERIFY(EndsWithCode(second, 0));
+    QVERIFY(!ServerRuns());
+
+    QVERIFY(Keys(window, {QStringLiteral("Escape")}));
+    QVERIFY(EndsWithCode(first, 0));
+    QTRY_VERIFY_WITH_TIMEOUT(ServerRuns(), 10000);
+  }
+
+  void AWrongPasswordIsRefusedAndCancellingStartsNothing() {
+    platform::Hive(environment_.value(QStringLiteral("ORN_REGISTRY")).toStdString())
+        .SetValue(std::string("HKEY_LOCAL_MACHINE\\") + kProductKey, {kValueConfigPassword, platform::ValueType::String, "ab"});
+    QProcess& wizard = StartWizard();
+    const QString prompt = FindWindow(QStringLiteral("Kennwort eingeben"));
+    QVERIFY2(!prompt.isEmpty(), "no password prompt");
+    QVERIFY(Keys(prompt, {QStringLiteral("a"), QStringLiteral("B"), QStringLiteral("Return")}));
+    const QString wrong = FindWindow(QStringLiteral("ORN!"));  // "Das Kennwort ist falsch!"
+    QVERIFY2(!wrong.isEmpty(), "no message for the wrong password");
+    QVERIFY(Keys(wrong, {QStringLiteral("Return")}));
+    QTRY_VERIFY_WITH_TIMEOUT(FindWindow(QStringLiteral("ORN!"), 0).isEmpty(), 10000);
+    QVERIFY(Keys(prompt, {QStringLiteral("Escape")}));
+    QVERIFY(EndsWithCode(wizard, 0));
+    QVERIFY(FindWindow(kWizardTitle, 0).isEmpty());
+    QVERIFY(!QTest::qWaitFor([this] { return ServerRuns(); }, 1500));
+  }
+
+  void WithoutADisplayItSaysSoInOneLine() {
+    QProcessEnvironment bare = environment_;
+    bare.remove(QStringLiteral("DISPLAY"));
+    bare.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    QProcess wizard;
+    wizard.setProcessEnvironment(bare);
+    wizard.start(QStringLiteral(ORN_WIZARD_BINARY), {});
+    QVERIFY(EndsWithCode(wizard, 1));
+    const QString error = QString::fromUtf8(wizard.readAllStandardError());
+    QCOMPARE(error.count(QLatin1Char('\n')), 1);
+    QVERIFY(error.contains(QStringLiteral("QT_QPA_PLATFORM=offscreen")) && error.contains(QStringLiteral("orncfg-cli")));
+  }
+};
+
+}  // namespace orn::wizard::test
+
+QTEST_GUILESS_MAIN(orn::wizard::test::WizardProgramTest)
+#include "WizardProgramTest.moc"

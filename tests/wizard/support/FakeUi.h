@@ -1,0 +1,74 @@
+// Recording stand-ins for the message boxes, file dialogs, wait cursor and help viewer, so that
+// page tests answer them and read what was shown.
+#pragma once
+
+#include <deque>
+#include <vector>
+
+#include <QString>
+#include <QWidget>
+
+#include "app/UiServices.h"
+
+namespace orn::wizard::test {
+
+struct ShownMessage {
+  QWidget* owner;
+  QString caption;
+  QString text;
+};
+
+class FakeMessageBoxes : public IMessageBoxes {
+ public:
+  void Show(QWidget* owner, const QString& caption, const QString& text) override { shown.push_back({owner, caption, text}); }
+  std::vector<ShownMessage> shown;
+};
+
+struct FileRequest {
+  bool save;
+  QString filter, defaultExtension, initialPath;
+};
+
+class FakeFileDialogs : public IFileDialogs {
+ public:
+  std::optional<QString> Open(QWidget*, const QString& filter, const QString& initialPath) override {
+    return Answer({false, filter, QString(), initialPath});
+  }
+  std::optional<QString> Save(QWidget*, const QString& filter, const QString& extension, const QString& initialPath) override {
+    return Answer({true, filter, extension, initialPath});
+  }
+  std::vector<FileRequest> requests;
+  std::deque<QString> answers;  // a null string, or none left: the dialog was cancelled
+
+ private:
+  std::optional<QString> Answer(FileRequest request) {
+    requests.push_back(std::move(request));
+    const QString answer = answers.empty() ? QString() : answers.front();
+    if (!answers.empty()) answers.pop_front();
+    if (answer.isNull()) return std::nullopt;
+    return answer;
+  }
+};
+
+class FakeWaitCursor : public IWaitCursor {
+ public:
+  void Begin() override { ++depth, ++begun; }
+  void End() override { --depth; }
+  int depth = 0, begun = 0;
+};
+
+class FakeHelpViewer : public IHelpViewer {
+ public:
+  void Open(const QString& path) override { opened.push_back(path); }
+  std::vector<QString> opened;
+};
+
+struct FakeUi {
+  FakeMessageBoxes messages;
+  FakeFileDialogs files;
+  FakeWaitCursor waitCursor;
+  FakeHelpViewer help;
+  UiServices Services() { return {messages, files, waitCursor, help}; }
+};
+
+}  // namespace orn::wizard::test
