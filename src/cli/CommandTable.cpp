@@ -11,6 +11,7 @@ const Command& RootCommand() {
       ConfigCommand(),
       UsersCommand(),
       ImportConfigCommand(),
+      ArchiveCommand(),
   };
   static const Command root{"orncfg-cli", "", "Konfiguration von ORN! sichern, wiederherstellen und pflegen",
                             nullptr, verbs};

@@ -11,5 +11,6 @@ const Command& ConfigCommand();  // ConfigCommand.cpp
 const Command& StatusCommand();  // StatusCommand.cpp
 const Command& UsersCommand();   // UsersCommand.cpp
 const Command& ImportConfigCommand();  // ImportConfigCommand.cpp
+const Command& ArchiveCommand();  // ArchiveCommand.cpp
 
 }  // namespace orn::cli

@@ -364,6 +364,8 @@ int main(int argc, char** argv) {
   chmod((root / "run").c_str(), 0700);
   chmod((root / "tmp").c_str(), 0700);
   fs::copy_file(server, install / "orn", fs::copy_options::overwrite_existing);
+  struct timespec programTimes[2] = {{kFileTime, 0}, {kFileTime, 0}};
+  utimensat(AT_FDCWD, (install / "orn").c_str(), programTimes, 0);
 
   const std::string hivePath = (root / "registry.reg").string();
   setenv("ORN_REGISTRY", hivePath.c_str(), 1);

@@ -1,0 +1,135 @@
+// orncfg-cli archive: packs, lists and extracts zip archives the way the backup and the restore
+// do (backslash names relative to a base folder, folder entries, DOS times, attribute words).
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "cli/Report.h"
+#include "cli/Verbs.h"
+#include "files/FilePaths.h"
+#include "files/TempFile.h"
+#include "files/UniqueFd.h"
+#include "files/ZipPaths.h"
+#include "files/ZipReader.h"
+#include "files/ZipWriter.h"
+#include "platform/FileAttributes.h"
+
+namespace orn::cli {
+
+namespace {
+
+std::string Folder(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Packs into a temporary file beside the archive, renamed over it when everything was packed.
+class PackedArchive {
+ public:
+  explicit PackedArchive(const std::string& archive) : archive_(archive) {
+    UniqueFd dir(open(Folder(archive).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.IsValid()) UniqueFd(CreateTempFileAt(dir.Get(), kTempFilePrefix, 0600, tempName_));
+    if (!tempName_.empty()) tempPath_ = Folder(archive) + "/" + tempName_;
+  }
+  ~PackedArchive() {
+    if (!tempPath_.empty()) unlink(tempPath_.c_str());
+  }
+  const std::string& TempPath() const { return tempPath_; }
+  bool Commit() {
+    if (rename(tempPath_.c_str(), archive_.c_str()) != 0) return false;
+    tempPath_.clear();
+    return true;
+  }
+
+ private:
+  std::string archive_, tempName_, tempPath_;
+};
+
+int Pack(const Args& args) {
+  bool flat = false;
+  Args rest;
+  for (const std::string& arg : args) {
+    if (arg == "--flat")
+      flat = true;
+    else
+      rest.push_back(arg);
+  }
+  if (rest.size() < 3)
+    return UsageError("Geben Sie das Archiv, das Basisverzeichnis und mindestens eine Datei oder ein Verzeichnis an.");
+  const std::string& archive = rest[0];
+  const std::string base = FullPath(rest[1]);
+  struct stat st {};
+  if (base.empty() || stat(base.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return ReportFailure("Das Verzeichnis " + rest[1] + " ist nicht vorhanden.");
+
+  PackedArchive packed(archive);
+  CZipWriter writer;
+  if (packed.TempPath().empty() || !writer.Open(packed.TempPath(), base))
+    return ReportFailure("Das Archiv " + archive + " konnte nicht angelegt werden.");
+  for (size_t i = 2; i < rest.size(); ++i) {
+    const std::string& path = rest[i];
+    const uint32_t attributes = platform::FileAttributes(MakeAbsoluteToBase(base, path));
+    if (attributes == platform::kInvalidAttributes)
+      return ReportFailure("Die Datei oder das Verzeichnis " + path + " ist nicht vorhanden.");
+    if (attributes & platform::kAttrDirectory) {
+      if (!writer.AddDirectory(path, flat)) return ReportFailure("Das Verzeichnis " + path + " konnte nicht gepackt werden.");
+    } else if (!writer.AddFile(path, flat)) {
+      return ReportFailure("Die Datei " + path + " konnte nicht gepackt werden.");
+    }
+  }
+  if (!writer.Close()) return ReportFailure("Die Komprimierung schlug fehl.");
+  if (!packed.Commit()) return ReportFailure("Das Archiv " + archive + " konnte nicht angelegt werden.");
+  return kExitOk;
+}
+
+std::string FormatDosDateTime(uint32_t value) {
+  const unsigned date = value >> 16;
+  const unsigned time = value & 0xFFFF;
+  char text[32];
+  snprintf(text, sizeof text, "%02u.%02u.%04u %02u:%02u:%02u", date & 0x1F, (date >> 5) & 0x0F, (date >> 9) + 1980,
+           time >> 11, (time >> 5) & 0x3F, (time & 0x1F) * 2);
+  return text;
+}
+
+int List(const Args& args) {
+  if (args.size() != 1) return UsageError("Geben Sie das Archiv an.");
+  CZipReader reader;
+  if (!reader.Open(args[0])) return ReportFailure("Das Archiv " + args[0] + " konnte nicht geöffnet werden.");
+  const bool listed = reader.ListEntries([](const ZipEntryInfo& info) {
+    printf("%s\t%llu\t%s\t0x%08X\n", info.name.c_str(), static_cast<unsigned long long>(info.uncompressedSize),
+           FormatDosDateTime(info.dosDateTime).c_str(), info.externalAttributes);
+  });
+  if (!listed) return ReportFailure("Das Archiv " + args[0] + " konnte nicht gelesen werden.");
+  return kExitOk;
+}
+
+int Extract(const Args& args) {
+  if (args.size() != 2) return UsageError("Geben Sie das Archiv und das Zielverzeichnis an.");
+  CZipReader reader;
+  if (!reader.Open(args[0])) return ReportFailure("Das Archiv " + args[0] + " konnte nicht geöffnet werden.");
+  if (!reader.ExtractAll(args[1], false)) return ReportFailure("Das Archiv " + args[0] + " konnte nicht entpackt werden.");
+  return kExitOk;
+}
+
+const Command kChildren[] = {
+    {"pack", "ARCHIV BASISVERZEICHNIS PFAD... [--flat]",
+     "packt Dateien und Verzeichnisse in ein neues Archiv, Namen relativ zum Basisverzeichnis", &Pack, {},
+     "  Relative Pfade liegen im Basisverzeichnis, absolute müssen darin liegen. Namen, die mit\n"
+     "  einem Punkt beginnen, und symbolische Verknüpfungen werden nicht gepackt. Mit --flat\n"
+     "  erhält jede Datei nur ihren Dateinamen."},
+    {"list", "ARCHIV", "zeigt die Einträge: Name, Größe, DOS-Zeit, Attribute (durch Tabulatoren getrennt)", &List, {}},
+    {"extract", "ARCHIV ZIELVERZEICHNIS", "entpackt alle Einträge in das Zielverzeichnis", &Extract, {},
+     "  Einträge mit absoluten Namen, Laufwerken, \"..\" oder Wegen durch symbolische Verknüpfungen\n"
+     "  werden abgelehnt; schreibgeschützte Dateien werden nicht überschrieben."},
+};
+
+}  // namespace
+
+const Command& ArchiveCommand() {
+  static const Command command{"archive", "", "Zip-Archive packen, anzeigen und entpacken", nullptr, kChildren};
+  return command;
+}
+
+}  // namespace orn::cli

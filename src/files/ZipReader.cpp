@@ -1,0 +1,192 @@
+#include "files/ZipReader.h"
+
+#include <array>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "files/DosTime.h"
+#include "files/EntryData.h"
+#include "files/EntryPath.h"
+#include "files/TempFile.h"
+#include "files/UniqueFd.h"
+#include "files/ZipPaths.h"
+#include "platform/FileAttributes.h"
+
+namespace orn {
+
+namespace {
+
+constexpr size_t kCommentBufferSize = 255;
+
+bool IsReadOnly(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
+std::string WithoutExtension(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path;
+  return path.substr(0, dot);
+}
+
+// True for an archive of no entries: only the end record (22 bytes and its comment), which
+// minizip 1.1 does not find because it never looks at offset 0.
+bool IsEmptyArchive(const std::string& path, off_t size) {
+  constexpr off_t kEndRecord = 22;
+  if (size < kEndRecord || size > kEndRecord + 0xFFFF) return false;
+  UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  unsigned char record[kEndRecord];
+  if (!fd.IsValid() || read(fd.Get(), record, sizeof record) != kEndRecord) return false;
+  static const unsigned char kEmpty[20] = {'P', 'K', 5, 6};  // no disks, entries, sizes or offsets
+  return memcmp(record, kEmpty, sizeof kEmpty) == 0 && record[20] + 256 * record[21] == size - kEndRecord;
+}
+
+}  // namespace
+
+CZipReader::CZipReader(const std::string& archivePath) { Open(archivePath); }
+
+CZipReader::~CZipReader() { Close(); }
+
+bool CZipReader::Open(const std::string& archivePath) {
+  Close();
+  const std::string full = FullPath(archivePath);
+  struct stat st {};
+  if (full.empty() || stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  zip_ = unzOpen64(full.c_str());
+  empty_ = !zip_ && IsEmptyArchive(full, st.st_size);
+  if (IsOpen()) defaultTarget_ = WithoutExtension(full);
+  return IsOpen();
+}
+
+bool CZipReader::Close() {
+  if (zip_) unzCloseCurrentFile(zip_);
+  const bool closed = empty_ || unzClose(zip_) == UNZ_OK;
+  zip_ = nullptr;
+  empty_ = false;
+  defaultTarget_.clear();
+  regions_.clear();
+  return closed;
+}
+
+bool CZipReader::GetCurrentFileInfo(ZipEntryInfo& info) const {
+  info = ZipEntryInfo{};
+  if (!zip_) return false;
+  unz_file_info64 header{};
+  std::array<char, kMaxEntryName + 1> name{};
+  std::array<char, kCommentBufferSize> comment{};
+  if (unzGetCurrentFileInfo64(zip_, &header, name.data(), name.size(), nullptr, 0, comment.data(), comment.size()) != UNZ_OK)
+    return false;
+  if (header.size_filename > kMaxEntryName || strlen(name.data()) != header.size_filename) return false;
+  info.name.assign(name.data(), header.size_filename);
+  for (char& c : info.name)
+    if (c == '/') c = '\\';
+  info.comment.assign(comment.data(), std::min<size_t>(header.size_file_comment, kCommentBufferSize - 1));
+  info.comment.resize(strlen(info.comment.c_str()));
+  info.version = static_cast<uint32_t>(header.version);
+  info.versionNeeded = static_cast<uint32_t>(header.version_needed);
+  info.flag = static_cast<uint32_t>(header.flag);
+  info.compressionMethod = static_cast<uint32_t>(header.compression_method);
+  info.dosDateTime = static_cast<uint32_t>(header.dosDate);
+  info.crc = static_cast<uint32_t>(header.crc);
+  info.compressedSize = header.compressed_size;
+  info.uncompressedSize = header.uncompressed_size;
+  info.internalAttributes = static_cast<uint32_t>(header.internal_fa);
+  info.externalAttributes = static_cast<uint32_t>(header.external_fa);
+  info.isDirectory = (info.externalAttributes & platform::kAttrDirectory) != 0 ||
+                     (!info.name.empty() && info.name.back() == '\\');
+  return true;
+}
+
+bool CZipReader::ListEntries(const std::function<void(const ZipEntryInfo&)>& visit) {
+  unz_global_info64 global{};
+  if (empty_) return true;
+  if (!zip_ || unzGetGlobalInfo64(zip_, &global) != UNZ_OK) return false;
+  if (global.number_entry == 0) return true;
+  if (unzGoToFirstFile(zip_) != UNZ_OK) return false;
+  for (;;) {
+    ZipEntryInfo info;
+    if (!GetCurrentFileInfo(info)) return false;
+    visit(info);
+    const int next = unzGoToNextFile(zip_);
+    if (next == UNZ_END_OF_LIST_OF_FILE) return true;
+    if (next != UNZ_OK) return false;
+  }
+}
+
+uint64_t CZipReader::EntryCount() const {
+  unz_global_info64 global{};
+  return zip_ && unzGetGlobalInfo64(zip_, &global) == UNZ_OK ? global.number_entry : 0;
+}
+
+std::vector<std::string> CZipReader::EntryNames() {
+  std::vector<std::string> names;
+  if (!ListEntries([&names](const ZipEntryInfo& info) { names.push_back(info.name); })) names.clear();
+  return names;
+}
+
+bool CZipReader::ExtractAll(const std::string& target, bool flat) {
+  unz_global_info64 global{};
+  if (!IsOpen() || target.empty() || !CreateDirectoryTree(target)) return false;
+  if (!zip_ || unzGetGlobalInfo64(zip_, &global) != UNZ_OK || global.number_entry == 0) return false;
+  if (unzGoToFirstFile(zip_) != UNZ_OK) return false;
+  for (;;) {
+    if (!ExtractCurrent(target, flat)) return false;
+    const int next = unzGoToNextFile(zip_);
+    if (next == UNZ_END_OF_LIST_OF_FILE) return true;
+    if (next != UNZ_OK) return false;
+  }
+}
+
+bool CZipReader::ExtractCurrent(const std::optional<std::string>& target, bool flat) {
+  if (!zip_) return false;
+  const std::string& folder = target ? *target : defaultTarget_;
+  if (!CreateDirectoryTree(folder)) return false;
+  ZipEntryInfo info;
+  if (!GetCurrentFileInfo(info)) return false;
+  const auto components = SplitEntryName(info.name);
+  if (!components) return false;
+  UniqueFd root(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!root.IsValid()) return false;
+  if (info.isDirectory) return UniqueFd(OpenEntryDirectory(root.Get(), *components, components->size())).IsValid();
+  const size_t depth = flat ? 0 : components->size() - 1;
+  UniqueFd dir(OpenEntryDirectory(root.Get(), *components, depth));
+  return dir.IsValid() && ExtractFile(dir.Get(), components->back(), info);
+}
+
+bool CZipReader::ExtractFile(int dirFd, const std::string& name, const ZipEntryInfo& info) {
+  struct stat existing {};
+  if (fstatat(dirFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+      (!S_ISREG(existing.st_mode) || IsReadOnly(existing)))
+    return false;
+  if (info.flag & 1) return false;  // encrypted entries are not ours
+  if (unzOpenCurrentFile(zip_) != UNZ_OK) return false;
+  std::string tempName;
+  UniqueFd temp;
+  if (ClaimDataRegion(unzGetCurrentFileZStreamPos64(zip_), info.compressedSize))
+    temp.Reset(CreateTempFileAt(dirFd, kTempFilePrefix, 0600, tempName));
+  bool ok = temp.IsValid() && WriteEntryData(zip_, info, temp.Get());  // closes the entry
+  unzCloseCurrentFile(zip_);  // when the data was never read
+  if (ok) SetFileDosTime(temp.Get(), info.dosDateTime);  // as on Windows, its result does not count
+  if (temp.IsValid()) ok = close(temp.Release()) == 0 && ok;
+  ok = ok && renameat(dirFd, tempName.c_str(), dirFd, name.c_str()) == 0;
+  if (!ok && !tempName.empty()) unlinkat(dirFd, tempName.c_str(), 0);
+  return ok;
+}
+
+// Refuses data that overlaps the data of another entry: archives whose entries share their data
+// multiply a small file into any amount of output.
+bool CZipReader::ClaimDataRegion(uint64_t start, uint64_t size) {
+  if (size == 0) return true;
+  if (start == 0 || size > UINT64_MAX - start) return false;
+  const uint64_t end = start + size;
+  const uint64_t entry = unzGetOffset64(zip_);
+  auto next = regions_.lower_bound(start);
+  if (next != regions_.end() && next->first < end && next->second.entry != entry) return false;
+  if (next != regions_.begin()) {
+    auto previous = std::prev(next);
+    if (previous->second.end > start && previous->second.entry != entry) return false;
+  }
+  regions_[start] = DataRegion{end, entry};
+  return true;
+}
+
+}  // namespace orn

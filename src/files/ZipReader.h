@@ -1,0 +1,76 @@
+// CZipReader: unpacks the entries of a zip archive into a folder, creating folders on the way and
+// restoring each file's last-write time from the entry. Failures are false results, never
+// exceptions. An entry is written only below the target: a name that is absolute, has a drive or
+// a ".." component, or leads through a symbolic link already in the target is refused with
+// nothing written; a read-only file of the same name (no write bit) is never replaced. A file is
+// written under a temporary name beside its own and renamed when its data is complete (exactly
+// the declared size, matching CRC), so a failed entry leaves no half-written file under its name.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <minizip/unzip.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "files/ZipEntryInfo.h"
+
+namespace orn {
+
+class CZipReader {
+ public:
+  CZipReader() = default;
+  // Calls Open.
+  explicit CZipReader(const std::string& archivePath);
+  virtual ~CZipReader();
+  CZipReader(const CZipReader&) = delete;
+  CZipReader& operator=(const CZipReader&) = delete;
+
+  // Closes what was open, then opens the archive (a regular file); the default target becomes
+  // its full path without the extension. True when an archive is open afterwards. An archive of
+  // no entries at all opens too (minizip cannot), so that extracting it fails as described.
+  bool Open(const std::string& archivePath);
+  bool IsOpen() const { return zip_ != nullptr || empty_; }
+  const std::string& DefaultTarget() const { return defaultTarget_; }
+
+  // The header of the current entry; false when nothing is open, the header cannot be read, or
+  // its name is longer than kMaxEntryName or holds a zero byte.
+  bool GetCurrentFileInfo(ZipEntryInfo& info) const;
+  // Calls visit for every entry in archive order. False when nothing is open or a header cannot be
+  // read (visit has then seen the entries before it).
+  bool ListEntries(const std::function<void(const ZipEntryInfo&)>& visit);
+
+  // The number of entries the archive declares; 0 when nothing is open.
+  uint64_t EntryCount() const;
+  // The entry names in archive order (backslashes); empty when nothing is open or the central
+  // directory is damaged.
+  std::vector<std::string> EntryNames();
+
+  // Extracts the current entry below the target (nullopt: the default target), created when
+  // missing. A folder entry creates its folder; with flat, a file entry goes directly into the
+  // target under its bare file name.
+  bool ExtractCurrent(const std::optional<std::string>& target, bool flat);
+  // Extracts every entry in archive order and stops at the first failure (what was extracted
+  // stays). False also for an archive without entries or with a damaged central directory.
+  bool ExtractAll(const std::string& target, bool flat);
+
+  // Closes the current entry and the archive; true when minizip closed the archive without error.
+  bool Close();
+
+ private:
+  bool ExtractFile(int dirFd, const std::string& name, const ZipEntryInfo& info);
+  bool ClaimDataRegion(uint64_t start, uint64_t size);
+
+  struct DataRegion {
+    uint64_t end;
+    uint64_t entry;  // position of the entry's central header
+  };
+
+  unzFile zip_ = nullptr;
+  bool empty_ = false;  // an archive without entries, which minizip cannot open
+  std::string defaultTarget_;
+  std::map<uint64_t, DataRegion> regions_;  // data extracted so far, by start offset
+};
+
+}  // namespace orn

@@ -1,0 +1,44 @@
+// Helpers of the file-layer tests: folders, times and what a tree holds.
+#pragma once
+
+#include <fcntl.h>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+
+#include "support/TestSupport.h"
+
+namespace orn::test {
+
+inline void MakeDir(const std::string& path) { ASSERT_EQ(mkdir(path.c_str(), 0755), 0) << path; }
+
+inline void SetTime(const std::string& path, time_t seconds) {
+  const timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+inline time_t MTime(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0 ? st.st_mtime : -1;
+}
+
+// Every path below root, relative, sorted; folders end with "/", links are not followed.
+inline std::set<std::string> Tree(const std::string& root) {
+  std::set<std::string> paths;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    std::string relative = entry.path().lexically_relative(root).string();
+    if (entry.is_directory() && !entry.is_symlink()) relative += "/";
+    paths.insert(relative);
+  }
+  return paths;
+}
+
+// True when a temporary file of ours was left in the folder.
+inline bool HasTempLeftover(const std::string& folder) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    if (entry.path().filename().string().rfind("orn-tmp-", 0) == 0) return true;
+  return false;
+}
+
+}  // namespace orn::test

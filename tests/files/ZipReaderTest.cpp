@@ -1,0 +1,199 @@
+// The reader: our own and Info-ZIP's archives unpacked exactly; damaged and hostile archives
+// refused without a crash, without a half-written file and without a byte outside the target.
+#include "files/ZipReader.h"
+
+#include <random>
+
+#include "files/ZipWriter.h"
+#include "files/TreeHelpers.h"
+
+namespace orn {
+namespace {
+
+namespace fs = std::filesystem;
+using test::PathExists;
+using test::ReadFile;
+using test::RunCommand;
+using test::ScratchDir;
+using test::WriteFile;
+using test::MakeDir;
+using test::MTime;
+using test::SetTime;
+using test::Tree;
+
+
+void MakeSource(const std::string& root) {
+  MakeDir(root);
+  MakeDir(root + "/arsp");
+  MakeDir(root + "/arsp/mit Leerzeichen");
+  MakeDir(root + "/arsp/leer");
+  WriteFile(root + "/arsp/a.txt", std::string(70000, 'x') + "end");
+  WriteFile(root + "/arsp/mit Leerzeichen/Ärger.bin", std::string("\0\1\2\3", 4));
+  WriteFile(root + "/arsp/mit Leerzeichen/leer.txt", "");
+  SetTime(root + "/arsp/a.txt", 1300000001);
+  SetTime(root + "/arsp/mit Leerzeichen/Ärger.bin", 1500000000);
+}
+
+class ZipReaderTest : public ::testing::Test {
+ protected:
+  // Extracts archive into a fresh <jail>/target that holds a link "link" to <jail>/outside.
+  bool ExtractIntoJail(const std::string& archive) {
+    fs::remove_all(jail_);
+    fs::create_directories(jail_ + "/target");
+    fs::create_directories(jail_ + "/outside");
+    fs::create_symlink(jail_ + "/outside", jail_ + "/target/link");
+    CZipReader reader;
+    return reader.Open(archive) && reader.ExtractAll(jail_ + "/target", false);
+  }
+  // Nothing beside the target, nothing behind the link, no temporary file left in the target.
+  void ExpectContained(const std::string& what) {
+    EXPECT_EQ(Tree(jail_).count("outside/"), 1u) << what;
+    EXPECT_TRUE(fs::is_empty(jail_ + "/outside")) << what;
+    EXPECT_EQ(std::distance(fs::directory_iterator(jail_), fs::directory_iterator()), 2) << what;
+    for (const std::string& path : Tree(jail_ + "/target"))
+      EXPECT_EQ(path.find("orn-tmp-"), std::string::npos) << what << ": " << path;
+  }
+  ScratchDir s_;
+  std::string jail_ = s_ / "jail";
+};
+
+TEST_F(ZipReaderTest, UnpacksOurArchiveWithTimesAndEmptyFolders) {
+  MakeSource(s_ / "src");
+  CZipWriter writer(s_ / "ours.zip", s_ / "src");
+  ASSERT_TRUE(writer.AddDirectory("arsp"));
+  ASSERT_TRUE(writer.Close());
+
+  CZipReader reader(s_ / "ours.zip");
+  ASSERT_TRUE(reader.IsOpen());
+  EXPECT_EQ(reader.DefaultTarget(), s_ / "ours");
+  ASSERT_TRUE(reader.ExtractAll(s_ / "out", false));
+  EXPECT_EQ(Tree(s_ / "out"), Tree(s_ / "src"));
+  EXPECT_EQ(ReadFile(s_ / "out/arsp/a.txt"), ReadFile(s_ / "src/arsp/a.txt"));
+  EXPECT_EQ(ReadFile(s_ / "out/arsp/mit Leerzeichen/Ärger.bin"), std::string("\0\1\2\3", 4));
+  EXPECT_EQ(MTime(s_ / "out/arsp/a.txt"), 1300000000);  // the DOS two-second grain
+  EXPECT_EQ(MTime(s_ / "out/arsp/mit Leerzeichen/Ärger.bin"), 1500000000);
+  struct stat st {};
+  ASSERT_EQ(stat((s_ / "out/arsp/a.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_TRUE(reader.Close());
+  EXPECT_FALSE(reader.Close());
+}
+
+TEST_F(ZipReaderTest, UnpacksAnInfoZipArchive) {
+  MakeSource(s_ / "src");
+  ASSERT_EQ(RunCommand("cd '" + s_.Path() + "/src' && zip -r -q -6 ../infozip.zip arsp"), 0);
+  CZipReader reader(s_ / "infozip.zip");
+  ASSERT_TRUE(reader.ExtractAll(s_ / "out", false));
+  EXPECT_EQ(Tree(s_ / "out"), Tree(s_ / "src"));
+  EXPECT_EQ(ReadFile(s_ / "out/arsp/a.txt"), ReadFile(s_ / "src/arsp/a.txt"));
+  EXPECT_EQ(MTime(s_ / "out/arsp/mit Leerzeichen/Ärger.bin"), 1500000000);
+}
+
+TEST_F(ZipReaderTest, FlatPutsFilesIntoTheTargetButKeepsFolderEntries) {
+  MakeSource(s_ / "src");
+  CZipWriter writer(s_ / "a.zip", s_ / "src");
+  ASSERT_TRUE(writer.AddDirectory("arsp"));
+  ASSERT_TRUE(writer.Close());
+  CZipReader reader(s_ / "a.zip");
+  ASSERT_TRUE(reader.ExtractAll(s_ / "flat", true));
+  EXPECT_EQ(Tree(s_ / "flat"), (std::set<std::string>{"arsp/", "arsp/mit Leerzeichen/", "arsp/leer/", "a.txt",
+                                                       "Ärger.bin", "leer.txt"}));
+}
+
+TEST_F(ZipReaderTest, ReplacesAFileButNeverAReadOnlyOne) {
+  MakeSource(s_ / "src");
+  CZipWriter writer(s_ / "a.zip", s_ / "src");
+  ASSERT_TRUE(writer.AddFile("arsp/a.txt"));
+  ASSERT_TRUE(writer.Close());
+  fs::create_directories(s_ / "out/arsp");
+  WriteFile(s_ / "out/arsp/a.txt", "old");
+  CZipReader reader(s_ / "a.zip");
+  ASSERT_TRUE(reader.ExtractAll(s_ / "out", false));
+  EXPECT_EQ(ReadFile(s_ / "out/arsp/a.txt"), ReadFile(s_ / "src/arsp/a.txt"));
+  EXPECT_EQ(MTime(s_ / "out/arsp/a.txt"), 1300000000);
+
+  WriteFile(s_ / "out/arsp/a.txt", "locked");
+  ASSERT_EQ(chmod((s_ / "out/arsp/a.txt").c_str(), 0444), 0);
+  EXPECT_FALSE(reader.ExtractAll(s_ / "out", false));
+  EXPECT_EQ(ReadFile(s_ / "out/arsp/a.txt"), "locked");
+}
+
+TEST_F(ZipReaderTest, HostileAndDamagedArchivesAreRefusedInsideTheTarget) {
+  const std::string made = s_ / "made";
+  fs::create_directories(made);
+  ASSERT_EQ(RunCommand("python3 '" ORN_SOURCE_DIR "/tests/files/hostile_zips.py' '" + made + "' '" + jail_ +
+                       "/outside'"),
+            0);
+  // archive, whether ExtractAll succeeds, what the target holds afterwards besides the link
+  const struct {
+    const char* archive;
+    bool extracts;
+    std::set<std::string> files;
+  } cases[] = {
+      {"dotdot.zip", false, {"ok.txt"}},  // the entries before the bad one stay
+      {"absolute.zip", false, {"ok.txt"}},
+      {"backslash_root.zip", false, {}},
+      {"drive.zip", false, {}},
+      {"drive_relative.zip", false, {}},
+      {"sibling.zip", false, {}},
+      {"through_link.zip", false, {"ok.txt"}},
+      {"onto_link.zip", false, {}},
+      {"long_name.zip", false, {}},
+      {"name_past_limit.zip", false, {}},
+      {"huge_extra.zip", true, {"extra.txt"}},
+      {"empty.zip", false, {}},
+      {"encrypted.zip", false, {}},
+      {"bomb.zip", false, {}},
+      {"overlap.zip", false, {"a.bin"}},
+      {"wrong_crc.zip", false, {"ok.txt"}},
+      {"short_data.zip", false, {}},
+      {"method.zip", false, {}},
+      {"count_too_high.zip", false, {"a.txt", "b.txt", "c.txt"}},
+      {"truncated_central.zip", false, {}},
+      {"cut_central.zip", false, {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ExtractIntoJail(made + "/" + c.archive), c.extracts) << c.archive;
+    std::set<std::string> files = c.files;
+    files.insert("link");
+    EXPECT_EQ(Tree(jail_ + "/target"), files) << c.archive;
+    ExpectContained(c.archive);
+  }
+  EXPECT_FALSE(PathExists(s_ / "target_evil"));
+
+  CZipReader empty(made + "/empty.zip");  // opens, but there is nothing to extract
+  EXPECT_TRUE(empty.IsOpen());
+  EXPECT_EQ(empty.EntryCount(), 0u);
+  EXPECT_TRUE(empty.EntryNames().empty());
+  EXPECT_FALSE(empty.ExtractAll(s_ / "from-empty", false));
+  EXPECT_TRUE(empty.Close());
+
+  // A stream that goes on past its declared size is cut off there: never a byte more.
+  ExtractIntoJail(made + "/bomb_prefix_crc.zip");
+  if (PathExists(jail_ + "/target/bomb.bin")) {
+    EXPECT_EQ(fs::file_size(jail_ + "/target/bomb.bin"), 1000u);
+  }
+  ExpectContained("bomb_prefix_crc.zip");
+}
+
+TEST_F(ZipReaderTest, RandomByteFlipsNeverEscapeOrCrash) {
+  MakeSource(s_ / "src");
+  CZipWriter writer(s_ / "real.zip", s_ / "src");
+  ASSERT_TRUE(writer.AddDirectory("arsp"));
+  ASSERT_TRUE(writer.Close());
+  const std::string real = ReadFile(s_ / "real.zip");
+  std::mt19937 random(20240605);
+  int refused = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::string damaged = real;
+    const int flips = 1 + static_cast<int>(random() % 4);
+    for (int i = 0; i < flips; ++i) damaged[random() % damaged.size()] ^= static_cast<char>(1 + random() % 255);
+    WriteFile(s_ / "damaged.zip", damaged);
+    refused += !ExtractIntoJail(s_ / "damaged.zip");
+    ExpectContained("round " + std::to_string(round));
+  }
+  EXPECT_GT(refused, 150);  // most flips hit data, CRCs or headers
+}
+
+}  // namespace
+}  // namespace orn

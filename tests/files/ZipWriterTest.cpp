@@ -1,0 +1,134 @@
+// The writer: entry names, folder entries, times, attributes and data, checked from the outside
+// by Info-ZIP's unzip and by Python's zipfile.
+#include "files/ZipWriter.h"
+
+#include <set>
+#include <sstream>
+#include <unistd.h>
+
+#include "files/ZipReader.h"
+#include "files/TreeHelpers.h"
+
+namespace orn {
+namespace {
+
+using test::RunCommand;
+using test::ScratchDir;
+using test::WriteFile;
+using test::MakeDir;
+
+std::set<std::string> Names(const std::string& archive) {
+  CZipReader reader(archive);
+  const auto names = reader.EntryNames();
+  return {names.begin(), names.end()};
+}
+
+class ZipWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    inst_ = s_ / "inst";
+    MakeDir(inst_);
+    MakeDir(inst_ + "/arsp");
+    MakeDir(inst_ + "/arsp/Übersicht mit Leerzeichen");
+    MakeDir(inst_ + "/arsp/Übersicht mit Leerzeichen/tief");
+    MakeDir(inst_ + "/arsp/leer");
+    MakeDir(inst_ + "/arsp/.versteckt");
+    WriteFile(inst_ + "/orn.cfg", "cfg");
+    WriteFile(inst_ + "/arsp/text.txt", std::string(50000, 'a'));
+    WriteFile(inst_ + "/arsp/Übersicht mit Leerzeichen/grüße.bin", std::string("\0\377\1", 3));
+    WriteFile(inst_ + "/arsp/Übersicht mit Leerzeichen/tief/leer.txt", "");
+    WriteFile(inst_ + "/arsp/schreibgeschützt.cfg", "ro");
+    ASSERT_EQ(chmod((inst_ + "/arsp/schreibgeschützt.cfg").c_str(), 0444), 0);
+    WriteFile(inst_ + "/arsp/.punkt", "dot");
+    WriteFile(inst_ + "/arsp/.versteckt/drin", "dot");
+    ASSERT_EQ(symlink("/etc", (inst_ + "/arsp/zu-etc").c_str()), 0);
+    ASSERT_EQ(symlink("/etc/hostname", (inst_ + "/arsp/zu-datei").c_str()), 0);
+    ASSERT_EQ(mkfifo((inst_ + "/arsp/fifo").c_str(), 0600), 0);
+    test::SetTime(inst_ + "/arsp/text.txt", 1234567891);  // an odd second
+  }
+  ScratchDir s_;
+  std::string inst_;
+};
+
+TEST_F(ZipWriterTest, PacksATreeAsTheArchiveLayoutSaysAndOthersReadItRight) {
+  const std::string archive = s_ / "out.zip";
+  CZipWriter writer(archive, inst_);
+  ASSERT_TRUE(writer.IsOpen());
+  EXPECT_TRUE(writer.AddFile(inst_ + "/orn.cfg"));
+  EXPECT_TRUE(writer.AddDirectory(inst_ + "/arsp"));
+  EXPECT_FALSE(writer.AddFile(inst_ + "/arsp/zu-datei"));  // links are never packed
+  EXPECT_FALSE(writer.AddFile(inst_ + "/arsp/fifo"));
+  EXPECT_TRUE(writer.Close());
+
+  struct stat st {};
+  ASSERT_EQ(stat(archive.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(Names(archive), (std::set<std::string>{
+                                "orn.cfg", "arsp", "arsp\\text.txt", "arsp\\leer", "arsp\\schreibgeschützt.cfg",
+                                "arsp\\Übersicht mit Leerzeichen", "arsp\\Übersicht mit Leerzeichen\\grüße.bin",
+                                "arsp\\Übersicht mit Leerzeichen\\tief",
+                                "arsp\\Übersicht mit Leerzeichen\\tief\\leer.txt"}));
+
+  std::string report;
+  ASSERT_EQ(RunCommand("python3 '" ORN_SOURCE_DIR "/tests/files/check_archive.py' '" + archive + "' '" + inst_ + "'",
+                       &report), 0);
+  std::istringstream lines(report);
+  std::string line;
+  int checked = 0;
+  while (std::getline(lines, line)) {
+    EXPECT_EQ(line.substr(line.find('\t') + 1), "ok") << line;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 10);
+  EXPECT_EQ(RunCommand("unzip -tq '" + archive + "' >/dev/null 2>&1"), 0);
+  std::string zipinfo;
+  RunCommand("unzip -Z '" + archive + "'", &zipinfo);
+  EXPECT_NE(zipinfo.find("-r--a--     0.0 fat        2"), std::string::npos) << zipinfo;  // the read-only file
+}
+
+TEST_F(ZipWriterTest, NamesAreRelativeToTheBaseWhateverItsLetterCase) {
+  const std::string archive = s_ / "names.zip";
+  std::string upper = inst_;
+  for (char& c : upper) c = static_cast<char>(toupper(c));
+  CZipWriter writer(archive, upper + "/");
+  EXPECT_TRUE(writer.AddFile(inst_ + "/orn.cfg"));                  // absolute, base spelt otherwise
+  EXPECT_FALSE(writer.AddFile(s_ / "inst2/x"));                      // shares only the prefix
+  WriteFile(s_ / "outside.txt", "o");
+  EXPECT_FALSE(writer.AddFile(s_ / "outside.txt"));                  // outside the base
+  EXPECT_FALSE(writer.AddDirectory(s_.Path()));
+  writer.Close();
+
+  CZipWriter relative(archive, inst_);
+  EXPECT_TRUE(relative.AddFile("./orn.cfg"));
+  EXPECT_TRUE(relative.AddFile("arsp/text.txt"));
+  EXPECT_FALSE(relative.AddFile("../outside.txt"));
+  EXPECT_FALSE(relative.AddFile("arsp/../../outside.txt"));
+  EXPECT_TRUE(relative.AddFile("../outside.txt", true));            // flat: only the file name
+  EXPECT_TRUE(relative.AddFile(inst_ + "/arsp/Übersicht mit Leerzeichen/grüße.bin", true));
+  EXPECT_TRUE(relative.AddDirectory("arsp/Übersicht mit Leerzeichen/tief", true));
+  EXPECT_TRUE(relative.Close());
+  EXPECT_EQ(Names(archive), (std::set<std::string>{"orn.cfg", "arsp\\text.txt", "outside.txt", "grüße.bin", "tief",
+                                                   "leer.txt"}));
+}
+
+TEST_F(ZipWriterTest, AMissingFolderStillGetsItsEntryAndALinkGetsNone) {
+  const std::string archive = s_ / "missing.zip";
+  CZipWriter writer(archive, inst_);
+  EXPECT_TRUE(writer.AddDirectory(inst_ + "/nicht-da"));
+  EXPECT_TRUE(writer.AddDirectory(inst_ + "/arsp/zu-etc"));
+  EXPECT_FALSE(writer.AddFile(inst_ + "/nicht-da.txt"));
+  EXPECT_TRUE(writer.Close());
+
+  CZipReader reader(archive);
+  EXPECT_EQ(reader.EntryCount(), 1u);
+  ZipEntryInfo info;
+  ASSERT_TRUE(reader.GetCurrentFileInfo(info));
+  EXPECT_EQ(info.name, "nicht-da");
+  EXPECT_EQ(info.externalAttributes, 0xFFFFFFFFu);
+  EXPECT_EQ(info.dosDateTime, 0u);
+  EXPECT_TRUE(info.isDirectory);
+  EXPECT_EQ(info.uncompressedSize, 0u);
+}
+
+}  // namespace
+}  // namespace orn
