@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "cli/Report.h"
+#include "cli/UsersDirectoryCommands.h"
 #include "cli/Verbs.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
@@ -102,6 +103,20 @@ const Command kChildren[] = {
      &Import, {},
      "  Vorhandene Benutzer (gleicher Name, Groß-/Kleinschreibung egal) werden übersprungen;\n"
      "  ORN! wird dafür nicht beendet."},
+    {"import-ldap", "SERVER [--select] [--dry-run]",
+     "importiert Kontakte und Personen von einem Verzeichnisdienst-Server (LDAP)", &ImportLdapUsers, {},
+     "  SERVER: host[:port][/DN], oder ein DN ohne Server (Server aus ldap.conf bzw. DNS).\n"
+     "  Anmeldung: ORN_LDAP_BINDDN und ORN_LDAP_PASSWORD_FILE, sonst anonym; ORN_LDAP_STARTTLS=yes.\n"
+     "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
+     "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
+     "  Vorhandene Benutzer werden übersprungen; ORN! wird dafür nicht beendet."},
+    {"import-network", "[NAME] [--select] [--dry-run]",
+     "importiert Benutzerkonten einer Domäne oder dieses Computers", &ImportNetworkUsers, {},
+     "  NAME: DNS-Domäne (x.y) oder Computername; ohne NAME USERDNSDOMAIN, USERDOMAIN oder \".\".\n"
+     "  \".\" und der Name dieses Computers lesen die lokalen Benutzerkonten (ab UID_MIN).\n"
+     "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
+     "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
+     "  ORN! wird dafür beendet (außer mit --dry-run) und erst mit 'orncfg-cli server start' wieder gestartet."},
 };
 
 }  // namespace

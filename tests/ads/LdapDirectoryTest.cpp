@@ -1,0 +1,175 @@
+// The LDAP provider, loaded as the programs load it, against a real slapd whose size limit (500)
+// is far below the directory's 2,000 users.
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DirectoryTestData.h"
+#include "ads/AdsStrings.h"
+#include "ads/ComObject.h"
+#include "install/MessageError.h"
+#include "support/Slapd.h"
+#include "users/DirectoryImport.h"
+#include "users/DirectoryReader.h"
+
+namespace orn {
+namespace {
+
+using test::Slapd;
+
+std::vector<std::string> Names(const ImportUserList& users) {
+  std::vector<std::string> names;
+  for (const ImportUser& user : users) names.push_back(user.name);
+  return names;
+}
+
+std::string ReadFailure(const std::string& server) {
+  try {
+    ReadLdapUsers(server);
+  } catch (const MessageError& e) {
+    return e.Text();
+  }
+  return "(nothing thrown)";
+}
+
+void ClearBinding() {
+  unsetenv("ORN_LDAP_BINDDN");
+  unsetenv("ORN_LDAP_PASSWORD_FILE");
+  unsetenv("ORN_LDAP_STARTTLS");
+}
+
+class LdapDirectoryTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    server_ = std::make_unique<Slapd>(Slapd::Config{test::kTestSuffix, test::TestSchema(), test::TestLdif(), false});
+  }
+  static void TearDownTestSuite() { server_.reset(); }
+  void SetUp() override {
+    setenv("ORN_ADS_MODULE", ORN_ADS_MODULE_FILE, 1);
+    ClearBinding();
+  }
+
+  // The object a path binds, through the module's own ADsGetObject.
+  ads::ComPtr<ads::IADs> Bind(const std::string& path) {
+    if (!module_) module_ = DirectoryModule::Load();
+    ads::IADs* object = nullptr;
+    const std::u16string wide = ads::Utf8ToUtf16(path);
+    module_->GetObject(wide.c_str(), ads::IID_IADs, reinterpret_cast<void**>(&object));
+    return ads::ComPtr<ads::IADs>(object);
+  }
+  static std::string Name(ads::IADs& object) {
+    ads::BSTR text = nullptr;
+    object.get_Name(&text);
+    const std::string name = ads::BstrToUtf8(text);
+    ads::SysFreeString(text);
+    return name;
+  }
+  static std::string Class(ads::IADs& object) {
+    ads::BSTR text = nullptr;
+    object.get_Class(&text);
+    const std::string name = ads::BstrToUtf8(text);
+    ads::SysFreeString(text);
+    return name;
+  }
+  static ads::HRESULT Get(ads::IADs& object, const std::string& attribute, std::string* value) {
+    ads::VARIANT v;
+    ads::VariantInit(&v);
+    const ads::HRESULT hr = object.Get(ads::Utf8ToUtf16(attribute).c_str(), &v);
+    if (v.vt == ads::VT_BSTR) *value = ads::BstrToUtf8(v.bstrVal);
+    ads::VariantClear(&v);
+    return hr;
+  }
+
+  static std::unique_ptr<Slapd> server_;
+  std::shared_ptr<DirectoryModule> module_;
+};
+
+std::unique_ptr<Slapd> LdapDirectoryTest::server_;
+
+TEST_F(LdapDirectoryTest, ReadsEveryUserPastTheSizeLimitDepthFirstInDirectoryOrder) {
+  const ImportUserList users = ReadLdapUsers(server_->HostPort());
+  ASSERT_GT(users.Count(), 2000u);
+  EXPECT_EQ(Names(users), test::ExpectedLdapUserNames());
+
+  const auto find = [&](const std::string& name) {
+    for (const ImportUser& user : users)
+      if (user.name == name) return user;
+    return ImportUser{};
+  };
+  EXPECT_EQ(find("azentral").emails, std::vector<std::string>{"anna.zentral@orn-test.de"});  // the first value
+  EXPECT_EQ(find("vertrieb0000").fullName, "Person 0000 vertrieb");
+  EXPECT_TRUE(find("vertrieb0000").emails.empty());
+  EXPECT_EQ(find("nord0001").fullName, "nord 0001");  // from the RDN, CN= dropped
+  EXPECT_EQ(find("nord0001").emails, std::vector<std::string>{"nord0001@orn-test.de"});
+  EXPECT_EQ(find("HansMeier").fullName, "Hans Meier");
+  EXPECT_EQ(find("Müller").fullName, "UID=jmueller");
+}
+
+TEST_F(LdapDirectoryTest, ObjectsCarryTheirStructuralClassRelativeNameAndTextAttributes) {
+  auto root = Bind("LDAP://" + server_->HostPort());
+  ASSERT_TRUE(root.Get());
+  EXPECT_EQ(Name(*root), "DC=orn-test");
+  EXPECT_EQ(Class(*root), "organization");  // dcObject is auxiliary
+
+  // A path below the default naming context, one RDN a part, and the same object by its full DN.
+  for (const std::string path : {"/OU=Vertrieb/OU=Nord", "/ou=Nord,ou=Vertrieb,dc=orn-test,dc=de"}) {
+    auto north = Bind("LDAP://" + server_->HostPort() + path);
+    ASSERT_TRUE(north.Get()) << path;
+    EXPECT_EQ(Name(*north), "OU=Nord");
+    EXPECT_EQ(Class(*north), "organizationalUnit");
+  }
+  EXPECT_FALSE(Bind("LDAP://" + server_->HostPort() + "/OU=Nirgends").Get());
+  EXPECT_NE(module_->LastErrorText().find("No such object"), std::string::npos) << module_->LastErrorText();
+
+  auto person = Bind("LDAP://" + server_->HostPort() + "/uid=jmueller");
+  ASSERT_TRUE(person.Get());
+  EXPECT_EQ(Name(*person), "UID=jmueller");
+  std::string value;
+  EXPECT_EQ(Get(*person, "CN", &value), ads::S_OK);  // attribute names ignore case
+  EXPECT_EQ(value, "Jörg Müller");
+  EXPECT_EQ(Get(*person, "jpegPhoto", &value), ads::E_ADS_CANT_CONVERT_DATATYPE);
+  EXPECT_EQ(Get(*person, "FullName", &value), ads::E_ADS_PROPERTY_NOT_FOUND);
+}
+
+TEST_F(LdapDirectoryTest, AnUnreachableServerIsConnectionFailed) {
+  EXPECT_EQ(ReadFailure("127.0.0.1:1"), "connection failed");  // nobody listens on port 1
+  EXPECT_NE(LastDirectoryFailureDetail().find("Can't contact LDAP server"), std::string::npos)
+      << LastDirectoryFailureDetail();
+  EXPECT_EQ(ReadFailure("bad host name"), "connection failed");
+}
+
+class ProtectedLdapDirectoryTest : public LdapDirectoryTest {
+ protected:
+  static void SetUpTestSuite() {
+    server_ = std::make_unique<Slapd>(Slapd::Config{test::kTestSuffix, test::TestSchema(), test::TestLdif(), true});
+  }
+  void TearDown() override { ClearBinding(); }
+  void BindAs(const std::string& dn, const std::string& password) {
+    passwordFile_ = scratch_ / "password";
+    test::WriteFile(passwordFile_, password + "\n");
+    setenv("ORN_LDAP_BINDDN", dn.c_str(), 1);
+    setenv("ORN_LDAP_PASSWORD_FILE", passwordFile_.c_str(), 1);
+  }
+  test::ScratchDir scratch_;
+  std::string passwordFile_;
+};
+
+TEST_F(ProtectedLdapDirectoryTest, ReadsOnlyWithTheBindDnAndPasswordFileOfTheEnvironment) {
+  EXPECT_EQ(ReadFailure(server_->HostPort()), "connection failed");
+
+  BindAs("cn=leser,dc=orn-test,dc=de", "falsch-geheim");
+  EXPECT_EQ(ReadFailure(server_->HostPort()), "connection failed");
+  EXPECT_NE(LastDirectoryFailureDetail().find("Invalid credentials"), std::string::npos);
+  EXPECT_EQ(LastDirectoryFailureDetail().find("falsch-geheim"), std::string::npos);
+
+  setenv("ORN_LDAP_PASSWORD_FILE", (scratch_ / "missing").c_str(), 1);
+  EXPECT_EQ(ReadFailure(server_->HostPort()), "connection failed");
+  EXPECT_NE(LastDirectoryFailureDetail().find("ORN_LDAP_PASSWORD_FILE"), std::string::npos);
+
+  BindAs("cn=leser,dc=orn-test,dc=de", "lesen");
+  EXPECT_EQ(Names(ReadLdapUsers(server_->HostPort())), test::ExpectedLdapUserNames());
+}
+
+}  // namespace
+}  // namespace orn

@@ -1,0 +1,45 @@
+// A real OpenLDAP server for tests: its own folder, configuration and data, loaded with slapadd
+// before it starts on 127.0.0.1 with a free port; stopped with SIGTERM when the object goes.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+#include "support/TestSupport.h"
+
+namespace orn::test {
+
+class Slapd {
+ public:
+  struct Config {
+    std::string suffix = "dc=orn-test,dc=de";
+    std::string schema;            // further schema definitions (slapd.conf syntax)
+    std::string ldif;              // the directory's entries, suffix entry first
+    bool refuseAnonymous = false;  // only bound users may read
+  };
+  static constexpr const char* kRootPassword = "geheim";
+
+  // Throws std::runtime_error when slapadd fails or the server does not come up.
+  explicit Slapd(const Config& config);
+  ~Slapd();
+  Slapd(const Slapd&) = delete;
+  Slapd& operator=(const Slapd&) = delete;
+
+  int Port() const { return port_; }
+  std::string HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
+  std::string Uri() const { return "ldap://" + HostPort(); }
+  std::string RootDn() const { return "cn=admin," + suffix_; }
+  const std::string& Folder() const { return dir_.Path(); }
+
+ private:
+  bool Start(int port);
+  void Stop();
+
+  ScratchDir dir_;
+  std::string suffix_;
+  pid_t pid_ = -1;
+  int port_ = 0;
+};
+
+}  // namespace orn::test

@@ -1,0 +1,106 @@
+// Adding directory users to the installed configuration, the dry run, and narrowing the list.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "install/MessageError.h"
+#include "support/TestSupport.h"
+#include "users/DirectoryImport.h"
+#include "users/DirectorySelection.h"
+
+namespace orn {
+namespace {
+
+ImportUser User(std::string name, std::string fullName, std::vector<std::string> emails = {}) {
+  return ImportUser{std::move(name), std::move(fullName), std::move(emails)};
+}
+
+ImportUserList List(std::vector<ImportUser> users) {
+  ImportUserList list;
+  for (ImportUser& user : users) list.Append(std::move(user));
+  return list;
+}
+
+std::vector<std::string> Names(const ImportUserList& users) {
+  std::vector<std::string> names;
+  for (const ImportUser& user : users) names.push_back(user.name);
+  return names;
+}
+
+class DirectoryImportTest : public test::IsolatedTest {
+ protected:
+  void SetUp() override {
+    IsolatedTest::SetUp();
+    demo_ = Scratch() / "demo";
+    ASSERT_EQ(test::RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "'"), 0);
+    setenv("ORN_REGISTRY", (demo_ + "/registry.reg").c_str(), 1);
+    setenv("ORN_RUNTIME_DIR", (demo_ + "/run").c_str(), 1);
+    setenv("TEMP", (demo_ + "/tmp").c_str(), 1);
+  }
+  std::string Installed() const { return demo_ + "/orn/orn.cfg"; }
+  std::string demo_;
+};
+
+TEST_F(DirectoryImportTest, AddsAfterTheServerStopAndSkipsNamesThatDifferOnlyInCase) {
+  const ImportUserList users =
+      List({User("AMUELLER", "Anna"), User("Jörg Müller", "Jörg Müller", {"j@x.de"}), User("neu", "Neu")});
+  std::vector<std::string> order;
+  AddUsersReport report;
+  AddDirectoryUsers(
+      users,
+      [&] {
+        order.push_back("stop");
+        EXPECT_EQ(ReadUsers(Installed().c_str()).Count(), 36u);
+      },
+      &report);
+  EXPECT_EQ(order, std::vector<std::string>{"stop"});
+  EXPECT_EQ(report.added, 2u);
+  EXPECT_EQ(report.skipped, 1u);
+  const ImportUserList after = ReadUsers(Installed().c_str());
+  ASSERT_EQ(after.Count(), 38u);
+  EXPECT_EQ(after[36].name, "JrgMller");
+  EXPECT_EQ(after[36].emails, std::vector<std::string>{"j@x.de"});
+  EXPECT_EQ(after[37].name, "neu");
+
+  // A stop that fails leaves the configuration as it was.
+  const std::string before = test::ReadFile(Installed());
+  EXPECT_THROW(AddDirectoryUsers(users, [] { throw MessageError("timeout"); }), MessageError);
+  EXPECT_EQ(test::ReadFile(Installed()), before);
+}
+
+TEST_F(DirectoryImportTest, TheDryRunWorksOnAPrivateCopyAndLeavesNothingBehind) {
+  const std::string before = test::ReadFile(Installed());
+  const DirectoryImportPreview preview = PreviewDirectoryUsers(
+      List({User("bschmidt", "B"), User("Jörg Müller", "J"), User("neu", "N"), User("NEU", "N")}));
+  EXPECT_EQ(preview.added, (std::vector<std::string>{"JrgMller", "neu"}));  // NEU finds neu
+  EXPECT_EQ(preview.skipped, 2u);
+  EXPECT_EQ(test::ReadFile(Installed()), before);
+  EXPECT_TRUE(std::filesystem::is_empty(demo_ + "/tmp"));
+}
+
+TEST(DirectorySelectionTest, EachDeselectedEntryRemovesTheFirstRemainingMatch) {
+  const ImportUserList users = List({User("a1", "Anna", {"a@x.de"}), User("a2", "Anna", {"a@x.de"}), User("a3", "Anna"),
+                                     User("b", "Bernd", {"b@x.de", "c@x.de"})});
+  EXPECT_EQ(NetworkEntryText(users[0]), "Anna (a@x.de)");
+  EXPECT_EQ(NetworkEntryText(users[2]), "Anna");
+  EXPECT_EQ(NetworkEntryText(users[3]), "Bernd (b@x.de)");
+
+  EXPECT_EQ(Names(RemoveDeselectedUsers(users, {"Anna (a@x.de)", "Bernd (b@x.de)"}, &NetworkEntryText)),
+            (std::vector<std::string>{"a2", "a3"}));
+  EXPECT_EQ(Names(RemoveDeselectedUsers(users, {"Anna", "Anna"}, &SelectorEntryText)),
+            (std::vector<std::string>{"a3", "b"}));
+  EXPECT_EQ(Names(RemoveDeselectedUsers(users, {"anna", "Nobody"}, &SelectorEntryText)).size(), 4u);
+  EXPECT_TRUE(RemoveDeselectedUsers(users, {"Anna", "Anna", "Anna", "Bernd"}, &SelectorEntryText).Empty());
+}
+
+TEST(DirectorySelectionTest, NumbersAndRangesSelectWithinTheList) {
+  EXPECT_EQ(ParseUserSelection("1-3,5", 6), (std::vector<bool>{true, true, true, false, true, false}));
+  EXPECT_EQ(ParseUserSelection(" 2 6 ,4-4\n", 6), (std::vector<bool>{false, true, false, true, false, true}));
+  EXPECT_EQ(ParseUserSelection("", 3), (std::vector<bool>{false, false, false}));
+  EXPECT_EQ(ParseUserSelection("alle", 2), (std::vector<bool>{true, true}));
+  for (const char* bad : {"0", "7", "3-2", "1-", "-2", "x", "1;2", "2-99", "99999999999"})
+    EXPECT_FALSE(ParseUserSelection(bad, 6).has_value()) << bad;
+}
+
+}  // namespace
+}  // namespace orn
