@@ -11,6 +11,7 @@ const Command& RootCommand() {
       ConfigCommand(),
       UsersCommand(),
       ImportConfigCommand(),
+      EffCommand(),
       ArchiveCommand(),
   };
   static const Command root{"orncfg-cli", "", "Konfiguration von ORN! sichern, wiederherstellen und pflegen",

@@ -11,6 +11,7 @@ const Command& ConfigCommand();  // ConfigCommand.cpp
 const Command& StatusCommand();  // StatusCommand.cpp
 const Command& UsersCommand();   // UsersCommand.cpp
 const Command& ImportConfigCommand();  // ImportConfigCommand.cpp
+const Command& EffCommand();     // EffCommand.cpp
 const Command& ArchiveCommand();  // ArchiveCommand.cpp
 
 }  // namespace orn::cli

@@ -1,0 +1,140 @@
+// orncfg-cli eff: encrypted archive files (".eff"), encrypted and decrypted as the backup and the
+// restore do it, and their header shown without a password.
+#include <cstdio>
+#include <string>
+
+#include "cli/Options.h"
+#include "cli/PasswordInput.h"
+#include "cli/Report.h"
+#include "cli/Verbs.h"
+#include "crypto/ArchiveFile.h"
+#include "crypto/ArchiveHeader.h"
+#include "crypto/Cipher.h"
+#include "crypto/CryptoLibrary.h"
+
+namespace orn::cli {
+
+namespace {
+
+constexpr char kPasswordOption[] = "--password-file";
+constexpr char kDecryptFailed[] =
+    "Die Datei konnte nicht entschlüsselt werden. Bitte stellen Sie sicher, dass die angegebene Datei eine "
+    "gültige Sicherungsdatei einer ORN!-Konfiguration ist. Überprüfen Sie auch das Kennwort.";
+
+const char* CipherName(uint32_t cipherId) {
+  switch (cipherId) {
+    case crypto::kCipherDesCbc: return "DES-CBC";
+    case crypto::kCipherDesEde3Cbc: return "DES-EDE3-CBC";
+    case crypto::kCipherAes128Cbc: return "AES-128-CBC";
+    default: return "unbekannt";
+  }
+}
+
+// The failure text, with libcrypto's reason when the cipher the file needs is missing.
+int Failure(const std::string& sentence, int cipherId) {
+  const char* reason = crypto::CryptoLibraryError();
+  if (reason && crypto::CipherById(cipherId) && !crypto::LibraryCipher(cipherId)) return ReportFailure(sentence, reason);
+  return ReportFailure(sentence);
+}
+
+std::string Hex(const unsigned char* bytes, size_t length) {
+  std::string hex;
+  char digits[3];
+  for (size_t i = 0; i < length; ++i) {
+    snprintf(digits, sizeof digits, "%02x", bytes[i]);
+    hex += digits;
+  }
+  return hex;
+}
+
+int Encrypt(const Args& args) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(args, {kPasswordOption, "--cipher"}, &options, &error)) return UsageError(error);
+  if (options.positional.size() != 2) return UsageError("Geben Sie die Quelldatei und die Zieldatei an.");
+  int cipherId = crypto::kCipherDesCbc;
+  if (const std::string* cipher = options.Value("--cipher")) {
+    if (*cipher != "1" && *cipher != "2" && *cipher != "3")
+      return UsageError("Als Verfahren sind 1 (DES-CBC), 2 (DES-EDE3-CBC) und 3 (AES-128-CBC) möglich.");
+    cipherId = (*cipher)[0] - '0';
+  }
+  Secret password;
+  if (!ReadPassword({options.Value(kPasswordOption), "Kennwort: ", "Bestätigung: "}, &password, &error))
+    return ReportFailure(error);
+  if (password.empty()) return ReportFailure("Geben Sie bitte ein Kennwort an.");
+  const std::string& source = options.positional[0];
+  const std::string& target = options.positional[1];
+  if (crypto::EncryptArchiveFile(source.c_str(), target.c_str(), password.c_str(), cipherId) != 0)
+    return Failure("Die Datei " + source + " konnte nicht verschlüsselt werden.", cipherId);
+  printf("Die Datei wurde verschlüsselt unter %s gespeichert.\n", target.c_str());
+  return kExitOk;
+}
+
+int Decrypt(const Args& args) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(args, {kPasswordOption}, &options, &error)) return UsageError(error);
+  if (options.positional.empty() || options.positional.size() > 2)
+    return UsageError("Geben Sie die verschlüsselte Datei und, wenn gewünscht, die Zieldatei an.");
+  Secret password;
+  if (!ReadPassword({options.Value(kPasswordOption), "Kennwort: "}, &password, &error)) return ReportFailure(error);
+  const char* source = options.positional[0].c_str();
+  const char* target = options.positional.size() == 2 ? options.positional[1].c_str() : nullptr;
+  if (crypto::DecryptArchiveFile(source, target, password.c_str()) != 0) {
+    crypto::ArchiveHeader header;
+    uint64_t fileLength = 0;
+    const bool known = crypto::ReadArchiveHeader(source, &header, &fileLength);
+    return Failure(kDecryptFailed, known ? static_cast<int>(header.cipherId) : 0);
+  }
+  printf("Die Datei wurde nach %s entschlüsselt.\n", crypto::DecryptTargetPath(source, target).c_str());
+  return kExitOk;
+}
+
+int Info(const Args& args) {
+  if (args.size() != 1) return UsageError("Geben Sie eine verschlüsselte Datei an.");
+  crypto::ArchiveHeader header;
+  uint64_t fileLength = 0;
+  if (!crypto::ReadArchiveHeader(args[0].c_str(), &header, &fileLength))
+    return ReportFailure("Die Datei " + args[0] + " ist keine verschlüsselte Sicherungsdatei.");
+  printf("Inhalts-MAC:       %s\n", Hex(header.contentMac, sizeof header.contentMac).c_str());
+  printf("Klartextlänge:     %u Bytes\n", header.plainLength);
+  printf("Salz:              %s\n", Hex(header.salt, sizeof header.salt).c_str());
+  printf("Verfahren:         %u (%s)\n", header.cipherId, CipherName(header.cipherId));
+  printf("Namenslänge:       %u Bytes\n", header.nameLength);
+  printf("Namensblocklänge:  %u Bytes\n", header.nameBlockLength);
+  printf("Namens-MAC:        %s\n", Hex(header.nameMac, sizeof header.nameMac).c_str());
+  printf("Dateilänge:        %llu Bytes", static_cast<unsigned long long>(fileLength));
+  if (const crypto::CipherDescriptor* cipher = crypto::CipherById(static_cast<int>(header.cipherId))) {
+    const uint64_t block = static_cast<uint64_t>(cipher->blockSize);
+    const uint64_t expected = crypto::kArchiveHeaderSize + uint64_t{header.nameBlockLength} +
+                              (uint64_t{header.plainLength} + block - 1) / block * block;
+    printf(" (erwartet: %llu)", static_cast<unsigned long long>(expected));
+  }
+  printf("\n");
+  return kExitOk;
+}
+
+constexpr char kPasswordDetails[] =
+    "  Das Kennwort wird aus der ersten Zeile der Datei F gelesen (--password-file F, '-' für die\n"
+    "  Standardeingabe) oder, ohne diese Angabe, am Terminal ohne Anzeige abgefragt.";
+
+const Command kChildren[] = {
+    {"encrypt", "QUELLE ZIEL [--cipher 1|2|3] [--password-file F]",
+     "verschlüsselt eine Datei in das Format der Sicherungsdateien (.eff)", &Encrypt, {},
+     "  --cipher: 1 DES-CBC (wie die Sicherung, voreingestellt), 2 DES-EDE3-CBC, 3 AES-128-CBC.\n"
+     "  Das Kennwort wird aus der ersten Zeile der Datei F gelesen (--password-file F, '-' für die\n"
+     "  Standardeingabe) oder, ohne diese Angabe, am Terminal ohne Anzeige zweimal abgefragt."},
+    {"decrypt", "QUELLE [ZIEL] [--password-file F]",
+     "entschlüsselt eine Sicherungsdatei (.eff); ohne ZIEL nach QUELLE.dec", &Decrypt, {}, kPasswordDetails},
+    {"info", "DATEI", "zeigt die Kopfdaten einer Sicherungsdatei (.eff), ohne Kennwort", &Info, {}},
+};
+
+}  // namespace
+
+const Command& EffCommand() {
+  static const Command command{"eff", "", "verschlüsselte Sicherungsdateien (.eff) ver- und entschlüsseln",
+                               nullptr, kChildren};
+  return command;
+}
+
+}  // namespace orn::cli

@@ -1,0 +1,178 @@
+// Encrypted archive files: round trips over the lengths that matter, agreement with one openssl
+// run over the whole file, and every kind of damage ending in failure without a target.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "crypto/ArchiveFile.h"
+#include "crypto/ArchiveHeader.h"
+#include "crypto/Cipher.h"
+#include "crypto/Hex.h"
+#include "crypto/Hmac.h"
+#include "support/TestSupport.h"
+
+namespace orn::crypto {
+namespace {
+
+using test::PathExists;
+using test::ReadFile;
+using test::WriteFile;
+
+std::string Pattern(size_t length) {
+  std::string text(length, '\0');
+  for (size_t i = 0; i < length; ++i) text[i] = static_cast<char>((i * 131 + i / 256) & 0xff);
+  return text;
+}
+
+class ArchiveFileTest : public ::testing::Test {
+ protected:
+  std::string Path(const std::string& name) const { return scratch_ / name; }
+  // Encrypts plain, stored as name, into "<name>.eff"; returns the archive's bytes.
+  std::string Encrypt(const std::string& plain, const std::string& name = "zip.tmp", int cipherId = 1,
+                      const char* password = "geheim") {
+    WriteFile(Path(name), plain);
+    EXPECT_EQ(EncryptArchiveFile(Path(name).c_str(), Path(name + ".eff").c_str(), password, cipherId), 0);
+    return ReadFile(Path(name + ".eff"));
+  }
+  int Decrypt(const std::string& archive, const char* password = "geheim") {
+    WriteFile(Path("in.eff"), archive);
+    return DecryptArchiveFile(Path("in.eff").c_str(), Path("out").c_str(), password);
+  }
+  // Only the files a test made itself: no temporary file is left behind.
+  size_t FileCount() const {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(scratch_.Path()),
+                                             std::filesystem::directory_iterator()));
+  }
+
+  test::ScratchDir scratch_;
+};
+
+TEST_F(ArchiveFileTest, RoundTripsAroundBlockAndPieceBoundaries) {
+  for (int cipherId : {1, 2, 3}) {
+    const size_t block = cipherId == 3 ? 16 : 8;
+    for (size_t length : {0u, 1u, 7u, 8u, 9u, 1023u, 1024u, 1025u, 2048u, 3001u}) {
+      SCOPED_TRACE(std::to_string(cipherId) + "/" + std::to_string(length));
+      const std::string plain = Pattern(length);
+      const std::string archive = Encrypt(plain, "zip.tmp", cipherId);
+      ASSERT_EQ(archive.size(), 72 + 16 + (length + block - 1) / block * block);
+      ASSERT_EQ(Decrypt(archive), 0);
+      EXPECT_EQ(ReadFile(Path("out")), plain);
+    }
+  }
+  EXPECT_EQ(FileCount(), 4u);  // zip.tmp, zip.tmp.eff, in.eff, out
+}
+
+TEST_F(ArchiveFileTest, HeaderFieldsAndNameBlockLengths) {
+  const std::string archive = Encrypt(Pattern(100));
+  ArchiveHeader header;
+  uint64_t fileLength = 0;
+  ASSERT_TRUE(ReadArchiveHeader(Path("zip.tmp.eff").c_str(), &header, &fileLength));
+  EXPECT_EQ(header.plainLength, 100u);
+  EXPECT_EQ(header.cipherId, 1u);
+  EXPECT_EQ(header.nameLength, 7u);
+  EXPECT_EQ(header.nameBlockLength, 16u);
+  EXPECT_EQ(fileLength, 72u + 16u + 104u);
+
+  // A name of exactly 16 bytes fills its block without a zero byte; 17 bytes need two blocks.
+  for (const std::string name : {"sixteen-byte.zip", "seventeen-bytes.z"}) {
+    const std::string named = Encrypt("x", name);
+    ASSERT_EQ(DecodeArchiveHeader(reinterpret_cast<const unsigned char*>(named.data())).nameBlockLength,
+              name.size() == 16 ? 16u : 32u);
+    ASSERT_EQ(Decrypt(named), 0) << name;
+  }
+  // The same plain file twice: fresh salts, so nothing but the length repeats.
+  EXPECT_NE(Encrypt(Pattern(100)).substr(24, 16), archive.substr(24, 16));
+}
+
+TEST_F(ArchiveFileTest, PiecesFormOneCbcEncryptionOfTheZeroPaddedFile) {
+  const std::string plain = Pattern(5000);
+  const struct { int id; const char* name; } ciphers[] = {{1, "des-cbc"}, {2, "des-ede3-cbc"}, {3, "aes-128-cbc"}};
+  for (const auto& cipher : ciphers) {
+    SCOPED_TRACE(cipher.name);
+    const std::string archive = Encrypt(plain, "zip.tmp", cipher.id, "pw");
+    const ArchiveHeader header = DecodeArchiveHeader(reinterpret_cast<const unsigned char*>(archive.data()));
+    unsigned char derived[30] = {}, iv[16];
+    ASSERT_EQ(DeriveCipherKey(cipher.id, reinterpret_cast<const unsigned char*>("pw"), 2, header.salt, derived, 30), 0);
+    ASSERT_EQ(HmacMd5Of(reinterpret_cast<const unsigned char*>("zip.tmp"), 7, reinterpret_cast<const unsigned char*>("pw"),
+                        2, iv, 16), 0);
+    const size_t block = cipher.id == 3 ? 16 : 8;
+    WriteFile(Path("padded"), plain + std::string((block - plain.size() % block) % block, '\0'));
+    const std::string command = "openssl enc -" + std::string(cipher.name) +
+                                " -nopad -provider legacy -provider default -K " +
+                                test::ToHex(derived, static_cast<size_t>(CipherKeyLength(cipher.id))) + " -iv " +
+                                test::ToHex(iv, static_cast<size_t>(CipherIvLength(cipher.id))) + " -in '" +
+                                Path("padded") + "' -out '" + Path("expected") + "'";
+    ASSERT_EQ(test::RunCommand(command), 0) << command;
+    EXPECT_TRUE(archive.substr(88) == ReadFile(Path("expected")));
+  }
+}
+
+TEST_F(ArchiveFileTest, WrongOrEmptyPasswordAndUnknownCipherFailWithoutTarget) {
+  const std::string archive = Encrypt(Pattern(3000));
+  EXPECT_EQ(Decrypt(archive, "Geheim"), -1);
+  EXPECT_EQ(Decrypt(archive, ""), -1);
+  EXPECT_FALSE(PathExists(Path("out")));
+
+  WriteFile(Path("plain"), "data");
+  EXPECT_EQ(EncryptArchiveFile(Path("plain").c_str(), Path("x.eff").c_str(), "", 1), -1);
+  for (int id : {0, 4}) {
+    EXPECT_EQ(EncryptArchiveFile(Path("plain").c_str(), Path("x.eff").c_str(), "pw", id), -1);
+    std::string patched = archive;
+    patched[40] = static_cast<char>(id);
+    EXPECT_EQ(Decrypt(patched), -1);
+  }
+  EXPECT_EQ(EncryptArchiveFile(Path("missing").c_str(), Path("x.eff").c_str(), "pw", 1), -1);
+  EXPECT_EQ(EncryptArchiveFile(scratch_.Path().c_str(), Path("x.eff").c_str(), "pw", 1), -1);  // a folder
+  EXPECT_FALSE(PathExists(Path("x.eff")));
+  EXPECT_FALSE(PathExists(Path("out")));
+  EXPECT_EQ(FileCount(), 4u);  // zip.tmp, zip.tmp.eff, in.eff, plain
+}
+
+TEST_F(ArchiveFileTest, DamageAnywhereFailsAndLeavesTheOldTarget) {
+  const std::string archive = Encrypt(Pattern(2100));
+  WriteFile(Path("out"), "older file");
+  // Every header byte but the salt's last, which the key derivation leaves out, and the name
+  // length, which is written and never read; then cipher text bytes throughout, the last included.
+  for (size_t at = 0; at < archive.size(); at += at < 88 ? 1 : 13) {
+    if (at == 39 || (at >= 44 && at < 48)) continue;
+    std::string damaged = archive;
+    damaged[at] = static_cast<char>(damaged[at] ^ 0x10);
+    ASSERT_EQ(Decrypt(damaged), -1) << at;
+    ASSERT_EQ(ReadFile(Path("out")), "older file") << at;
+  }
+  std::string lastByte = archive;
+  lastByte.back() = static_cast<char>(lastByte.back() ^ 1);
+  EXPECT_EQ(Decrypt(lastByte), -1);
+  EXPECT_EQ(Decrypt(archive.substr(0, archive.size() - 1)), -1);  // ends early
+  EXPECT_EQ(Decrypt(archive.substr(0, 80)), -1);                   // inside the name block
+  EXPECT_EQ(Decrypt(archive.substr(0, 3)), -1);
+  std::string claimsMore = archive;
+  claimsMore[22] = 1;  // plain length + 65536, more than the file holds
+  EXPECT_EQ(Decrypt(claimsMore), -1);
+  std::string bigBlock = archive;
+  bigBlock[48] = 5;
+  bigBlock[49] = 1;  // name block of 261 bytes
+  EXPECT_EQ(Decrypt(bigBlock + std::string(300, 'x')), -1);
+  EXPECT_EQ(ReadFile(Path("out")), "older file");
+  EXPECT_EQ(FileCount(), 4u);
+
+  ASSERT_EQ(Decrypt(archive), 0);  // an existing target is replaced
+  EXPECT_EQ(ReadFile(Path("out")), Pattern(2100));
+}
+
+TEST_F(ArchiveFileTest, TargetDefaultsToSourceWithDec) {
+  Encrypt("plain text");
+  const std::string source = Path("zip.tmp.eff");
+  const std::string longTarget = Path(std::string(261 - Path("").size(), 'x'));
+  ASSERT_EQ(longTarget.size(), 261u);
+  EXPECT_EQ(DecryptTargetPath(source.c_str(), longTarget.c_str()), source + ".dec");
+  EXPECT_EQ(DecryptTargetPath(source.c_str(), longTarget.substr(1).c_str()), longTarget.substr(1));
+  ASSERT_EQ(DecryptArchiveFile(source.c_str(), nullptr, "geheim"), 0);
+  EXPECT_EQ(ReadFile(source + ".dec"), "plain text");
+  EXPECT_EQ(std::filesystem::status(source).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+}  // namespace
+}  // namespace orn::crypto

@@ -1,0 +1,119 @@
+// MD5, SHA-1 and HMAC against their published test suites, and the bounds of the fixed-size forms.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "crypto/Digest.h"
+#include "crypto/Hex.h"
+#include "crypto/Hmac.h"
+
+namespace orn::crypto {
+namespace {
+
+using test::Bytes;
+using test::FromHex;
+using test::ToBytes;
+using test::ToHex;
+
+// Digest of text fed in pieces of `piece` bytes.
+std::string DigestOf(const DigestDescriptor& d, const std::string& text, size_t piece) {
+  DigestContext context;
+  EXPECT_EQ(d.init(context), 1);
+  for (size_t at = 0; at < text.size(); at += piece)
+    EXPECT_EQ(d.update(context, text.data() + at, std::min(piece, text.size() - at)), 1);
+  unsigned char out[32];
+  EXPECT_EQ(d.final(out, context), 1);
+  return ToHex(out, static_cast<size_t>(d.digestSize));
+}
+
+TEST(DigestTest, Md5AndSha1TestSuites) {
+  const DigestDescriptor& md5 = Md5Descriptor();
+  EXPECT_EQ(md5.digestSize, 16);
+  EXPECT_EQ(md5.blockSize, 64);
+  EXPECT_EQ(DigestOf(md5, "", 1), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(DigestOf(md5, "abc", 1), "900150983cd24fb0d6963f7d28e17f72");
+  EXPECT_EQ(DigestOf(md5, "message digest", 5), "f96b697d7cb7938d525a2f31aaf161d0");
+  std::string digits;
+  for (int i = 0; i < 8; ++i) digits += "1234567890";
+  EXPECT_EQ(DigestOf(md5, digits, 7), "57edf4a22be3c955ac49da2e2107b67a");
+
+  const DigestDescriptor& sha1 = Sha1Descriptor();
+  EXPECT_EQ(sha1.digestSize, 20);
+  EXPECT_EQ(DigestOf(sha1, "abc", 3), "a9993e364706816aba3e25717850c26c9cd0d89d");
+  EXPECT_EQ(DigestOf(sha1, "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", 13),
+            "84983e441c3bd26ebaae4aa1f95129e5e54670f1");
+  EXPECT_EQ(DigestOf(sha1, std::string(1000000, 'a'), 1024), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
+}
+
+TEST(DigestTest, Md5CompressionOfThePaddedBlockIsTheDigest) {
+  // "abc" padded as MD5 pads it: 0x80, zeros, the bit length 24 as a little-endian 64-bit number.
+  unsigned char block[64] = {'a', 'b', 'c', 0x80};
+  block[56] = 24;
+  uint32_t state[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+  Md5Compress(state, block);
+  unsigned char digest[16];
+  for (int i = 0; i < 16; ++i) digest[i] = static_cast<unsigned char>(state[i / 4] >> (8 * (i % 4)));
+  EXPECT_EQ(ToHex(digest, 16), "900150983cd24fb0d6963f7d28e17f72");
+}
+
+struct HmacCase {
+  Bytes key;
+  std::string message, md5, sha1;
+};
+
+TEST(DigestTest, HmacRfc2202Cases) {
+  const std::string longKeyMessage = "Test Using Larger Than Block-Size Key - Hash Key First";
+  const HmacCase cases[] = {
+      {Bytes(16, 0x0b), "Hi There", "9294727a3638bb1c13f48ef8158bfc9d", ""},
+      {Bytes(20, 0x0b), "Hi There", "", "b617318655057264e28bc0b6fb378c8ef146be00"},
+      {ToBytes("Jefe"), "what do ya want for nothing?", "750c783e6ab0b503eaa86e310a5db738",
+       "effcdf6ae5eb2fa2d27416d5f184df9c259a7c79"},
+      {Bytes(80, 0xaa), longKeyMessage, "6b1ab7fe4bd7bf8f0b62e6ce61b9d0cd", "aa4ae5e15272d00e95705637ce8a3b55ed402112"},
+  };
+  for (const HmacCase& c : cases) {
+    SCOPED_TRACE(c.message);
+    const auto* message = reinterpret_cast<const unsigned char*>(c.message.data());
+    unsigned char out[20];
+    if (!c.md5.empty()) {
+      ASSERT_EQ(HmacMd5Of(message, c.message.size(), c.key.data(), c.key.size(), out, 16), 0);
+      EXPECT_EQ(ToHex(out, 16), c.md5);
+    }
+    if (!c.sha1.empty()) {
+      int length = 20;
+      ASSERT_EQ(HmacSha1Of(message, c.message.size(), c.key.data(), c.key.size(), out, &length), 0);
+      EXPECT_EQ(length, 20);
+      EXPECT_EQ(ToHex(out, 20), c.sha1);
+      // The same through the incremental interface, in two pieces, started twice.
+      HmacContext context;
+      ASSERT_EQ(HmacInit(context, c.key.data(), c.key.size(), &Sha1Descriptor()), 1);
+      ASSERT_EQ(HmacUpdate(context, "garbage", 7), 1);
+      ASSERT_EQ(HmacInit(context, nullptr, 0, nullptr), 1);  // again, same key
+      ASSERT_EQ(HmacUpdate(context, message, 3), 1);
+      ASSERT_EQ(HmacUpdate(context, message + 3, c.message.size() - 3), 1);
+      unsigned int written = 0;
+      ASSERT_EQ(HmacFinal(context, out, &written), 1);
+      EXPECT_EQ(written, 20u);
+      EXPECT_EQ(ToHex(out, 20), c.sha1);
+    }
+  }
+}
+
+TEST(DigestTest, FixedSizeFormsRefuseShortOutputsWithoutWriting) {
+  const unsigned char message[] = "name", key[] = "pw";
+  unsigned char out[20];
+  memset(out, 0xee, sizeof out);
+  int length = 19;
+  EXPECT_EQ(HmacSha1Of(message, 4, key, 2, out, &length), -1);
+  EXPECT_EQ(length, 19);
+  EXPECT_EQ(HmacSha1Of(nullptr, 0, key, 2, out, &length), -1);
+  EXPECT_EQ(HmacMd5Of(message, 4, key, 2, out, 15), -1);
+  EXPECT_EQ(ToHex(out, 20), std::string(40, 'e'));
+  // An empty key is still a key.
+  length = 20;
+  ASSERT_EQ(HmacSha1Of(message, 4, key, 0, out, &length), 0);
+  EXPECT_EQ(ToHex(out, 20), "c60b6433fdc1512a9663f9a6e4fb4dcb9c75f771");
+}
+
+}  // namespace
+}  // namespace orn::crypto
