@@ -6,6 +6,9 @@ namespace orn::cli {
 const Command& RootCommand() {
   static const Command verbs[] = {
       StatusCommand(),
+      BackupCommand(),
+      RestoreCommand(),
+      VerifyCommand(),
       RegCommand(),
       ServerCommand(),
       ConfigCommand(),

@@ -19,4 +19,7 @@ bool CopyFileAt(int sourceDirFd, const std::string& sourceName, int targetDirFd,
 // The same for two paths; the folders leading to them are taken as they are.
 bool CopyFile(const std::string& source, const std::string& target);
 
+// Waits until everything written to the file system that holds path is on disk.
+void FlushFileSystem(const std::string& path);
+
 }  // namespace orn

@@ -12,6 +12,7 @@
 #include "files/UniqueFd.h"
 #include "files/ZipPaths.h"
 #include "platform/FileAttributes.h"
+#include "files/Progress.h"
 
 namespace orn {
 
@@ -169,6 +170,7 @@ bool CZipReader::ExtractFile(int dirFd, const std::string& name, const ZipEntryI
   if (temp.IsValid()) ok = close(temp.Release()) == 0 && ok;
   ok = ok && renameat(dirFd, tempName.c_str(), dirFd, name.c_str()) == 0;
   if (!ok && !tempName.empty()) unlinkat(dirFd, tempName.c_str(), 0);
+  if (ok) ReportFileDone(info.uncompressedSize);
   return ok;
 }
 

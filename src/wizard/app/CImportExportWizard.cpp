@@ -5,6 +5,8 @@
 #include <iterator>
 
 #include "action/CActionPage.h"
+#include "backup/CBackupCFGPage1.h"
+#include "restore/CRestoreCFGPage1.h"
 #include "app/CSettingsPasswordDlg.h"
 #include "app/Captions.h"
 #include "install/InstallPaths.h"
@@ -28,8 +30,8 @@ struct PageSlot {
 // here; until then its slot stays empty and the action page refuses the row that leads there.
 constexpr std::array<PageSlot, kPageCount> kPages = {{
     {"CActionPage", &Make<CActionPage>},
-    {"CBackupCFGPage1", nullptr},
-    {"CRestoreCFGPage1", nullptr},
+    {"CBackupCFGPage1", &Make<CBackupCFGPage1>},
+    {"CRestoreCFGPage1", &Make<CRestoreCFGPage1>},
     {"CImportCFGPage1", nullptr},
     {"CImportCFGPage2", nullptr},
     {"CImportCFGPage3", nullptr},

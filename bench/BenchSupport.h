@@ -1,0 +1,57 @@
+// What the benchmarks share: a tree shaped like a large installation's "arsp", and timing one
+// program run as a child process with its peak memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <sys/time.h>
+#include <vector>
+
+namespace orn::bench {
+
+// xorshift64*: fast, reproducible bytes.
+class Random {
+ public:
+  explicit Random(uint64_t seed) : state_(seed | 1) {}
+  uint64_t Next() {
+    state_ ^= state_ >> 12;
+    state_ ^= state_ << 25;
+    state_ ^= state_ >> 27;
+    return state_ * 2685821657736338717ULL;
+  }
+  uint64_t Below(uint64_t limit) { return Next() % limit; }
+
+ private:
+  uint64_t state_;
+};
+
+struct TreeSize {
+  int files = 0, folders = 0;
+  uint64_t textBytes = 0, randomBytes = 0;
+  uint64_t Total() const { return textBytes + randomBytes; }
+};
+
+// 10 x 10 folders of 30 files (3,000), most of 1 to 20 KB, every 100th of 2 to 8 MB; half the
+// small files and half the large ones text, the others random; 5 empty folders.
+TreeSize MakeTree(const std::string& arsp);
+
+struct Run {
+  double seconds = 0;
+  double cpuSeconds = 0;  // user and system
+  long peakKb = 0;
+};
+
+// Runs the program (in folder) as a child; exits when it fails. The data written before is
+// flushed first (not timed), so that no run pays for the write-back of the run before it.
+Run RunChild(const std::vector<std::string>& argv, const std::string& folder);
+
+struct Figures {
+  double median = 0;
+  double cpuMedian = 0;
+  long peakKb = 0;
+};
+
+Figures Summarize(std::vector<Run> runs);
+void Print(const char* what, const Figures& f, uint64_t bytes);
+
+}  // namespace orn::bench

@@ -1,0 +1,96 @@
+// A full encrypted backup and a full restore of a demo installation with a large "arsp", with our
+// program and with what an administrator would script instead: zip -r -q plus openssl enc
+// -des-cbc and openssl dgst -sha1 -hmac for the backup, the reverse for the restore.
+//
+//   backup_bench [--repeat N]     (N >= 3, default 3)
+//
+// Each run is a child process; wait4 gives its time and peak memory. The last line is
+// "ratio backup=X restore=Y": our median over the script's, lower is better.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+#include <algorithm>
+
+#include "BenchSupport.h"
+#include "backup/BackupTable.h"
+#include "platform/RuntimeDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace orn::bench;
+
+constexpr char kKey[] = "0123456789abcdef";  // the script's DES key and IV, given directly
+constexpr char kIv[] = "fedcba9876543210";
+
+std::string Quote(const std::string& text) { return "'" + text + "'"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int repeat = 3;
+  if (argc == 3 && strcmp(argv[1], "--repeat") == 0) repeat = std::max(3, atoi(argv[2]));
+  const fs::path root = fs::path(orn::platform::TempDirectory()) / ("backup-bench-" + std::to_string(getpid()));
+  const std::string demo = (root / "demo").string(), work = (root / "work").string();
+  fs::create_directories(work);
+
+  // The demo installation with its "arsp" replaced by a large tree.
+  if (std::system((std::string(ORN_DEMO_BINARY) + " " + Quote(demo) + " >/dev/null").c_str()) != 0) return 1;
+  setenv("ORN_REGISTRY", (demo + "/registry.reg").c_str(), 1);
+  setenv("ORN_RUNTIME_DIR", (demo + "/run").c_str(), 1);
+  setenv("TEMP", (demo + "/tmp").c_str(), 1);
+  const std::string install = demo + "/orn";
+  fs::remove_all(install + "/arsp");
+  const TreeSize tree = MakeTree(install + "/arsp");
+  std::ofstream(work + "/pw") << "Geheim!\n";
+
+  std::string files = "orn.cfg";
+  for (const char* name : orn::kBackupFiles)
+    if (fs::exists(install + "/" + name) && files.find(name) == std::string::npos) files += std::string(" ") + name;
+  const std::string cipher = std::string("openssl enc -des-cbc -provider legacy -provider default -K ") + kKey +
+                             " -iv " + kIv;
+  const std::string scriptBackup = "rm -f " + Quote(work + "/b.zip") + " && zip -r -q " + Quote(work + "/b.zip") +
+                                   " " + files + " arsp && " + cipher + " -in " + Quote(work + "/b.zip") + " -out " +
+                                   Quote(work + "/b.enc") + " && openssl dgst -sha1 -hmac " + kKey + " " +
+                                   Quote(work + "/b.enc") + " >/dev/null";
+  const std::string scriptRestore = "openssl dgst -sha1 -hmac " + std::string(kKey) + " " + Quote(work + "/b.enc") +
+                                    " >/dev/null && " + cipher + " -d -in " + Quote(work + "/b.enc") + " -out " +
+                                    Quote(work + "/r.zip") + " && unzip -q -o " + Quote(work + "/r.zip");
+  const std::string archive = work + "/a.eff";
+  const std::vector<std::string> ourBackup = {ORN_CLI_BINARY, "backup", "--output", archive, "--password-file", work + "/pw"};
+  const std::vector<std::string> ourRestore = {ORN_CLI_BINARY, "restore", archive, "--password-file", work + "/pw"};
+
+  std::vector<Run> backups, scriptBackups, restores, scriptRestores;
+  for (int run = 0; run < repeat; ++run) {
+    // Alternate which goes first, so that neither always meets a warmer cache.
+    if (run % 2 == 0) {
+      backups.push_back(RunChild(ourBackup, install));
+      scriptBackups.push_back(RunChild({"sh", "-c", scriptBackup}, install));
+    } else {
+      scriptBackups.push_back(RunChild({"sh", "-c", scriptBackup}, install));
+      backups.push_back(RunChild(ourBackup, install));
+    }
+    if (run % 2 == 0) {
+      restores.push_back(RunChild(ourRestore, install));
+      scriptRestores.push_back(RunChild({"sh", "-c", scriptRestore}, install));
+    } else {
+      scriptRestores.push_back(RunChild({"sh", "-c", scriptRestore}, install));
+      restores.push_back(RunChild(ourRestore, install));
+    }
+  }
+  printf("installation: %d files in arsp, %.1f MB, %d runs each\n", tree.files, tree.Total() / 1e6, repeat);
+  const Figures backup = Summarize(backups), scriptedBackup = Summarize(scriptBackups);
+  const Figures restore = Summarize(restores), scriptedRestore = Summarize(scriptRestores);
+  Print("backup  orncfg-cli backup", backup, tree.Total());
+  Print("backup  zip + openssl enc + dgst", scriptedBackup, tree.Total());
+  Print("restore orncfg-cli restore", restore, tree.Total());
+  Print("restore openssl dgst + enc -d + unzip", scriptedRestore, tree.Total());
+  fs::remove_all(root);
+  printf("ratio backup=%.2f restore=%.2f\n", backup.median / scriptedBackup.median, restore.median / scriptedRestore.median);
+  return 0;
+}

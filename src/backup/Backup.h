@@ -1,0 +1,35 @@
+// The backup: the configuration, the task values, the table files and the "arsp" folder of the
+// installation packed into one archive, plain (".zip") or encrypted (".eff").
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orn {
+
+struct BackupRequest {
+  std::string path;  // the target as given; its extension is replaced to match encrypt
+  bool encrypt = true;
+  std::string password;
+  std::string confirm;
+};
+
+struct BackupResult {
+  bool success = false;
+  std::string message;      // the text to show, success or failure
+  std::string archivePath;  // the path written (or meant)
+};
+
+// Runs the backup; the server keeps running. The target is replaced only by a complete archive.
+BackupResult RunBackup(const BackupRequest& request);
+
+// dir + "/" (only when dir is not empty) + name + ".eff" (kind 1) or ".zip" (kind 0).
+std::string MakeArchivePath(const std::string& dir, const std::string& name, int kind);
+
+// The local time formatted with strftime (at most 127 characters); empty when that fails.
+std::string FormatLocalTime(int64_t time, const char* format);
+
+// "<installDirectory>/orn_ddmmyy.eff" for today.
+std::string DefaultArchivePath(const std::string& installDirectory);
+
+}  // namespace orn

@@ -1,0 +1,194 @@
+#include "backup/Restore.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <ctime>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "backup/Backup.h"
+#include "backup/BackupTable.h"
+#include "backup/RegistrySnapshot.h"
+#include "config/ConfigHolder.h"
+#include "config/ConfigSummary.h"
+#include "crypto/ArchiveFile.h"
+#include "files/DirectoryTree.h"
+#include "files/FileCopy.h"
+#include "files/FilePaths.h"
+#include "files/ZipReader.h"
+#include "install/InstallPaths.h"
+#include "install/MessageError.h"
+#include "install/ProductKey.h"
+#include "install/ServerStop.h"
+#include "install/TaskValues.h"
+#include "platform/FileAttributes.h"
+#include "platform/RuntimeDir.h"
+#include "users/ConfigUsers.h"
+
+namespace orn {
+
+namespace {
+
+constexpr const char* kNoTempFiles = "Es konnten keine temporären Dateien erzeugt werden.";
+
+RestoreResult Fail(std::string message) { return {RestoreOutcome::Failed, std::move(message)}; }
+
+bool IsRegularFile(const std::string& path) { return platform::FileAttributes(path) != platform::kInvalidAttributes &&
+                                                     !(platform::FileAttributes(path) & platform::kAttrDirectory); }
+
+// Steps shared by the restore and the check of an archive: from the path to a loaded archived
+// configuration in the working folder. Returns nothing on success, else the result to report.
+std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const std::string& work,
+                                           RestoreInteraction& interaction, ConfigHolder& archived) {
+  if (archivePath.empty() || platform::FileAttributes(archivePath) == platform::kInvalidAttributes)
+    return Fail("Geben Sie bitte einen gültigen Dateipfad an.");
+  std::string dir, name, ext;
+  if (!SplitFilePath(archivePath, dir, name, ext)) return Fail("Geben Sie bitte einen gültigen Dateipfad an.");
+
+  const std::string packed = work + "/zip.tmp";
+  if (ext == "eff") {
+    const std::optional<std::string> password = interaction.AskArchivePassword();
+    if (!password) return RestoreResult{RestoreOutcome::Cancelled, ""};
+    if (crypto::DecryptArchiveFile(archivePath.c_str(), packed.c_str(), password->c_str()) != 0)
+      return Fail(
+          "Die Datei konnte nicht entschlüsselt werden. Bitte stellen Sie sicher, dass die angegebene Datei eine "
+          "gültige Sicherungsdatei einer ORN!-Konfiguration ist. Überprüfen Sie auch das Kennwort.");
+  } else if (!CopyFile(archivePath, packed)) {
+    return Fail("Die Datei konnte nicht kopiert werden.");
+  }
+
+  CZipReader zip;
+  if (!zip.Open(packed.c_str())) return Fail("Das ORN!-Konfigurationsarchiv konnte nicht geöffnet werden.");
+  if (zip.EntryCount() == 0 || !zip.ExtractAll(work.c_str(), false))
+    return Fail("Das ORN!-Konfigurationsarchiv konnte nicht entpackt werden.");
+  zip.Close();
+
+  const std::string config = work + "/orn.cfg";
+  if (!FileExists(config))
+    return Fail("Bei der ausgewählten Datei handelt es sich nicht um ein gültiges ORN!-Konfigurationsarchiv.");
+  try {
+    archived.Load(config.c_str());
+  } catch (const MessageError& e) {
+    return Fail(std::string("Die Konfiguration konnte nicht geladen werden.\nFehlermeldung: ") + e.Text());
+  } catch (...) {
+    return Fail("Die Konfiguration konnte nicht geladen werden.");
+  }
+  return std::nullopt;
+}
+
+// Replaces the installation's files with the archive's, keeping safety copies (the steps after
+// the configuration has been written). Messages about single files do not stop it.
+void RestoreFiles(const std::string& work, const std::string& install, const std::string& safety,
+                  RestoreInteraction& interaction) {
+  for (const char* file : kBackupFiles) {
+    CopyFile(install + "/" + file, safety + "/" + file);
+    const std::string archived = work + "/" + file;
+    if (IsRegularFile(archived) && !CopyFile(archived, install + "/" + file))
+      interaction.ShowMessage(std::string("Die Datei ") + file + " konnte nicht kopiert werden.");
+  }
+  const std::string folder = std::string("/") + kArchiveFolder;
+  CopyDirectoryTree(install + folder, safety + folder, nullptr, true);
+  if (!CopyDirectoryTree(work + folder, install + folder, nullptr, true))
+    interaction.ShowMessage(std::string("Das Verzeichnis ") + kArchiveFolder + " konnte nicht kopiert werden.");
+}
+
+// The check's own folder goes whole, whatever names the archive held.
+void RemoveWorkFolder(const std::string& work) {
+  std::error_code ignored;
+  std::filesystem::remove_all(work, ignored);
+}
+
+}  // namespace
+
+RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& interaction) {
+  if (archivePath.empty() || platform::FileAttributes(archivePath) == platform::kInvalidAttributes)
+    return Fail("Geben Sie bitte einen gültigen Dateipfad an.");
+  const std::string temp = platform::TempDirectory();
+  if (temp.empty()) return Fail(kNoTempFiles);
+  const std::string work = temp + "/" + kRestoreWorkFolder;
+  DeleteDirectoryTree(work, nullptr, true);
+  if (mkdir(work.c_str(), kCreatedDirectoryMode) != 0) return Fail(kNoTempFiles);
+
+  ConfigHolder archived(true);
+  if (auto failure = UnpackAndLoad(archivePath, work, interaction, archived)) return *failure;
+
+  char install[kMaxPath];
+  try {
+    if (GetInstallDirectory(install, sizeof install) < 1) throw MessageError("");
+  } catch (const MessageError&) {
+    return Fail("Es konnte keine ORN!-Installation gefunden werden.");
+  }
+  const std::string safety =
+      std::string(install) + "/backup/orncfg/" + FormatLocalTime(::time(nullptr), "%d%m%y");
+  CreateDirectoryPath(safety);
+
+  try {
+    ReadRegistrySnapshot(work);
+  } catch (...) {
+    return Fail("Die Registry konnte nicht wiederhergestellt werden.");
+  }
+
+  interaction.BeginWait();
+  try {
+    StopServer();
+    char current[kMaxPath];
+    if (GetCurrentConfigPath(current, sizeof current) == -1) throw MessageError("");
+    CopyFile(current, safety + "/orn.cfg");
+    archived.Save(current, true);
+  } catch (const MessageError& e) {
+    interaction.EndWait();
+    return Fail(std::string("Die Konfiguration konnte nicht wiederhergestellt werden.\nFehlermeldung: ") + e.Text());
+  } catch (...) {
+    interaction.EndWait();
+    return Fail("Die Konfiguration konnte nicht wiederhergestellt werden.");
+  }
+
+  RestoreFiles(work, install, safety, interaction);
+  FlushFileSystem(install);
+  DeleteDirectoryTree(work, nullptr, true);
+  interaction.EndWait();
+  return {RestoreOutcome::Restored, "Die Konfiguration wurde von " + archivePath + " wiederhergestellt.\n"};
+}
+
+VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& interaction) {
+  VerifyResult result;
+  std::string work = platform::TempDirectory() + "/orn-verify-XXXXXX";
+  if (!mkdtemp(work.data())) {
+    result.message = kNoTempFiles;
+    return result;
+  }
+  ConfigHolder archived(true);
+  if (auto failure = UnpackAndLoad(archivePath, work, interaction, archived)) {
+    RemoveWorkFolder(work);
+    result.outcome = failure->outcome;
+    result.message = failure->message;
+    return result;
+  }
+
+  ArchiveContents& contents = result.contents;
+  CZipReader zip;
+  if (zip.Open((work + "/zip.tmp").c_str())) contents.entries = zip.EntryNames();
+  std::ifstream snapshot(work + "/reg.cfg", std::ios::binary);
+  if (snapshot) {
+    contents.hasRegistrySnapshot = true;
+    contents.taskValues = ReadRegistrySnapshotLines(work);
+  }
+  const ConfigSummary summary = Summarize(archived.Record());
+  contents.users = summary.users;
+  contents.addresses = summary.addresses;
+  try {
+    for (const ImportUser& user : ReadUsers((work + "/orn.cfg").c_str())) {
+      std::string addresses;
+      for (const std::string& a : user.emails) addresses += (addresses.empty() ? "" : ", ") + a;
+      contents.userLines.push_back(user.name + "\t" + user.fullName + "\t" + addresses);
+    }
+  } catch (const MessageError&) {
+  }
+  RemoveWorkFolder(work);
+  result.outcome = RestoreOutcome::Restored;
+  result.message = "Das Archiv " + archivePath + " ist in Ordnung.";
+  return result;
+}
+
+}  // namespace orn

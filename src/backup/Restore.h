@@ -1,0 +1,57 @@
+// The restore: an archive of the backup validated completely, the server stopped, the replaced
+// files kept as safety copies, and the archive's contents written over the installation.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orn {
+
+// What the restore asks of its user.
+class RestoreInteraction {
+ public:
+  virtual ~RestoreInteraction() = default;
+  // The password of an encrypted archive; nothing when the user cancels.
+  virtual std::optional<std::string> AskArchivePassword() = 0;
+  // A message about one file or folder that does not stop the restore.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // Around the server stop and the writing: the wizard shows its wait cursor.
+  virtual void BeginWait() {}
+  virtual void EndWait() {}
+};
+
+enum class RestoreOutcome {
+  Restored,   // ran to its end: the wizard closes
+  Failed,     // stopped with a message: the page stays
+  Cancelled,  // the password was not given: the page stays, no message
+};
+
+struct RestoreResult {
+  RestoreOutcome outcome = RestoreOutcome::Failed;
+  std::string message;
+};
+
+RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& interaction);
+
+// What an archive holds, read without touching the installation.
+struct ArchiveContents {
+  std::vector<std::string> entries;            // entry names as stored
+  bool hasRegistrySnapshot = false;
+  std::vector<std::string> taskValues;         // the thirteen lines of "reg.cfg", when present
+  size_t users = 0, addresses = 0;
+  std::vector<std::string> userLines;          // "name\tfull name\taddresses"
+};
+
+struct VerifyResult {
+  RestoreOutcome outcome = RestoreOutcome::Failed;
+  std::string message;
+  ArchiveContents contents;
+};
+
+// Runs every check of the restore up to the load of the archived configuration in a working
+// folder of its own, then reports what the archive holds. Changes nothing in the installation
+// and never stops the server.
+VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& interaction);
+
+}  // namespace orn

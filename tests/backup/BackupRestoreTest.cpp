@@ -1,0 +1,280 @@
+// Backup and restore end to end on a demo installation with the stand-in server running.
+#include <csignal>
+#include <filesystem>
+#include <algorithm>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "backup/Backup.h"
+#include "backup/Restore.h"
+#include "install/ProductKey.h"
+#include "install/RegistryKey.h"
+#include "install/Server.h"
+#include "install/ServerStop.h"
+#include "oskasys/oskasys.h"
+#include "platform/Process.h"
+#include "support/TestSupport.h"
+#include "users/ConfigUsers.h"
+
+namespace orn {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Answers : public RestoreInteraction {
+ public:
+  explicit Answers(std::optional<std::string> password) : password_(std::move(password)) {}
+  std::optional<std::string> AskArchivePassword() override {
+    ++asked;
+    return password_;
+  }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  int asked = 0;
+  std::vector<std::string> messages;
+
+ private:
+  std::optional<std::string> password_;
+};
+
+bool ServerRunning() {
+  HANDLE m = OpenMutexGlobal(SYNCHRONIZE, 0, kServerStartMutex);
+  CloseHandle(m);
+  return m != nullptr;
+}
+
+class BackupRestoreTest : public test::IsolatedTest {
+ protected:
+  void SetUp() override {
+    IsolatedTest::SetUp();
+    demo_ = Scratch() / "demo";
+    ASSERT_EQ(test::RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "' >/dev/null"), 0);
+    setenv("ORN_REGISTRY", (demo_ + "/registry.reg").c_str(), 1);
+    setenv("ORN_RUNTIME_DIR", (demo_ + "/run").c_str(), 1);
+    setenv("TEMP", (demo_ + "/tmp").c_str(), 1);
+    install_ = demo_ + "/orn";
+    RestartServer();
+    ASSERT_TRUE(test::WaitFor(ServerRunning, 5000));
+  }
+  void TearDown() override {
+    ResetStopServerClock();
+    if (ServerRunning()) StopServer();
+    IsolatedTest::TearDown();
+  }
+  std::string Backup(bool encrypt, const std::string& name = "sicherung") {
+    const BackupResult result = RunBackup({Scratch() / name, encrypt, "Geheim!", "Geheim!"});
+    EXPECT_TRUE(result.success) << result.message;
+    return result.archivePath;
+  }
+  // Every file below the installation (safety copies left out): relative path -> content.
+  std::map<std::string, std::string> Files() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(install_)) {
+      const std::string rel = entry.path().string().substr(install_.size() + 1);
+      if (rel.rfind("backup", 0) == 0) continue;
+      files[rel] = entry.is_regular_file() ? test::ReadFile(entry.path()) : "<dir>";
+    }
+    return files;
+  }
+  std::string Task(const char* name) {
+    RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
+    std::string value;
+    key.GetString(name, value);
+    return value;
+  }
+  void SetTask(const char* name, const char* value) {
+    RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
+    key.SetString(name, value);
+  }
+  std::string SafetyFolder() const { return install_ + "/backup/orncfg/" + FormatLocalTime(time(nullptr), "%d%m%y"); }
+
+  std::string demo_, install_;
+};
+
+TEST_F(BackupRestoreTest, RestoreGivesBackWhatTheBackupSaw) {
+  const auto before = Files();
+  const auto users = ReadUsers((install_ + "/orn.cfg").c_str());
+  const std::string archive = Backup(true);
+  EXPECT_EQ(archive, Scratch() / "sicherung.eff");
+  EXPECT_TRUE(ServerRunning());  // a backup leaves the server alone
+  EXPECT_FALSE(fs::exists(demo_ + "/tmp/orncfg"));
+
+  // Change what a restore puts back, and add what it must keep.
+  ImportUserList extra;
+  extra.Append({"spaeter", "Später Angelegt", {}});
+  AddUsers((install_ + "/orn.cfg").c_str(), extra);
+  test::WriteFile(install_ + "/blacklist.cfg", "geändert\n");
+  fs::remove(install_ + "/arsp/README.txt");
+  test::WriteFile(install_ + "/arsp/neu.txt", "nach der Sicherung\n");
+  SetTask("Task_DNS", "0");
+
+  Answers answers("Geheim!");
+  const RestoreResult result = RunRestore(archive, answers);
+  ASSERT_EQ(result.outcome, RestoreOutcome::Restored) << result.message;
+  EXPECT_EQ(result.message, "Die Konfiguration wurde von " + archive + " wiederhergestellt.\n");
+  EXPECT_TRUE(answers.messages.empty());
+  EXPECT_FALSE(ServerRunning());
+
+  auto after = Files();
+  EXPECT_EQ(after.erase("arsp/neu.txt"), 1u);  // files added after the backup stay
+  after.erase("orn.cfg");
+  auto expected = before;
+  expected.erase("orn.cfg");
+  EXPECT_EQ(after, expected);
+  const auto restoredUsers = ReadUsers((install_ + "/orn.cfg").c_str());
+  ASSERT_EQ(restoredUsers.Count(), users.Count());
+  for (size_t i = 0; i < users.Count(); ++i) {
+    EXPECT_EQ(restoredUsers[i].name, users[i].name);
+    EXPECT_EQ(restoredUsers[i].emails, users[i].emails);
+  }
+  EXPECT_EQ(Task("Task_DNS"), "1");
+  // The safety copies hold what was replaced.
+  EXPECT_EQ(test::ReadFile(SafetyFolder() + "/blacklist.cfg"), "geändert\n");
+  EXPECT_EQ(ReadUsers((SafetyFolder() + "/orn.cfg").c_str()).Count(), users.Count() + 1);
+  EXPECT_TRUE(fs::exists(SafetyFolder() + "/arsp/neu.txt"));
+  EXPECT_FALSE(fs::exists(demo_ + "/tmp/orn"));
+}
+
+TEST_F(BackupRestoreTest, ArchiveLayout) {
+  const std::string archive = Backup(false);
+  EXPECT_EQ(fs::status(archive).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  std::string output;
+  ASSERT_EQ(test::RunCommand("python3 - '" + archive + "' <<'EOF'\n"
+                             "import sys, zipfile\n"
+                             "z = zipfile.ZipFile(sys.argv[1])\n"
+                             "for i in z.infolist():\n"
+                             "    print(i.filename, i.compress_type, hex(i.external_attr & 0xFFFF), len(i.extra), i.is_dir())\n"
+                             "r = z.read('reg.cfg')\n"
+                             "print(r.count(b'\\r\\n'), len(r.split(b'\\r\\n')) - 1, r.split(b'\\r\\n')[3])\n"
+                             "EOF",
+                             &output),
+            0);
+  std::vector<std::string> lines;
+  std::istringstream in(output);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_GT(lines.size(), 20u);
+  EXPECT_EQ(lines[0], "orn.cfg 8 0x20 0 False");
+  EXPECT_EQ(lines[1], "reg.cfg 8 0x20 0 False");
+  EXPECT_EQ(lines[2], "dnsfilt.cfg 8 0x20 0 False");  // table order; missing files left out
+  // The two rows of bpjslist.cfg give two entries.
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("bpjslist.cfg ", 0) == 0; }), 2);
+  const auto arsp = std::find(lines.begin(), lines.end(), "arsp 8 0x10 0 False");
+  ASSERT_NE(arsp, lines.end());
+  for (auto it = arsp + 1; it != lines.end() - 1; ++it) {
+    EXPECT_EQ(it->rfind("arsp\\", 0), 0u) << *it;
+    EXPECT_EQ(it->find("\\."), std::string::npos) << *it;  // names beginning with "." stay out
+  }
+  EXPECT_EQ(lines.back(), "13 13 b'1'");
+}
+
+TEST_F(BackupRestoreTest, BackupRulesAndFailures) {
+  EXPECT_EQ(RunBackup({"", true, "a", "a"}).message, "Geben Sie bitte einen gültigen Dateipfad an.");
+  EXPECT_EQ(RunBackup({Scratch() / "x.tar", true, "", ""}).message, "Geben Sie bitte ein Kennwort an.");
+  EXPECT_EQ(RunBackup({Scratch() / "x.tar", true, "a", "A"}).message, "Die angegebenen Kennwörter stimmen nicht überein.");
+  const BackupResult plain = RunBackup({Scratch() / "x.tar", false, "", ""});
+  EXPECT_EQ(plain.message, "Die Konfiguration wurde unter " + Scratch() / "x.zip" + " gesichert.");
+  EXPECT_TRUE(fs::exists(Scratch() / "x.zip"));
+  EXPECT_FALSE(fs::exists(Scratch() / "x.tar"));
+
+  // A target folder that does not exist: nothing under the name, the working folder gone.
+  EXPECT_EQ(RunBackup({Scratch() / "nowhere/x.eff", true, "a", "a"}).message, "Die Komprimierung schlug fehl.");
+  EXPECT_EQ(RunBackup({Scratch() / "nowhere/x.zip", false, "", ""}).message,
+            "Die Konfiguration konnte nicht kopiert werden.");
+  EXPECT_FALSE(fs::exists(demo_ + "/tmp/orncfg"));
+
+  fs::remove(install_ + "/orn.cfg");
+  EXPECT_EQ(RunBackup({Scratch() / "y", true, "a", "a"}).message,
+            "Die Konfiguration konnte nicht geladen werden. Bitte überprüfen Sie, ob ORN! korrekt installiert ist.\n"
+            "Fehlermeldung: Fehler beim Laden der Konfiguration");
+}
+
+// Each failure before the server stop leaves installation, registry and server as they were.
+TEST_F(BackupRestoreTest, RestoreFailuresChangeNothing) {
+  const std::string archive = Backup(true);
+  const std::string plain = Backup(false, "plain");
+  const auto before = Files();
+  const std::string hive = test::ReadFile(demo_ + "/registry.reg");
+  auto failure = [&](const std::string& path, std::optional<std::string> password) {
+    Answers answers(std::move(password));
+    return RunRestore(path, answers);
+  };
+  const std::string decrypt =
+      "Die Datei konnte nicht entschlüsselt werden. Bitte stellen Sie sicher, dass die angegebene Datei eine gültige "
+      "Sicherungsdatei einer ORN!-Konfiguration ist. Überprüfen Sie auch das Kennwort.";
+  EXPECT_EQ(failure(archive, "falsch").message, decrypt);
+  EXPECT_EQ(failure(archive, "").message, decrypt);
+  EXPECT_EQ(failure(archive, std::nullopt).outcome, RestoreOutcome::Cancelled);
+  fs::copy_file(archive, Scratch() / "upper.EFF");
+  EXPECT_EQ(failure(Scratch() / "upper.EFF", "Geheim!").message,
+            "Das ORN!-Konfigurationsarchiv konnte nicht geöffnet werden.");
+  EXPECT_EQ(failure(Scratch() / "missing.zip", std::nullopt).message, "Geben Sie bitte einen gültigen Dateipfad an.");
+  EXPECT_EQ(failure(Scratch().Path(), std::nullopt).message, "Die Datei konnte nicht kopiert werden.");
+
+  // Archives made by hand: empty, without orn.cfg, with a damaged orn.cfg, leaving the folder.
+  const std::string made = Scratch() / "made";
+  fs::create_directories(made + "/sub");
+  test::WriteFile(made + "/orn.cfg", "ORNCFG 1\n[general]\n");
+  test::WriteFile(made + "/other.txt", "x");
+  auto zip = [&](const std::string& name, const std::string& args) {
+    EXPECT_EQ(test::RunCommand("cd '" + made + "' && " + args + " >/dev/null 2>&1"), 0) << args;
+    return made + "/" + name;
+  };
+  EXPECT_EQ(failure(zip("empty.zip", "python3 -c 'import zipfile; zipfile.ZipFile(\"empty.zip\", \"w\").close()'"),
+                    std::nullopt).message,
+            "Das ORN!-Konfigurationsarchiv konnte nicht entpackt werden.");
+  EXPECT_EQ(failure(zip("nocfg.zip", "zip -q nocfg.zip other.txt"), std::nullopt).message,
+            "Bei der ausgewählten Datei handelt es sich nicht um ein gültiges ORN!-Konfigurationsarchiv.");
+  EXPECT_EQ(failure(zip("damaged.zip", "zip -q damaged.zip orn.cfg"), std::nullopt).message,
+            "Die Konfiguration konnte nicht geladen werden.\nFehlermeldung: Fehler beim Laden der Konfiguration");
+  EXPECT_EQ(failure(zip("evil.zip", "python3 -c 'import zipfile; z=zipfile.ZipFile(\"evil.zip\",\"w\"); "
+                                    "z.writestr(\"..\\\\..\\\\evil.txt\",\"x\"); z.close()'"),
+                    std::nullopt).message,
+            "Das ORN!-Konfigurationsarchiv konnte nicht entpackt werden.");
+  EXPECT_FALSE(fs::exists(demo_ + "/evil.txt"));
+  EXPECT_FALSE(fs::exists(demo_ + "/tmp/evil.txt"));
+
+  EXPECT_EQ(Files(), before);
+  EXPECT_EQ(test::ReadFile(demo_ + "/registry.reg"), hive);
+  EXPECT_TRUE(ServerRunning());
+  (void)plain;
+}
+
+TEST_F(BackupRestoreTest, ServerThatIgnoresTheStop) {
+  const std::string archive = Backup(false);
+  StopServer();
+  std::string error;
+  const pid_t server = platform::SpawnDetached(ORN_SERVER_BINARY, {"orn", "--ignore-stop"}, "", &error);
+  ASSERT_GT(server, 0) << error;
+  ASSERT_TRUE(test::WaitFor(ServerRunning, 5000));
+  static long seconds;
+  seconds = 0;
+  SetStopServerClock({[] { return seconds += 10; }, [](int) {}});
+  const std::string config = test::ReadFile(install_ + "/orn.cfg");
+  SetTask("Task_DNS", "0");
+  Answers answers(std::nullopt);
+  const RestoreResult result = RunRestore(archive, answers);
+  kill(server, SIGTERM);
+  EXPECT_EQ(result.message, "Die Konfiguration konnte nicht wiederhergestellt werden.\n"
+                            "Fehlermeldung: ORN! konnte nicht vor Ablauf des Timeouts beendet werden.");
+  EXPECT_EQ(test::ReadFile(install_ + "/orn.cfg"), config);
+  EXPECT_EQ(Task("Task_DNS"), "1");  // the task values are written before the stop
+  ASSERT_TRUE(test::WaitFor([] { return !ServerRunning(); }, 5000));
+}
+
+TEST_F(BackupRestoreTest, VerifyReportsAndChangesNothing) {
+  const std::string archive = Backup(true);
+  const auto before = Files();
+  Answers answers("Geheim!");
+  const VerifyResult result = VerifyArchive(archive, answers);
+  ASSERT_EQ(result.outcome, RestoreOutcome::Restored) << result.message;
+  EXPECT_EQ(result.contents.users, 36u);
+  EXPECT_EQ(result.contents.taskValues.size(), 13u);
+  EXPECT_EQ(result.contents.entries.front(), "orn.cfg");
+  EXPECT_EQ(Files(), before);
+  EXPECT_TRUE(ServerRunning());
+  Answers wrong("x");
+  EXPECT_EQ(VerifyArchive(archive, wrong).outcome, RestoreOutcome::Failed);
+}
+
+}  // namespace
+}  // namespace orn
