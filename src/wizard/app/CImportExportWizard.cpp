@@ -6,11 +6,16 @@
 
 #include "action/CActionPage.h"
 #include "backup/CBackupCFGPage1.h"
+#include "cfgimport/CImportCFGPage1.h"
+#include "cfgimport/CImportCFGPage2.h"
+#include "cfgimport/CImportCFGPage3.h"
 #include "restore/CRestoreCFGPage1.h"
 #include "app/CSettingsPasswordDlg.h"
 #include "app/Captions.h"
 #include "install/InstallPaths.h"
 #include "install/ProductKey.h"
+#include "users/CExportCSVPage1.h"
+#include "users/CImportCSVPage1.h"
 
 namespace orn::wizard {
 
@@ -32,16 +37,16 @@ constexpr std::array<PageSlot, kPageCount> kPages = {{
     {"CActionPage", &Make<CActionPage>},
     {"CBackupCFGPage1", &Make<CBackupCFGPage1>},
     {"CRestoreCFGPage1", &Make<CRestoreCFGPage1>},
-    {"CImportCFGPage1", nullptr},
-    {"CImportCFGPage2", nullptr},
-    {"CImportCFGPage3", nullptr},
+    {"CImportCFGPage1", &Make<CImportCFGPage1>},
+    {"CImportCFGPage2", &Make<CImportCFGPage2>},
+    {"CImportCFGPage3", &Make<CImportCFGPage3>},
     {"CImportWindowsUsersPage1", nullptr},
     {"CImportWindowsUsersPage2", nullptr},
     {"CImportLDAPUsersPage1", nullptr},
     {"CUserSelectorPage", nullptr},
     {"CImportLDAPUsersPage2", nullptr},
-    {"CExportCSVPage1", nullptr},
-    {"CImportCSVPage1", nullptr},
+    {"CExportCSVPage1", &Make<CExportCSVPage1>},
+    {"CImportCSVPage1", &Make<CImportCSVPage1>},
 }};
 
 }  // namespace

@@ -1,0 +1,85 @@
+#include "users/CImportCSVPage1.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/CImportExportWizard.h"
+#include "install/InstallPaths.h"
+#include "install/MessageError.h"
+#include "install/ProductKey.h"
+#include "platform/FileAttributes.h"
+#include "users/CSVUserImporter.h"
+#include "users/ConfigUsers.h"
+#include "users/CsvPageTexts.h"
+
+namespace orn::wizard {
+
+CImportCSVPage1::CImportCSVPage1()
+    : CWizardPage({147, QStringLiteral("Benutzerdaten aus einer CSV-Datei importieren"), 138}),
+      m_editPath(new QLineEdit),
+      m_btnBrowse(new QPushButton(QStringLiteral("..."))) {
+  auto* intro = new QLabel(QStringLiteral("Hiermit importieren Sie Benutzerdaten aus einer kommagetrennten Datei."));
+  intro->setWordWrap(true);
+  intro->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Place(intro, 100, 8, 173, 20);
+  Place(new QLabel(QStringLiteral("Daten werden importiert von")), 100, 32, 173, 10);
+  m_editPath->setObjectName(QStringLiteral("path"));
+  Place(m_editPath, 100, 43, 148, 14);
+  Place(m_btnBrowse, 253, 43, 20, 14);
+  connect(m_btnBrowse, &QPushButton::clicked, this, &CImportCSVPage1::OnBrowse);
+}
+
+bool CImportCSVPage1::OnSetActive() {
+  Sheet()->SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH);
+  return CWizardPage::OnSetActive();
+}
+
+int CImportCSVPage1::OnWizardBack() {
+  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
+  return -1;
+}
+
+void CImportCSVPage1::OnBrowse() {
+  const std::optional<QString> chosen = Ui().files.Open(this, QString::fromUtf8(kCsvFilter), QStringLiteral("orn.csv"));
+  if (!chosen) return;
+  m_strPath = *chosen;
+  m_editPath->setText(m_strPath);
+}
+
+int CImportCSVPage1::OnWizardFinish() {
+  m_strPath = m_editPath->text();
+  const std::string path = m_strPath.toStdString();
+  if (path.empty() || platform::FileAttributes(path) == platform::kInvalidAttributes) {
+    MessageBox(QStringLiteral("Geben Sie bitte einen gültigen Dateipfad an."));
+    return 0;
+  }
+
+  ImportUserList users;
+  try {
+    users = CCSVUserImporter(path).Import();
+  } catch (const MessageError& error) {
+    MessageBox(WithErrorText("Die Benutzer konnten nicht gelesen werden.", error));
+    return 0;
+  } catch (...) {
+    MessageBox(QStringLiteral("Die Benutzer konnten nicht gelesen werden."));
+    return 0;
+  }
+
+  try {
+    char configPath[kMaxPath] = {};
+    if (GetCurrentConfigPath(configPath, sizeof configPath) == -1) throw MessageError("GetCurrentConfigPath() failed");
+    AddUsers(configPath, users);
+  } catch (const MessageError& error) {
+    MessageBox(WithErrorText("Die Benutzer konnten nicht importiert werden.", error));
+    return 0;
+  } catch (...) {
+    MessageBox(QStringLiteral("Die Benutzer konnten nicht importiert werden."));
+    return 0;
+  }
+
+  MessageBox(QStringLiteral("Das Importieren der Benutzer war erfolgreich."));
+  return 1;
+}
+
+}  // namespace orn::wizard
