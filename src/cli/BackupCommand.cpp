@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <unistd.h>
+#include <optional>
 #include <string>
 
 #include "backup/Backup.h"
@@ -135,13 +136,20 @@ int Backup(const Args& args) {
   return kExitOk;
 }
 
+// The arguments of restore and verify: one archive and the two password files; the settings
+// password checked. Returns an exit code to end with, or nothing to go on.
+std::optional<int> ArchiveArguments(const Args& args, Options* options) {
+  std::string error;
+  if (!ParseOptions(args, {kPasswordOption, kSettingsOption}, options, &error)) return UsageError(error);
+  if (options->positional.size() != 1) return UsageError("Geben Sie die Sicherungsdatei an.");
+  bool isProtected = false;
+  if (!CheckSettingsPassword(options->Value(kSettingsOption), &isProtected, &error)) return ReportFailure(error);
+  return std::nullopt;
+}
+
 int Restore(const Args& args) {
   Options options;
-  std::string error;
-  if (!ParseOptions(args, {kPasswordOption, kSettingsOption}, &options, &error)) return UsageError(error);
-  if (options.positional.size() != 1) return UsageError("Geben Sie die Sicherungsdatei an.");
-  bool isProtected = false;
-  if (!CheckSettingsPassword(options.Value(kSettingsOption), &isProtected, &error)) return ReportFailure(error);
+  if (const std::optional<int> end = ArchiveArguments(args, &options)) return *end;
   CliRestoreInteraction interaction(options.Value(kPasswordOption));
   RestoreResult result;
   {
@@ -162,11 +170,7 @@ int Restore(const Args& args) {
 
 int Verify(const Args& args) {
   Options options;
-  std::string error;
-  if (!ParseOptions(args, {kPasswordOption, kSettingsOption}, &options, &error)) return UsageError(error);
-  if (options.positional.size() != 1) return UsageError("Geben Sie die Sicherungsdatei an.");
-  bool isProtected = false;
-  if (!CheckSettingsPassword(options.Value(kSettingsOption), &isProtected, &error)) return ReportFailure(error);
+  if (const std::optional<int> end = ArchiveArguments(args, &options)) return *end;
   CliRestoreInteraction interaction(options.Value(kPasswordOption));
   const VerifyResult result = VerifyArchive(options.positional[0], interaction);
   if (result.outcome == RestoreOutcome::Cancelled) return ReportFailure("Die Prüfung wurde abgebrochen.");

@@ -6,7 +6,7 @@
 #include <QListWidget>
 
 #include "action/ActionTable.h"
-#include "app/AdsModule.h"
+#include "users/DirectoryModule.h"
 #include "app/CWizardSheet.h"
 #include "app/PageIndex.h"
 
@@ -32,7 +32,7 @@ CActionPage::CActionPage()
 }
 
 bool CActionPage::OnInitDialog() {
-  const int count = AdsModuleLoads() ? kActionsWithDirectory : kActionsWithoutDirectory;
+  const int count = DirectoryModuleAvailable() ? kActionsWithDirectory : kActionsWithoutDirectory;
   m_lbActions->clear();
   for (int row = 0; row < count; ++row) m_lbActions->addItem(QString::fromUtf8(kActionTable[row].title));
   m_lbActions->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);

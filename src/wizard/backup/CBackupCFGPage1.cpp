@@ -8,12 +8,10 @@
 #include <ctime>
 
 #include "app/CImportExportWizard.h"
+#include "app/Installation.h"
 #include "app/PageIndex.h"
 #include "backup/Backup.h"
 #include "files/FilePaths.h"
-#include "install/InstallPaths.h"
-#include "install/MessageError.h"
-#include "install/ProductKey.h"
 
 namespace orn::wizard {
 
@@ -97,18 +95,12 @@ void CBackupCFGPage1::UpdatePasswordControls() {
 }
 
 bool CBackupCFGPage1::OnInitDialog() {
-  char directory[kMaxPath] = {};
-  int length = -1;
-  try {
-    length = GetInstallDirectory(directory, sizeof directory);
-  } catch (const MessageError&) {
-    length = -1;
-  }
-  if (length < 1) {
+  const std::optional<std::string> directory = FindInstallDirectory();
+  if (!directory) {
     MessageBox(QStringLiteral("Es konnte keine ORN!-Installation gefunden werden."));
     return true;
   }
-  m_strPath = QString::fromStdString(DefaultArchivePath(directory));
+  m_strPath = QString::fromStdString(DefaultArchivePath(*directory));
   ToControls();
   m_bEncrypt = true;
   m_chkEncrypt->setChecked(true);

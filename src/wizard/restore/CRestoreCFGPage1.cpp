@@ -5,11 +5,9 @@
 #include <QPushButton>
 
 #include "app/CImportExportWizard.h"
+#include "app/Installation.h"
 #include "app/PageIndex.h"
 #include "backup/Restore.h"
-#include "install/InstallPaths.h"
-#include "install/MessageError.h"
-#include "install/ProductKey.h"
 #include "restore/CArchivePasswordDlg.h"
 
 namespace orn::wizard {
@@ -84,20 +82,14 @@ int CRestoreCFGPage1::OnWizardBack() {
 }
 
 void CRestoreCFGPage1::OnBrowse() {
-  char directory[kMaxPath] = {};
-  int length = -1;
-  try {
-    length = GetInstallDirectory(directory, sizeof directory);
-  } catch (const MessageError&) {
-    length = -1;
-  }
-  if (length < 1) {
+  const std::optional<std::string> directory = FindInstallDirectory();
+  if (!directory) {
     MessageBox(QStringLiteral("Es konnte keine ORN!-Installation gefunden werden."));
     return;
   }
   // The dialog starts in the installation directory, where the backup puts its archives.
   const std::optional<QString> chosen =
-      Ui().files.Open(this, QString::fromUtf8(kArchiveFilter), QString::fromUtf8(directory) + QStringLiteral("/"));
+      Ui().files.Open(this, QString::fromUtf8(kArchiveFilter), QString::fromStdString(*directory) + QStringLiteral("/"));
   if (!chosen) return;
   m_strPath = *chosen;
   m_editPath->setText(m_strPath);
