@@ -61,6 +61,9 @@ class BackupRestorePagesTest : public QObject {
     Install(true);
     page = Open<CBackupCFGPage1>(kBackupCFGPage1);
     QVERIFY(page->m_chkEncrypt->isHidden() == false);
+    wizard_->show();
+    QVERIFY(QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)));
+    QVERIFY(wizard_->grab().save(QStringLiteral(SCREENSHOT_DIR "/backup-page.png")));
     QVERIFY(page->m_chkEncrypt->isChecked());
     page->m_chkEncrypt->click();  // the extension follows the box, the password group goes
     QCOMPARE(page->m_editPath->text(), Demo() + "/orn/" + Today("orn_%d%m%y") + ".zip");
@@ -109,6 +112,8 @@ class BackupRestorePagesTest : public QObject {
     QCOMPARE(backup->OnWizardFinish(), 1);
 
     auto* page = Open<CRestoreCFGPage1>(kRestoreCFGPage1);
+    wizard_->show();
+    QVERIFY(wizard_->grab().save(QStringLiteral(SCREENSHOT_DIR "/restore-page.png")));
     QCOMPARE(page->OnWizardFinish(), 0);
     QCOMPARE(LastMessage(), QStringLiteral("Geben Sie bitte einen gültigen Dateipfad an."));
     page->m_editPath->setText(archive);
