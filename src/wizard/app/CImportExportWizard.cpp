@@ -9,6 +9,11 @@
 #include "cfgimport/CImportCFGPage1.h"
 #include "cfgimport/CImportCFGPage2.h"
 #include "cfgimport/CImportCFGPage3.h"
+#include "directory/CImportLDAPUsersPage1.h"
+#include "directory/CImportLDAPUsersPage2.h"
+#include "directory/CImportWindowsUsersPage1.h"
+#include "directory/CImportWindowsUsersPage2.h"
+#include "directory/CUserSelectorPage.h"
 #include "restore/CRestoreCFGPage1.h"
 #include "app/CSettingsPasswordDlg.h"
 #include "app/Captions.h"
@@ -40,11 +45,11 @@ constexpr std::array<PageSlot, kPageCount> kPages = {{
     {"CImportCFGPage1", &Make<CImportCFGPage1>},
     {"CImportCFGPage2", &Make<CImportCFGPage2>},
     {"CImportCFGPage3", &Make<CImportCFGPage3>},
-    {"CImportWindowsUsersPage1", nullptr},
-    {"CImportWindowsUsersPage2", nullptr},
-    {"CImportLDAPUsersPage1", nullptr},
-    {"CUserSelectorPage", nullptr},
-    {"CImportLDAPUsersPage2", nullptr},
+    {"CImportWindowsUsersPage1", &Make<CImportWindowsUsersPage1>},
+    {"CImportWindowsUsersPage2", &Make<CImportWindowsUsersPage2>},
+    {"CImportLDAPUsersPage1", &Make<CImportLDAPUsersPage1>},
+    {"CUserSelectorPage", &Make<CUserSelectorPage>},
+    {"CImportLDAPUsersPage2", &Make<CImportLDAPUsersPage2>},
     {"CExportCSVPage1", &Make<CExportCSVPage1>},
     {"CImportCSVPage1", &Make<CImportCSVPage1>},
 }};

@@ -1,0 +1,73 @@
+#include "directory/CImportWindowsUsersPage1.h"
+
+#include <exception>
+
+#include "app/CImportExportWizard.h"
+#include "directory/CImportWindowsUsersPage2.h"
+#include "directory/CWaitDialog.h"
+#include "directory/DirectoryPageTexts.h"
+#include "users/DirectoryImport.h"
+
+namespace orn::wizard {
+
+CImportWindowsUsersPage1::CImportWindowsUsersPage1()
+    : CWizardPage({146, QStringLiteral("Konfigurationsdaten aus einem Microsoft-Netzwerk importieren"), 140}),
+      m_editName(new QLineEdit),
+      m_readUsers([](const std::string& name, bool winNTFirst) { return ReadNetworkUsers(name, winNTFirst); }) {
+  Place(PageText(QStringLiteral("Diese Aktion importiert ORN!-Daten wie Benutzer und E-Mail-Adressen aus einem "
+                                "Microsoft-Netzwerk. Dabei werden die importierten Daten zur aktuellen "
+                                "ORN!-Konfiguration hinzugefügt.")),
+        100, 8, 173, 40);
+  Place(PageText(QStringLiteral("Geben Sie den Namen des Netzwerks bzw. den Computernamen an.\n")), 100, 56, 173, 18);
+  m_editName->setObjectName(QStringLiteral("name"));
+  Place(m_editName, 100, 76, 173, 14);
+  Place(PageText(QStringLiteral("Für den Import der Benutzer müssen Sie über Administratorrechte verfügen!")), 100,
+        100, 173, 18);
+}
+
+bool CImportWindowsUsersPage1::OnInitDialog() {
+  const NetworkSource source = DefaultNetworkSource();
+  m_strName = QString::fromStdString(source.name);
+  m_bWinNTFirst = source.winNTFirst;
+  m_editName->setText(m_strName);
+  return true;
+}
+
+bool CImportWindowsUsersPage1::OnSetActive() {
+  Sheet()->SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+  return CWizardPage::OnSetActive();
+}
+
+int CImportWindowsUsersPage1::OnWizardBack() {
+  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
+  return -1;
+}
+
+int CImportWindowsUsersPage1::OnWizardNext() {
+  m_strName = m_editName->text();
+  ImportUserList users;
+  std::exception_ptr failure;
+  {
+    CWaitDialog waitDialog(this);  // gone when Next ends, on every path
+    waitDialog.ShowNow();
+    WaitCursorScope wait(Ui().waitCursor);
+    try {
+      users = m_readUsers(m_strName.toStdString(), m_bWinNTFirst);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    waitDialog.hide();
+  }
+  if (failure) {
+    MessageBox(ImportFailedText(FailureText(failure)));
+    return -1;
+  }
+  if (users.Empty()) {
+    MessageBox(QString::fromUtf8(kNoUsersAvailable));
+    return -1;
+  }
+  static_cast<CImportWindowsUsersPage2*>(Sheet()->GetPage(kImportWindowsUsersPage2))->m_users = users;
+  return 0;
+}
+
+}  // namespace orn::wizard

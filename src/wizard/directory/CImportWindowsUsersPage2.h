@@ -1,0 +1,32 @@
+// The network import's second page: the accounts read, none selected; Finish stops the server and
+// adds the selected ones to the configuration.
+#pragma once
+
+#include <functional>
+
+#include <QPushButton>
+
+#include "app/CWizardPage.h"
+#include "directory/UserListBox.h"
+#include "users/ImportUser.h"
+
+namespace orn::wizard {
+
+class CImportWindowsUsersPage2 : public CWizardPage {
+  Q_OBJECT
+
+ public:
+  CImportWindowsUsersPage2();
+
+  bool OnSetActive() override;
+  int OnWizardFinish() override;
+
+  ImportUserList m_users;
+  UserListBox* m_lbUsers;
+  QPushButton* m_btnAll;
+  QPushButton* m_btnNone;
+  // Stops the server before the configuration changes; StopServer unless a test replaced it.
+  std::function<void()> m_stopServer;
+};
+
+}  // namespace orn::wizard
