@@ -199,27 +199,32 @@ constexpr char kPasswordDetails[] =
 }  // namespace
 
 const Command& BackupCommand() {
-  static const Command command{
-      "backup", "[--output PATH] [--plain] [--password-file F] [--settings-password-file F]",
-      "sichert die vollständige Konfiguration in ein Archiv (.eff, mit --plain .zip)", &Backup, {},
+  static const std::string details = std::string(
       "  Ohne --output entsteht orn_TTMMJJ.eff im Installationsverzeichnis. Eine unverschlüsselte\n"
       "  Sicherung (--plain) ist nur möglich, wenn die Einstellungen durch ein Kennwort geschützt sind.\n"
-      "  ORN! läuft während der Sicherung weiter.\n"};
+      "  ORN! läuft während der Sicherung weiter.\n") + kPasswordDetails;
+  static const Command command{
+      "backup", "[--output PATH] [--plain] [--password-file F] [--settings-password-file F]",
+      "sichert die vollständige Konfiguration in ein Archiv (.eff, mit --plain .zip)", &Backup, {}, details.c_str()};
   return command;
 }
 
 const Command& RestoreCommand() {
+  static const std::string details =
+      std::string("  Ersetzte Dateien werden in <Installationsverzeichnis>/backup/orncfg/TTMMJJ aufbewahrt.\n") +
+      kPasswordDetails;
   static const Command command{
       "restore", "ARCHIVE [--password-file F] [--settings-password-file F]",
       "stellt eine gesicherte Konfiguration wieder her (beendet ORN!, legt Sicherheitskopien an)", &Restore, {},
-      "  Ersetzte Dateien werden in <Installationsverzeichnis>/backup/orncfg/TTMMJJ aufbewahrt.\n"};
+      details.c_str()};
   return command;
 }
 
 const Command& VerifyCommand() {
   static const Command command{
       "verify", "ARCHIVE [--password-file F] [--settings-password-file F]",
-      "prüft ein Archiv wie eine Wiederherstellung und zeigt seinen Inhalt; ändert nichts", &Verify, {}};
+      "prüft ein Archiv wie eine Wiederherstellung und zeigt seinen Inhalt; ändert nichts", &Verify, {},
+      kPasswordDetails};
   return command;
 }
 

@@ -25,7 +25,7 @@ void PrintHelp(const Command& command, FILE* out) {
   }
   fprintf(out, "Aufruf: %s BEFEHL ...\n  %s\n\nBefehle:\n", currentPath.c_str(), command.summary);
   for (const Command& child : command.children)
-    fprintf(out, "  %-10s %s\n", child.name, child.summary);
+    fprintf(out, "  %-15s %s\n", child.name, child.summary);
   fprintf(out, "\n'%s BEFEHL --help' zeigt die Hilfe zu einem Befehl.\n", currentPath.c_str());
 }
 

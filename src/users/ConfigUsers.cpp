@@ -126,6 +126,9 @@ ImportUserList ReadUsers(const char* configPath) {
   // address that names the same owner twice counts once, as a membership test would.
   std::unordered_map<std::string_view, std::vector<const TILOCONF_emailaddress*>> owned;
   if (record->mail) {
+    size_t addresses = 0;
+    for (const TILOCONF_emailaddress* a = record->mail->addresses; a; a = a->next) ++addresses;
+    owned.reserve(addresses);
     for (const TILOCONF_emailaddress* address = record->mail->addresses; address; address = address->next) {
       for (const stringlist* owner = address->owners; owner; owner = owner->next) {
         if (!owner->string) continue;
@@ -163,6 +166,7 @@ int AddUsers(const char* configPath, const ImportUserList& users, AddUsersReport
     // The names already present, folded, so that finding one costs the same for any list size.
     // Users added below join it under their stored (cleaned) name.
     std::unordered_set<std::string> present;
+    present.reserve(users.Count());
     if (record->users)
       for (const TILOCONF_user* entry = record->users->users; entry; entry = entry->next)
         if (entry->name) present.insert(FoldCase(entry->name));
