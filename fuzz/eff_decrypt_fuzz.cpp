@@ -98,8 +98,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (damageAt < archive.size()) archive[damageAt] = static_cast<char>(archive[damageAt] ^ 0x01);
   if (plain.empty() && damageAt >= 40 && damageAt < 44)
     harmless = archive[40] >= 1 && archive[40] <= 3 && !archive[41] && !archive[42] && !archive[43];
+  // Damage in the last cipher block garbles that whole block, but only the plain bytes in it
+  // (not its zero filler) count for the content MAC: when those few bytes come out right by
+  // chance (one in 256 for a single byte), the file decrypts, and correctly. Either outcome is
+  // right there; the output is checked below whenever it succeeds.
+  const size_t block = cipherId == 3 ? 16 : 8;
+  const bool lastBlock = !plain.empty() && damageAt < archive.size() && damageAt + block >= archive.size();
   const int result = DecryptChecked(archive);
-  if ((result == 0) != harmless) abort();
+  if (!lastBlock && (result == 0) != harmless) abort();
   if (result == 0 && Read(Path("out")) != plain) abort();
   unlink(Path("out").c_str());
   return 0;
