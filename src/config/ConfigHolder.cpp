@@ -204,6 +204,11 @@ void ConfigHolder::LoadWithProductCode(const char* path, const char* code) {
   if (!restore()) throw MessageError(kRegistryNotWritten);
 }
 
+void ConfigHolder::LoadUnderProductCode(const char* path, const char* code) {
+  pwdecryptwithcode(code);
+  Load(path);
+}
+
 ConfigRecord* LoadCurrentConfig() {
   char path[kMaxPath];
   if (GetCurrentConfigPath(path, sizeof path) == -1) throw MessageError("GetCurrentConfigPath() failed");

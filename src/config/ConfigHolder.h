@@ -52,6 +52,9 @@ class ConfigHolder {
   void CheckAndConvert();
   // Loads path with its stored passwords read under the product code given.
   void LoadWithProductCode(const char* path, const char* code);
+  // The same without the registry: the code goes to the library directly, nothing is written
+  // (for a dry run, which must work on a read-only hive).
+  void LoadUnderProductCode(const char* path, const char* code);
 
  private:
   void FreeRecord();

@@ -17,6 +17,9 @@ bool CreateDirectoryPath(const std::string& path);
 // True when a file, folder or symbolic link of that name exists (links are not followed).
 bool FileExists(const std::string& path);
 
+// Shown by both front ends for a path that is empty or names nothing.
+inline constexpr const char* kInvalidPath = "Geben Sie bitte einen gültigen Dateipfad an.";
+
 // dir: the text before the last "/" (empty without one); name and ext: the rest before and after
 // its last ".", ext without the dot and empty when the rest has no dot. False, with the outputs
 // untouched, for an empty path.

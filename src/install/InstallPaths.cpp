@@ -10,6 +10,8 @@
 #include "install/RegistryKey.h"
 #include "tiloconf/tiloconf.h"
 
+#include <openssl/crypto.h>
+
 namespace orn {
 
 namespace {
@@ -20,6 +22,22 @@ constexpr const char* kRegistryNotRead = "Die Registry konnte nicht gelesen werd
 // Reads a value of the installation key that must fit into maxBytes (terminating NUL included).
 bool ReadKeyValue(RegistryKey& key, const char* name, size_t maxBytes, std::string& text) {
   return key.GetString(name, text) && text.size() + 1 <= maxBytes;
+}
+
+constexpr size_t kEncipheredLength = 80;
+
+// UTF-8 without control characters.
+bool PrintableText(const std::string& text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) return false;
+    if (c < 0x80) continue;
+    const size_t follow = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+    if (c < 0xC2 || c > 0xF4 || text.size() - i <= follow) return false;
+    for (size_t k = 0; k < follow; ++k)
+      if ((static_cast<unsigned char>(text[++i]) & 0xC0) != 0x80) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -66,6 +84,19 @@ int ReadConfigPassword(char* buffer, size_t size) {
     buffer[n] = '\0';
   }
   return static_cast<int>(strlen(buffer));
+}
+
+SettingsPasswordState ReadSettingsPassword(std::string* password) {
+  char buffer[kMaxPath] = {};
+  const int length = ReadConfigPassword(buffer, sizeof buffer);
+  password->assign(buffer, static_cast<size_t>(length));
+  OPENSSL_cleanse(buffer, sizeof buffer);
+  RegistryKey key;
+  std::string stored;
+  const bool enciphered = key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead) &&
+                          key.GetString(kValueConfigPassword, stored) && stored.size() == kEncipheredLength;
+  if (enciphered && (password->empty() || !PrintableText(*password))) return SettingsPasswordState::Undecipherable;
+  return length >= 2 ? SettingsPasswordState::Stored : SettingsPasswordState::None;
 }
 
 }  // namespace orn

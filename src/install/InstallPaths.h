@@ -3,8 +3,12 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace orn {
+
+// Shown by both front ends when the installation key or its directory cannot be read.
+inline constexpr const char* kNoInstallation = "Es konnte keine ORN!-Installation gefunden werden.";
 
 // The installation directory (value InstallDirectory), without a trailing separator. Returns the
 // text's length + 1, or -1 when size is not greater than the length. Throws MessageError
@@ -21,5 +25,17 @@ int GetCurrentConfigPath(char* buffer, size_t size);
 // text in the buffer; 0 when none is stored. Throws "Die Registry konnte nicht geöffnet werden"
 // when the installation key cannot be opened.
 int ReadConfigPassword(char* buffer, size_t size);
+
+// The settings password as the front ends check it. Stored: ReadConfigPassword gives two
+// characters or more (in *password). Undecipherable: the stored value has 80 characters but
+// deciphers to an empty text or to bytes that are no printable UTF-8 text (a damaged or
+// hand-edited value, or one of another installation); such a value keeps the settings locked.
+// None otherwise. Throws as ReadConfigPassword.
+enum class SettingsPasswordState { None, Stored, Undecipherable };
+SettingsPasswordState ReadSettingsPassword(std::string* password);
+
+inline constexpr const char* kSettingsPasswordUndecipherable =
+    "Das gespeicherte Kennwort der Einstellungen ist beschädigt und kann nicht gelesen werden. Ohne dieses "
+    "Kennwort kann die Konfiguration nicht gesichert, wiederhergestellt oder geändert werden.";
 
 }  // namespace orn

@@ -93,10 +93,12 @@ char* DecryptHook(const char* text) {
   }
 }
 
-void InstallHooks(const char* codeValueName) {
-  hookKey = DerivePasswordKey(ReadProductCode(codeValueName));
+void InstallHooksForCode(std::string_view code) {
+  hookKey = DerivePasswordKey(code);
   config_set_pwfuncs(EncryptHook, DecryptHook);
 }
+
+void InstallHooks(const char* codeValueName) { InstallHooksForCode(ReadProductCode(codeValueName)); }
 
 }  // namespace
 
@@ -175,6 +177,8 @@ extern "C" {
 void pwcrypt_init(void) { InstallHooks("CDKey"); }
 
 void pwdecryptreinit(void) { InstallHooks("OldCDKey"); }
+
+void pwdecryptwithcode(const char* code) { InstallHooksForCode(code ? code : ""); }
 
 void pwstringdecrypt(const char* text, char* output, size_t size) {
   if (!output || size == 0) return;

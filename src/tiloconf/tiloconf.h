@@ -162,6 +162,8 @@ int check_mailconfig(int flags);
 void pwcrypt_init(void);
 /* Installs the password hooks keyed with the product code in the value "OldCDKey". */
 void pwdecryptreinit(void);
+/* Installs the password hooks keyed with the product code given, without reading the registry. */
+void pwdecryptwithcode(const char* code);
 /* Deciphers an 80-character stored text (the settings password) with this installation's code;
  * writes the plain password NUL-terminated (truncated to size - 1). */
 void pwstringdecrypt(const char* text, char* output, size_t size);
