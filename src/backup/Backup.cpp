@@ -1,32 +1,33 @@
 #include "backup/Backup.h"
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
+#include <exception>
 #include <sys/stat.h>
 
 #include "backup/BackupTable.h"
 #include "backup/RegistrySnapshot.h"
 #include "config/ConfigHolder.h"
 #include "crypto/ArchiveFile.h"
-#include "files/DirectoryTree.h"
 #include "files/FileCopy.h"
 #include "files/FilePaths.h"
+#include "files/WorkFolder.h"
 #include "files/ZipWriter.h"
+#include "install/FailureText.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
-#include "platform/RuntimeDir.h"
 
 namespace orn {
 
 namespace {
 
-constexpr const char* kNoTempFiles = "Es konnten keine temporären Dateien erzeugt werden.";
+// strerror of the call that failed last, when it left one.
+std::string SystemReason() { return errno ? strerror(errno) : ""; }
 
-BackupResult Fail(std::string message, std::string path = {}) { return {false, std::move(message), std::move(path)}; }
-
-std::string WithError(const char* sentence, const char* error) {
-  return std::string(sentence) + "\nFehlermeldung: " + error;
+BackupResult Fail(std::string message, std::string path = {}, std::string reason = {}) {
+  return {false, std::move(message), std::move(path), std::move(reason)};
 }
 
 }  // namespace
@@ -53,7 +54,7 @@ std::string DefaultArchivePath(const std::string& installDirectory) {
 
 BackupResult RunBackup(const BackupRequest& request) {
   std::string dir, name, ext;
-  if (!SplitFilePath(request.path, dir, name, ext)) return Fail("Geben Sie bitte einen gültigen Dateipfad an.");
+  if (!SplitFilePath(request.path, dir, name, ext)) return Fail(kInvalidPath);
   const std::string target = MakeArchivePath(dir, name, request.encrypt ? 1 : 0);
   if (request.encrypt) {
     if (request.password.empty()) return Fail("Geben Sie bitte ein Kennwort an.", target);
@@ -64,30 +65,34 @@ BackupResult RunBackup(const BackupRequest& request) {
   try {
     holder.SetRecord(LoadCurrentConfig());
   } catch (const MessageError& e) {
-    return Fail(WithError("Die Konfiguration konnte nicht geladen werden. Bitte überprüfen Sie, ob ORN! korrekt "
-                          "installiert ist.",
-                          e.Text()),
+    return Fail(FailureText("Die Konfiguration konnte nicht geladen werden. Bitte überprüfen Sie, ob ORN! korrekt "
+                            "installiert ist.",
+                            e.Text()),
                 target);
   }
 
-  const std::string temp = platform::TempDirectory();
-  if (temp.empty()) return Fail(kNoTempFiles, target);
-  const std::string work = temp + "/" + kBackupWorkFolder;
-  DeleteDirectoryTree(work, nullptr, true);
-  if (mkdir(work.c_str(), kCreatedDirectoryMode) != 0) return Fail(kNoTempFiles, target);
+  // The folder holds the configuration in clear: it goes on every way out, also after a failed
+  // registry snapshot.
+  WorkFolder folder;
+  std::string reason;
+  if (!folder.Create(kBackupWorkFolder, &reason)) return Fail(kNoTempFiles, target, reason);
+  const std::string& work = folder.Path();
 
   const std::string config = work + "/orn.cfg";
   try {
     holder.Save(config.c_str(), false);
   } catch (const MessageError& e) {
-    DeleteDirectoryTree(work, nullptr, true);
-    return Fail(WithError("Die Konfiguration konnte nicht gesichert werden.", e.Text()), target);
+    return Fail(FailureText("Die Konfiguration konnte nicht gesichert werden.", e.Text()), target);
   }
 
   try {
     WriteRegistrySnapshot(work);
+  } catch (const MessageError& e) {
+    return Fail("Die Registry konnte nicht gesichert werden.", target, e.Text());
+  } catch (const std::exception& e) {
+    return Fail("Die Registry konnte nicht gesichert werden.", target, e.what());
   } catch (...) {
-    return Fail("Die Registry konnte nicht gesichert werden.", target);  // the working folder stays
+    return Fail("Die Registry konnte nicht gesichert werden.", target);
   }
 
   const std::string packed = work + "/zip.tmp";
@@ -101,23 +106,20 @@ BackupResult RunBackup(const BackupRequest& request) {
     zip.AddDirectory((std::string(install) + "/" + kArchiveFolder).c_str(), false);
     zip.Close();
   } catch (const MessageError& e) {
-    DeleteDirectoryTree(work, nullptr, true);
-    return Fail(WithError("Die Konfiguration konnte nicht gesichert werden.", e.Text()), target);
+    return Fail(FailureText("Die Konfiguration konnte nicht gesichert werden.", e.Text()), target);
   }
   chmod(packed.c_str(), 0600);  // the archive holds the configuration: only its owner reads it
 
   if (request.encrypt) {
-    if (crypto::EncryptArchiveFile(packed.c_str(), target.c_str(), request.password.c_str(), 1) != 0) {
-      DeleteDirectoryTree(work, nullptr, true);
-      return Fail("Die Komprimierung schlug fehl.", target);
-    }
-  } else if (!CopyFile(packed, target)) {
-    DeleteDirectoryTree(work, nullptr, true);
-    return Fail("Die Konfiguration konnte nicht kopiert werden.", target);
+    errno = 0;
+    if (crypto::EncryptArchiveFile(packed.c_str(), target.c_str(), request.password.c_str(), 1) != 0)
+      return Fail("Die Komprimierung schlug fehl.", target, SystemReason());
+  } else {
+    errno = 0;
+    if (!CopyFile(packed, target)) return Fail("Die Konfiguration konnte nicht kopiert werden.", target, SystemReason());
   }
   FlushFileSystem(dir.empty() ? "." : dir);
-  DeleteDirectoryTree(work, nullptr, true);
-  return {true, "Die Konfiguration wurde unter " + target + " gesichert.", target};
+  return {true, "Die Konfiguration wurde unter " + target + " gesichert.", target, {}};
 }
 
 }  // namespace orn

@@ -18,9 +18,11 @@ struct BackupResult {
   bool success = false;
   std::string message;      // the text to show, success or failure
   std::string archivePath;  // the path written (or meant)
+  std::string reason;       // the system's reason where message names none; may be empty
 };
 
 // Runs the backup; the server keeps running. The target is replaced only by a complete archive.
+// The working folder is gone afterwards, whatever the outcome.
 BackupResult RunBackup(const BackupRequest& request);
 
 // dir + "/" (only when dir is not empty) + name + ".eff" (kind 1) or ".zip" (kind 0).

@@ -1,7 +1,8 @@
 #include "backup/Restore.h"
 
+#include <cerrno>
 #include <cstdlib>
-#include <filesystem>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <sys/stat.h>
@@ -16,23 +17,24 @@
 #include "files/DirectoryTree.h"
 #include "files/FileCopy.h"
 #include "files/FilePaths.h"
+#include "files/WorkFolder.h"
 #include "files/ZipReader.h"
+#include "install/FailureText.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
 #include "install/ServerStop.h"
 #include "install/TaskValues.h"
 #include "platform/FileAttributes.h"
-#include "platform/RuntimeDir.h"
 #include "users/ConfigUsers.h"
 
 namespace orn {
 
 namespace {
 
-constexpr const char* kNoTempFiles = "Es konnten keine temporären Dateien erzeugt werden.";
-
-RestoreResult Fail(std::string message) { return {RestoreOutcome::Failed, std::move(message)}; }
+RestoreResult Fail(std::string message, std::string reason = {}) {
+  return {RestoreOutcome::Failed, std::move(message), std::move(reason)};
+}
 
 bool IsRegularFile(const std::string& path) { return platform::FileAttributes(path) != platform::kInvalidAttributes &&
                                                      !(platform::FileAttributes(path) & platform::kAttrDirectory); }
@@ -42,20 +44,21 @@ bool IsRegularFile(const std::string& path) { return platform::FileAttributes(pa
 std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const std::string& work,
                                            RestoreInteraction& interaction, ConfigHolder& archived) {
   if (archivePath.empty() || platform::FileAttributes(archivePath) == platform::kInvalidAttributes)
-    return Fail("Geben Sie bitte einen gültigen Dateipfad an.");
+    return Fail(kInvalidPath);
   std::string dir, name, ext;
-  if (!SplitFilePath(archivePath, dir, name, ext)) return Fail("Geben Sie bitte einen gültigen Dateipfad an.");
+  if (!SplitFilePath(archivePath, dir, name, ext)) return Fail(kInvalidPath);
 
   const std::string packed = work + "/zip.tmp";
   if (ext == "eff") {
     const std::optional<std::string> password = interaction.AskArchivePassword();
-    if (!password) return RestoreResult{RestoreOutcome::Cancelled, ""};
+    if (!password) return RestoreResult{RestoreOutcome::Cancelled, "", ""};
     if (crypto::DecryptArchiveFile(archivePath.c_str(), packed.c_str(), password->c_str()) != 0)
       return Fail(
           "Die Datei konnte nicht entschlüsselt werden. Bitte stellen Sie sicher, dass die angegebene Datei eine "
           "gültige Sicherungsdatei einer ORN!-Konfiguration ist. Überprüfen Sie auch das Kennwort.");
-  } else if (!CopyFile(archivePath, packed)) {
-    return Fail("Die Datei konnte nicht kopiert werden.");
+  } else {
+    errno = 0;
+    if (!CopyFile(archivePath, packed)) return Fail("Die Datei konnte nicht kopiert werden.", errno ? strerror(errno) : "");
   }
 
   CZipReader zip;
@@ -70,7 +73,7 @@ std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const
   try {
     archived.Load(config.c_str());
   } catch (const MessageError& e) {
-    return Fail(std::string("Die Konfiguration konnte nicht geladen werden.\nFehlermeldung: ") + e.Text());
+    return Fail(FailureText("Die Konfiguration konnte nicht geladen werden.", e.Text()));
   } catch (...) {
     return Fail("Die Konfiguration konnte nicht geladen werden.");
   }
@@ -93,22 +96,16 @@ void RestoreFiles(const std::string& work, const std::string& install, const std
     interaction.ShowMessage(std::string("Das Verzeichnis ") + kArchiveFolder + " konnte nicht kopiert werden.");
 }
 
-// The check's own folder goes whole, whatever names the archive held.
-void RemoveWorkFolder(const std::string& work) {
-  std::error_code ignored;
-  std::filesystem::remove_all(work, ignored);
-}
-
 }  // namespace
 
 RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& interaction) {
   if (archivePath.empty() || platform::FileAttributes(archivePath) == platform::kInvalidAttributes)
-    return Fail("Geben Sie bitte einen gültigen Dateipfad an.");
-  const std::string temp = platform::TempDirectory();
-  if (temp.empty()) return Fail(kNoTempFiles);
-  const std::string work = temp + "/" + kRestoreWorkFolder;
-  DeleteDirectoryTree(work, nullptr, true);
-  if (mkdir(work.c_str(), kCreatedDirectoryMode) != 0) return Fail(kNoTempFiles);
+    return Fail(kInvalidPath);
+  // The folder holds the archive's contents in clear: it goes on every way out.
+  WorkFolder folder;
+  std::string reason;
+  if (!folder.Create(kRestoreWorkFolder, &reason)) return Fail(kNoTempFiles, reason);
+  const std::string& work = folder.Path();
 
   ConfigHolder archived(true);
   if (auto failure = UnpackAndLoad(archivePath, work, interaction, archived)) return *failure;
@@ -117,7 +114,7 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
   try {
     if (GetInstallDirectory(install, sizeof install) < 1) throw MessageError("");
   } catch (const MessageError&) {
-    return Fail("Es konnte keine ORN!-Installation gefunden werden.");
+    return Fail(kNoInstallation);
   }
   const std::string safety =
       std::string(install) + "/backup/orncfg/" + FormatLocalTime(::time(nullptr), "%d%m%y");
@@ -138,7 +135,7 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
     archived.Save(current, true);
   } catch (const MessageError& e) {
     interaction.EndWait();
-    return Fail(std::string("Die Konfiguration konnte nicht wiederhergestellt werden.\nFehlermeldung: ") + e.Text());
+    return Fail(FailureText("Die Konfiguration konnte nicht wiederhergestellt werden.", e.Text()));
   } catch (...) {
     interaction.EndWait();
     return Fail("Die Konfiguration konnte nicht wiederhergestellt werden.");
@@ -146,21 +143,22 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
 
   RestoreFiles(work, install, safety, interaction);
   FlushFileSystem(install);
-  DeleteDirectoryTree(work, nullptr, true);
+  folder.Remove();
   interaction.EndWait();
-  return {RestoreOutcome::Restored, "Die Konfiguration wurde von " + archivePath + " wiederhergestellt.\n"};
+  return {RestoreOutcome::Restored, "Die Konfiguration wurde von " + archivePath + " wiederhergestellt.\n", ""};
 }
 
 VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& interaction) {
   VerifyResult result;
-  std::string work = platform::TempDirectory() + "/orn-verify-XXXXXX";
-  if (!mkdtemp(work.data())) {
+  WorkFolder folder;
+  std::string reason;
+  if (!folder.CreateUnique("orn-verify-", &reason)) {
     result.message = kNoTempFiles;
     return result;
   }
+  const std::string& work = folder.Path();
   ConfigHolder archived(true);
   if (auto failure = UnpackAndLoad(archivePath, work, interaction, archived)) {
-    RemoveWorkFolder(work);
     result.outcome = failure->outcome;
     result.message = failure->message;
     return result;
@@ -185,7 +183,6 @@ VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& i
     }
   } catch (const MessageError&) {
   }
-  RemoveWorkFolder(work);
   result.outcome = RestoreOutcome::Restored;
   result.message = "Das Archiv " + archivePath + " ist in Ordnung.";
   return result;

@@ -30,8 +30,11 @@ enum class RestoreOutcome {
 struct RestoreResult {
   RestoreOutcome outcome = RestoreOutcome::Failed;
   std::string message;
+  std::string reason;  // the system's reason where message names none; may be empty
 };
 
+// Runs the restore. Its working folder holds the archive's contents in clear and is gone afterwards,
+// whatever the outcome (a cancelled password prompt included).
 RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& interaction);
 
 // What an archive holds, read without touching the installation.

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "install/FailureText.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
@@ -18,7 +19,7 @@ constexpr const char* kWrongProductCode =
     "Die ausgewählte Konfigurationsdatei konnte mit der angegebenen Produkt-ID nicht geladen werden. "
     "Dadurch ist ein Import der Konfigurationsdaten nicht möglich.";
 constexpr const char* kImported = "Die Konfigurationsdaten wurden erfolgreich importiert.";
-constexpr const char* kImportFailed = "Die Konfigurationsdaten konnten nicht importiert werden.\nFehlermeldung: ";
+constexpr const char* kImportFailed = "Die Konfigurationsdaten konnten nicht importiert werden.";
 constexpr const char* kImportError = "Beim Importieren der Konfiguration ist ein Fehler aufgetreten.";
 
 bool Printable(const char* text) {
@@ -101,7 +102,10 @@ ConfigImportResult ImportConfiguration(const ConfigImportRequest& request, Produ
         result.outcome = ConfigImportOutcome::Cancelled;
         return result;
       }
-      source.LoadWithProductCode(request.path.c_str(), code->c_str());
+      if (request.dryRun)
+        source.LoadUnderProductCode(request.path.c_str(), code->c_str());
+      else
+        source.LoadWithProductCode(request.path.c_str(), code->c_str());
       if (!PasswordsReadable(source.Record())) {
         result.outcome = ConfigImportOutcome::WrongProductCode;
         result.message = kWrongProductCode;
@@ -120,7 +124,7 @@ ConfigImportResult ImportConfiguration(const ConfigImportRequest& request, Produ
     result.outcome = ConfigImportOutcome::Imported;
     result.message = kImported;
   } catch (const MessageError& e) {
-    result = ConfigImportResult{ConfigImportOutcome::Failed, std::string(kImportFailed) + e.Text(), {}};
+    result = ConfigImportResult{ConfigImportOutcome::Failed, FailureText(kImportFailed, e.Text()), {}};
   } catch (...) {
     result = ConfigImportResult{ConfigImportOutcome::Failed, kImportError, {}};
   }

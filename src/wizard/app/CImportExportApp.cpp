@@ -8,7 +8,10 @@
 #include "app/CImportExportWizard.h"
 #include "app/Captions.h"
 #include "files/MessagePump.h"
+#include "install/FailureText.h"
+#include "install/InstallPaths.h"
 #include "install/MessageError.h"
+#include "install/RunMutex.h"
 #include "install/Server.h"
 #include "oskasys/oskasys.h"
 
@@ -18,7 +21,6 @@ namespace {
 
 void ProcessWaitingEvents() { QCoreApplication::processEvents(); }
 
-constexpr const char* kNoInstallation = "Es konnte keine ORN!-Installation gefunden werden.";
 constexpr const char* kServerNotStarted = "Der ORN!-Server konnte nicht gestartet werden.";
 
 }  // namespace
@@ -26,7 +28,7 @@ constexpr const char* kServerNotStarted = "Der ORN!-Server konnte nicht gestarte
 CImportExportApp::CImportExportApp() { SetMessagePumpHook(&ProcessWaitingEvents); }
 
 int CImportExportApp::InitInstance() {
-  m_hInstanceMutex = CreateMutexGlobal(nullptr, 0, "OrnCfg");
+  m_hInstanceMutex = CreateMutexGlobal(nullptr, 0, kRunMutexName);
   if (m_hInstanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) std::exit(0);
 
   UiServices ui = services_.Services();
@@ -54,8 +56,7 @@ int CImportExportApp::ExitInstance() {
     RestartServer();
     return 0;
   } catch (const MessageError& error) {
-    const QString text = QStringLiteral("%1\nFehlermeldung: %2")
-                             .arg(QString::fromUtf8(kServerNotStarted), QString::fromUtf8(error.Text()));
+    const QString text = QString::fromUtf8(FailureText(kServerNotStarted, error.Text()));
     std::fprintf(stderr, "orncfg: %s Fehlermeldung: %s\n", kServerNotStarted, error.Text());
     services_.Services().messages.Show(nullptr, QString::fromUtf8(kMessageCaption), text);
     return 1;

@@ -66,10 +66,16 @@ CImportExportWizard::CImportExportWizard(UiServices ui, PasswordPrompt prompt)
 
 bool CImportExportWizard::OnInitDialog() {
   const bool result = CWizardSheet::OnInitDialog();
-  char password[kMaxPath] = {};
-  m_bPasswordProtected = ReadConfigPassword(password, sizeof password) >= 2;
+  std::string password;
+  const SettingsPasswordState state = ReadSettingsPassword(&password);
+  m_bPasswordProtected = state != SettingsPasswordState::None;
   const QString expected = QString::fromUtf8(password);
-  std::fill(std::begin(password), std::end(password), '\0');
+  std::fill(password.begin(), password.end(), '\0');
+  if (state == SettingsPasswordState::Undecipherable) {
+    // A stored value that cannot be read never opens the settings: no prompt could match it.
+    Ui().messages.Show(nullptr, QString::fromUtf8(kMessageCaption), QString::fromUtf8(kSettingsPasswordUndecipherable));
+    return false;
+  }
   if (m_bPasswordProtected && !prompt_(expected)) return false;
   return result;
 }

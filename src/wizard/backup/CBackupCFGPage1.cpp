@@ -12,6 +12,7 @@
 #include "app/PageIndex.h"
 #include "backup/Backup.h"
 #include "files/FilePaths.h"
+#include "install/InstallPaths.h"
 
 namespace orn::wizard {
 
@@ -97,7 +98,7 @@ void CBackupCFGPage1::UpdatePasswordControls() {
 bool CBackupCFGPage1::OnInitDialog() {
   const std::optional<std::string> directory = FindInstallDirectory();
   if (!directory) {
-    MessageBox(QStringLiteral("Es konnte keine ORN!-Installation gefunden werden."));
+    MessageBox(QString::fromUtf8(kNoInstallation));
     return true;
   }
   m_strPath = QString::fromStdString(DefaultArchivePath(*directory));

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/CImportExportWizard.h"
+#include "files/FilePaths.h"
 #include "platform/FileAttributes.h"
 
 namespace orn::wizard {
@@ -44,7 +45,7 @@ int CImportCFGPage1::OnWizardBack() {
 int CImportCFGPage1::OnWizardNext() {
   const std::string path = m_strPath.toStdString();
   if (path.empty() || platform::FileAttributes(path) == platform::kInvalidAttributes) {
-    MessageBox(QStringLiteral("Geben Sie bitte einen gültigen Dateipfad an."));
+    MessageBox(QString::fromUtf8(kInvalidPath));
     return -1;
   }
   return 0;

@@ -8,6 +8,7 @@
 #include "app/Installation.h"
 #include "app/PageIndex.h"
 #include "backup/Restore.h"
+#include "install/InstallPaths.h"
 #include "restore/CArchivePasswordDlg.h"
 
 namespace orn::wizard {
@@ -84,7 +85,7 @@ int CRestoreCFGPage1::OnWizardBack() {
 void CRestoreCFGPage1::OnBrowse() {
   const std::optional<std::string> directory = FindInstallDirectory();
   if (!directory) {
-    MessageBox(QStringLiteral("Es konnte keine ORN!-Installation gefunden werden."));
+    MessageBox(QString::fromUtf8(kNoInstallation));
     return;
   }
   // The dialog starts in the installation directory, where the backup puts its archives.

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/CImportExportWizard.h"
+#include "files/FilePaths.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
@@ -51,7 +52,7 @@ int CImportCSVPage1::OnWizardFinish() {
   m_strPath = m_editPath->text();
   const std::string path = m_strPath.toStdString();
   if (path.empty() || platform::FileAttributes(path) == platform::kInvalidAttributes) {
-    MessageBox(QStringLiteral("Geben Sie bitte einen gültigen Dateipfad an."));
+    MessageBox(QString::fromUtf8(kInvalidPath));
     return 0;
   }
 

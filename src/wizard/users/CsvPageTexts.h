@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include "install/FailureText.h"
 #include "install/MessageError.h"
 
 namespace orn::wizard {
@@ -12,7 +13,7 @@ inline constexpr const char* kCsvFilter = "kommagetrennte Datei (*.csv)|*.csv|Al
 
 // "<sentence>\nFehlermeldung: <the error's text>".
 inline QString WithErrorText(const char* sentence, const MessageError& error) {
-  return QString::fromUtf8(sentence) + QStringLiteral("\nFehlermeldung: ") + QString::fromUtf8(error.Text());
+  return QString::fromUtf8(FailureText(sentence, error.Text()));
 }
 
 }  // namespace orn::wizard
