@@ -24,7 +24,6 @@ namespace orn::cli {
 namespace {
 
 constexpr char kPasswordOption[] = "--password-file";
-constexpr char kSettingsOption[] = "--settings-password-file";
 
 // On a terminal, the files and bytes done so far on standard error, at most ten times a second.
 class ProgressLine {
@@ -98,13 +97,10 @@ int Backup(const Args& args) {
   bool plain = false;
   Options options;
   std::string error;
-  if (!ParseOptions(TakeFlags(args, {{"--plain", &plain}}), {"--output", kPasswordOption, kSettingsOption}, &options,
-                    &error))
+  if (!ParseOptions(TakeFlags(args, {{"--plain", &plain}}), {"--output", kPasswordOption}, &options, &error))
     return UsageError(error);
-  if (!options.positional.empty()) return UsageError("Unbekannte Angabe: " + options.positional[0]);
-  bool isProtected = false;
-  if (!CheckSettingsPassword(options.Value(kSettingsOption), &isProtected, &error)) return ReportFailure(error);
-  if (plain && !isProtected)
+  if (!options.positional.empty()) return UsageError(UnknownArgument(options.positional[0]));
+  if (plain && !SettingsProtected())
     return ReportFailure("Ohne Einstellungskennwort wird jede Sicherung verschlüsselt; --plain ist nicht möglich.");
 
   BackupRequest request;
@@ -115,8 +111,8 @@ int Backup(const Args& args) {
     char install[kMaxPath];
     try {
       GetInstallDirectory(install, sizeof install);
-    } catch (const MessageError&) {
-      return ReportFailure("Es konnte keine ORN!-Installation gefunden werden.");
+    } catch (const MessageError& e) {
+      return ReportNoInstallation(e.Text());
     }
     request.path = DefaultArchivePath(install);
   }
@@ -131,19 +127,17 @@ int Backup(const Args& args) {
     ProgressLine progress;
     result = RunBackup(request);
   }
-  if (!result.success) return ReportFailure(result.message);
+  if (!result.success) return ReportFailure(result.message, result.reason);
   printf("%s\n", result.message.c_str());
   return kExitOk;
 }
 
-// The arguments of restore and verify: one archive and the two password files; the settings
-// password checked. Returns an exit code to end with, or nothing to go on.
+// The arguments of restore and verify: one archive and its password file. Returns an exit code to
+// end with, or nothing to go on.
 std::optional<int> ArchiveArguments(const Args& args, Options* options) {
   std::string error;
-  if (!ParseOptions(args, {kPasswordOption, kSettingsOption}, options, &error)) return UsageError(error);
+  if (!ParseOptions(args, {kPasswordOption}, options, &error)) return UsageError(error);
   if (options->positional.size() != 1) return UsageError("Geben Sie die Sicherungsdatei an.");
-  bool isProtected = false;
-  if (!CheckSettingsPassword(options->Value(kSettingsOption), &isProtected, &error)) return ReportFailure(error);
   return std::nullopt;
 }
 
@@ -164,7 +158,7 @@ int Restore(const Args& args) {
     case RestoreOutcome::Cancelled:
       return ReportFailure("Die Wiederherstellung wurde abgebrochen.");
     default:
-      return ReportFailure(result.message);
+      return ReportFailure(result.message, result.reason);
   }
 }
 
@@ -204,8 +198,9 @@ const Command& BackupCommand() {
       "  Sicherung (--plain) ist nur möglich, wenn die Einstellungen durch ein Kennwort geschützt sind.\n"
       "  ORN! läuft während der Sicherung weiter.\n") + kPasswordDetails;
   static const Command command{
-      "backup", "[--output PATH] [--plain] [--password-file F] [--settings-password-file F]",
-      "sichert die vollständige Konfiguration in ein Archiv (.eff, mit --plain .zip)", &Backup, {}, details.c_str()};
+      "backup", "[--output PATH] [--plain] [--password-file F]",
+      "sichert die vollständige Konfiguration in ein Archiv (.eff, mit --plain .zip)", &Backup, {}, details.c_str(),
+      kHoldsRunMutex | kAsksSettingsPassword};
   return command;
 }
 
@@ -214,17 +209,17 @@ const Command& RestoreCommand() {
       std::string("  Ersetzte Dateien werden in <Installationsverzeichnis>/backup/orncfg/TTMMJJ aufbewahrt.\n") +
       kPasswordDetails;
   static const Command command{
-      "restore", "ARCHIVE [--password-file F] [--settings-password-file F]",
+      "restore", "ARCHIVE [--password-file F]",
       "stellt eine gesicherte Konfiguration wieder her (beendet ORN!, legt Sicherheitskopien an)", &Restore, {},
-      details.c_str()};
+      details.c_str(), kHoldsRunMutex | kAsksSettingsPassword};
   return command;
 }
 
 const Command& VerifyCommand() {
   static const Command command{
-      "verify", "ARCHIVE [--password-file F] [--settings-password-file F]",
+      "verify", "ARCHIVE [--password-file F]",
       "prüft ein Archiv wie eine Wiederherstellung und zeigt seinen Inhalt; ändert nichts", &Verify, {},
-      kPasswordDetails};
+      kPasswordDetails, kAsksSettingsPassword};
   return command;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/ExitCodes.h"
+
 namespace orn::cli {
 
 using Args = std::vector<std::string>;
@@ -18,12 +20,15 @@ struct Command {
   int (*run)(const Args& args);  // null for a group
   std::span<const Command> children;
   const char* details = "";      // further lines shown by --help
+  unsigned guards = 0;           // kHoldsRunMutex, kAsksSettingsPassword: taken by Dispatch
 };
 
-// Exit codes.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
+// What Dispatch does for a leaf before it runs it. kHoldsRunMutex: the verb uses the working
+// folders or writes the installation, so it holds the mutex "OrnCfg" for its whole run and takes
+// "--wait SEKUNDEN". kAsksSettingsPassword: the verb reads or changes the configuration or its key,
+// so a stored settings password is asked for first ("--settings-password-file F").
+inline constexpr unsigned kHoldsRunMutex = 1;
+inline constexpr unsigned kAsksSettingsPassword = 2;
 
 // The root of the tree.
 const Command& RootCommand();
@@ -33,5 +38,8 @@ int Dispatch(const Command& root, const Args& args);
 
 // Usage error of a leaf: prints the text and the leaf's usage line, returns kExitUsage.
 int UsageError(const std::string& text);
+
+// "Unbekannte Angabe: <arg>" for an argument a leaf does not take; of "--name=value" only the name.
+std::string UnknownArgument(const std::string& arg);
 
 }  // namespace orn::cli

@@ -1,11 +1,15 @@
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "cli/Command.h"
 #include "cli/Report.h"
+#include "cli/SettingsPassword.h"
 #include "install/MessageError.h"
+#include "install/RunMutex.h"
 
 namespace orn::cli {
 
@@ -14,13 +18,34 @@ namespace {
 std::string currentPath;      // "orncfg-cli reg get", for usage lines
 const Command* currentLeaf = nullptr;
 
+constexpr char kWaitOption[] = "--wait";
+constexpr int kMaxWaitSeconds = 86400;
+
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+// An argument as an error may repeat it: of "--name=value" only the name, as the value may be a secret.
+std::string Named(const std::string& arg) {
+  const bool option = arg.size() > 1 && arg[0] == '-';
+  return option ? arg.substr(0, arg.find('=')) : arg;
+}
+
+// The usage line of a leaf, with the options that Dispatch takes for its guards.
+std::string UsageLine(const Command& leaf) {
+  std::string line = currentPath + (*leaf.usage ? " " : "") + leaf.usage;
+  if (leaf.guards & kAsksSettingsPassword) line += std::string(" [") + kSettingsPasswordOption + " F]";
+  if (leaf.guards & kHoldsRunMutex) line += std::string(" [") + kWaitOption + " SEKUNDEN]";
+  return line;
+}
 
 void PrintHelp(const Command& command, FILE* out) {
   if (command.run) {
-    fprintf(out, "Aufruf: %s%s%s\n  %s\n", currentPath.c_str(), *command.usage ? " " : "",
-            command.usage, command.summary);
+    fprintf(out, "Aufruf: %s\n  %s\n", UsageLine(command).c_str(), command.summary);
     if (*command.details) fprintf(out, "%s\n", command.details);
+    if (command.guards & kHoldsRunMutex)
+      fprintf(out,
+              "  Läuft orncfg bereits (der Assistent oder ein anderer Befehl, der die Installation ändert),\n"
+              "  endet der Befehl sofort mit Exit-Code 3, ohne etwas zu ändern; --wait SEKUNDEN wartet\n"
+              "  höchstens so lange, bis der andere Lauf endet.\n");
     return;
   }
   fprintf(out, "Aufruf: %s BEFEHL ...\n  %s\n\nBefehle:\n", currentPath.c_str(), command.summary);
@@ -29,14 +54,69 @@ void PrintHelp(const Command& command, FILE* out) {
   fprintf(out, "\n'%s BEFEHL --help' zeigt die Hilfe zu einem Befehl.\n", currentPath.c_str());
 }
 
+struct GuardOptions {
+  const std::string* settingsPasswordFile = nullptr;
+  int waitSeconds = 0;
+};
+
+// Takes the options of the leaf's guards out of rest. Returns an exit code to end with, or
+// nothing to go on.
+std::optional<int> TakeGuardOptions(unsigned guards, Args& rest, std::string& settingsFile, GuardOptions* options) {
+  Args kept;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    const bool settings = (guards & kAsksSettingsPassword) && rest[i] == kSettingsPasswordOption;
+    const bool wait = (guards & kHoldsRunMutex) && rest[i] == kWaitOption;
+    if (!settings && !wait) {
+      kept.push_back(rest[i]);
+      continue;
+    }
+    if (i + 1 == rest.size()) return UsageError("Zur Angabe " + rest[i] + " fehlt der Wert.");
+    const std::string& value = rest[++i];
+    if (settings) {
+      settingsFile = value;
+      options->settingsPasswordFile = &settingsFile;
+    } else {
+      char* end = nullptr;
+      const long seconds = strtol(value.c_str(), &end, 10);
+      if (value.empty() || *end || seconds < 0 || seconds > kMaxWaitSeconds)
+        return UsageError("Geben Sie zu --wait eine Anzahl Sekunden von 0 bis 86400 an.");
+      options->waitSeconds = static_cast<int>(seconds);
+    }
+  }
+  rest = std::move(kept);
+  return std::nullopt;
+}
+
+// Runs the leaf under its guards: the mutex "OrnCfg" held for the whole run, and the settings
+// password checked before anything is read.
+int RunGuarded(const Command& leaf, Args rest) {
+  GuardOptions options;
+  std::string settingsFile;
+  if (const std::optional<int> end = TakeGuardOptions(leaf.guards, rest, settingsFile, &options)) return *end;
+  std::optional<RunMutex> mutex;
+  if (leaf.guards & kHoldsRunMutex) {
+    mutex.emplace(options.waitSeconds);
+    if (!mutex->Acquired()) {
+      fprintf(stderr, "%s\n", kAnotherRunActive);
+      return kExitBusy;
+    }
+  }
+  if (leaf.guards & kAsksSettingsPassword) {
+    std::string error;
+    if (!CheckSettingsPassword(options.settingsPasswordFile, &error)) return ReportFailure(error);
+  }
+  return leaf.run(rest);
+}
+
 }  // namespace
 
 int UsageError(const std::string& text) {
   fprintf(stderr, "%s\n", text.c_str());
-  if (currentLeaf)
-    fprintf(stderr, "Aufruf: %s%s%s\n", currentPath.c_str(), *currentLeaf->usage ? " " : "", currentLeaf->usage);
+  if (currentLeaf) fprintf(stderr, "Aufruf: %s\n", UsageLine(*currentLeaf).c_str());
   return kExitUsage;
 }
+
+std::string UnknownArgument(const std::string& arg) { return "Unbekannte Angabe: " + Named(arg); }
 
 int Dispatch(const Command& root, const Args& args) {
   const Command* command = &root;
@@ -55,7 +135,7 @@ int Dispatch(const Command& root, const Args& args) {
     for (const Command& child : command->children)
       if (args[i] == child.name) next = &child;
     if (!next) {
-      fprintf(stderr, "Unbekannter Befehl: %s\n\n", args[i].c_str());
+      fprintf(stderr, "Unbekannter Befehl: %s\n\n", Named(args[i]).c_str());
       PrintHelp(*command, stderr);
       return kExitUsage;
     }
@@ -71,11 +151,12 @@ int Dispatch(const Command& root, const Args& args) {
     }
   currentLeaf = command;
   try {
-    return command->run(rest);
+    return RunGuarded(*command, std::move(rest));
   } catch (const MessageError& e) {
     return ReportFailure(e.Text());
   } catch (const std::exception& e) {
-    return ReportFailure(e.what());
+    // The lower layers' English texts stand inside a German sentence, as the wizard shows them.
+    return ReportFailure("Der Befehl konnte nicht ausgeführt werden.", e.what());
   }
 }
 

@@ -94,8 +94,13 @@ int Info(const Args& args) {
   if (args.size() != 1) return UsageError("Geben Sie eine verschlüsselte Datei an.");
   crypto::ArchiveHeader header;
   uint64_t fileLength = 0;
-  if (!crypto::ReadArchiveHeader(args[0].c_str(), &header, &fileLength))
-    return ReportFailure("Die Datei " + args[0] + " ist keine verschlüsselte Sicherungsdatei.");
+  // A header whose cipher is unknown or whose name block could not have been written is no
+  // archive's: its fields would be noise.
+  const bool plausible = crypto::ReadArchiveHeader(args[0].c_str(), &header, &fileLength) &&
+                         crypto::CipherById(static_cast<int>(header.cipherId)) &&
+                         header.nameBlockLength <= crypto::kNameBlockBound && header.nameBlockLength % 16 == 0 &&
+                         fileLength >= crypto::kArchiveHeaderSize + header.nameBlockLength;
+  if (!plausible) return ReportFailure("Die Datei " + args[0] + " ist keine verschlüsselte Sicherungsdatei.");
   printf("Inhalts-MAC:       %s\n", Hex(header.contentMac, sizeof header.contentMac).c_str());
   printf("Klartextlänge:     %u Bytes\n", header.plainLength);
   printf("Salz:              %s\n", Hex(header.salt, sizeof header.salt).c_str());

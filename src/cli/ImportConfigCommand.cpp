@@ -10,6 +10,7 @@
 #include "cfgimport/ConfigImport.h"
 #include "cli/Report.h"
 #include "cli/Verbs.h"
+#include "files/FilePaths.h"
 
 namespace orn::cli {
 
@@ -85,10 +86,10 @@ int Run(const Args& args) {
     else if (request.path.empty() && !arg.empty() && arg[0] != '-')
       request.path = arg;
     else
-      return UsageError("Unbekannte Angabe: " + arg);
+      return UsageError(UnknownArgument(arg));
   }
   if (request.path.empty() || access(request.path.c_str(), F_OK) != 0)
-    return ReportFailure("Geben Sie bitte einen gültigen Dateipfad an.");
+    return ReportFailure(kInvalidPath);
 
   CliProductCodePrompt prompt(codeFile);
   const ConfigImportResult result = ImportConfiguration(request, prompt);
@@ -117,7 +118,8 @@ const Command& ImportConfigCommand() {
       "  --overwrite       vorhandene Einträge überschreiben (sonst beibehalten)\n"
       "  --product-code-file F  Product Identification Code der Datei aus F (erste Zeile);\n"
       "                    sonst wird er am Terminal erfragt, wenn die Kennwörter nicht lesbar sind\n"
-      "  --dry-run         nur zeigen, was hinzugefügt oder ersetzt würde; nichts wird geschrieben"};
+      "  --dry-run         nur zeigen, was hinzugefügt oder ersetzt würde; nichts wird geschrieben",
+      kHoldsRunMutex | kAsksSettingsPassword};
   return command;
 }
 

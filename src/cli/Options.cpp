@@ -18,7 +18,7 @@ bool ParseOptions(const Args& args, std::initializer_list<const char*> valueOpti
     bool known = false;
     for (const char* name : valueOptions) known = known || arg == name;
     if (!known) {
-      *error = "Unbekannte Angabe: " + arg;
+      *error = UnknownArgument(arg);
       return false;
     }
     if (i + 1 == args.size()) {

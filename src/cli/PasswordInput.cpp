@@ -62,15 +62,24 @@ bool FromFile(const std::string& path, Secret* password, std::string* error) {
   FILE* file = path == "-" ? stdin : fopen(path.c_str(), "rb");
   const bool ok = file && ReadLine(file, password->Text());
   if (file && file != stdin) fclose(file);
-  if (!ok) *error = "Die Kennwortdatei " + path + " konnte nicht gelesen werden.";
-  return ok;
+  if (!ok) {
+    *error = "Die Kennwortdatei " + path + " konnte nicht gelesen werden.";
+    return false;
+  }
+  // A password is a C string further down: a NUL would silently cut it short.
+  if (password->Text().find('\0') != std::string::npos) {
+    *error = "Die erste Zeile der Kennwortdatei " + path + " enthält ein NUL-Zeichen; ein solches Kennwort wird "
+             "nicht angenommen.";
+    return false;
+  }
+  return true;
 }
 
 bool FromTerminal(const PasswordSource& source, Secret* password, std::string* error) {
   const int tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (tty < 0) {
-    *error = "Es wurde kein Kennwort angegeben: verwenden Sie --password-file DATEI (oder - für die "
-             "Standardeingabe), oder rufen Sie den Befehl an einem Terminal auf.";
+    *error = std::string("Es wurde kein Kennwort angegeben: verwenden Sie ") + source.option +
+             " DATEI (oder - für die Standardeingabe), oder rufen Sie den Befehl an einem Terminal auf.";
     return false;
   }
   bool ok = PromptWithoutEcho(tty, source.prompt, password->Text());

@@ -27,10 +27,12 @@ struct PasswordSource {
   const std::string* file;              // the value of the command's file option, or null
   const char* prompt;                   // "Kennwort: "
   const char* confirmPrompt = nullptr;  // when set, a terminal asks a second time and compares
+  const char* option = "--password-file";  // named when there is neither a file nor a terminal
 };
 
 // Reads the password; returns false with *error set to the message when there is none to read,
-// the file cannot be read, or the two entries on a terminal differ. The line end (LF or CR LF) is
+// the file cannot be read or its first line holds a NUL byte, or the two entries on a terminal
+// differ. The line end (LF or CR LF) is
 // not part of the password.
 bool ReadPassword(const PasswordSource& source, Secret* password, std::string* error);
 

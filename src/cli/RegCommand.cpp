@@ -1,5 +1,6 @@
 // orncfg-cli reg: the values of the installation key.
 #include <cstdio>
+#include <stdexcept>
 #include <strings.h>
 #include <string>
 #include <vector>
@@ -40,8 +41,12 @@ int Set(const Args& args) {
   if (args.size() != 2) return UsageError("Geben Sie den Namen und den Inhalt des Werts an.");
   if (IsSecret(args[0]))
     return ReportFailure("Ein Kennwort wird nicht über die Befehlszeile gesetzt.");
-  RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
-  if (!key.SetString(args[0], args[1])) throw MessageError(kRegistryNotWritten);
+  try {
+    RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
+    if (!key.SetString(args[0], args[1])) throw MessageError(kRegistryNotWritten);
+  } catch (const std::runtime_error& e) {
+    return ReportFailure(kRegistryNotWritten, e.what());
+  }
   return kExitOk;
 }
 
@@ -68,8 +73,9 @@ int List(const Args& args) {
 
 const Command kChildren[] = {
     {"get", "NAME", "zeigt einen Wert des Installationsschlüssels", &Get, {}},
-    {"set", "NAME VALUE", "setzt einen Wert (als Zeichenkette); legt den Schlüssel an, wenn er fehlt", &Set, {}},
-    {"delete", "NAME", "löscht einen Wert", &Delete, {}},
+    {"set", "NAME VALUE", "setzt einen Wert (als Zeichenkette); legt den Schlüssel an, wenn er fehlt", &Set, {}, "",
+     kHoldsRunMutex | kAsksSettingsPassword},
+    {"delete", "NAME", "löscht einen Wert", &Delete, {}, "", kHoldsRunMutex | kAsksSettingsPassword},
     {"list", "", "zeigt alle Werte (Kennwörter verdeckt)", &List, {}},
 };
 

@@ -1,8 +1,12 @@
 #include "cli/Report.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli/Command.h"
+#include "install/FailureText.h"
+#include "install/InstallPaths.h"
+#include "platform/Hive.h"
 
 namespace orn::cli {
 
@@ -12,7 +16,14 @@ int ReportFailure(const std::string& text) {
 }
 
 int ReportFailure(const std::string& sentence, const std::string& text) {
-  fprintf(stderr, "%s\nFehlermeldung: %s\n", sentence.c_str(), text.c_str());
+  return text.empty() ? ReportFailure(sentence) : ReportFailure(FailureText(sentence, text));
+}
+
+int ReportNoInstallation(const std::string& text) {
+  ReportFailure(kNoInstallation, text);
+  const bool fromEnvironment = getenv("ORN_REGISTRY") && *getenv("ORN_REGISTRY");
+  fprintf(stderr, "Gelesene Registry: %s (%s)\n", platform::Hive::DefaultPath().c_str(),
+          fromEnvironment ? "aus ORN_REGISTRY" : "Voreinstellung; ORN_REGISTRY ist nicht gesetzt");
   return kExitFailure;
 }
 

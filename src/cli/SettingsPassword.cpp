@@ -5,8 +5,6 @@
 
 #include "cli/PasswordInput.h"
 #include "install/InstallPaths.h"
-#include "install/ProductKey.h"
-#include "oskasys/oskasys.h"
 
 namespace orn::cli {
 
@@ -14,18 +12,30 @@ namespace {
 constexpr char kWrongPassword[] = "Das Kennwort ist falsch!";
 }
 
-bool CheckSettingsPassword(const std::string* file, bool* isProtected, std::string* error) {
-  char stored[kMaxPath] = {};
-  const int length = ReadConfigPassword(stored, sizeof stored);
-  *isProtected = length >= 2;
-  if (!*isProtected) return true;
-  const std::string expected(stored, static_cast<size_t>(length));
+bool SettingsProtected() {
+  Secret stored;
+  return ReadSettingsPassword(&stored.Text()) != SettingsPasswordState::None;
+}
+
+bool CheckSettingsPassword(const std::string* file, std::string* error) {
+  Secret expected;
+  switch (ReadSettingsPassword(&expected.Text())) {
+    case SettingsPasswordState::None:
+      return true;
+    case SettingsPasswordState::Undecipherable:
+      *error = kSettingsPasswordUndecipherable;
+      return false;
+    case SettingsPasswordState::Stored:
+      break;
+  }
   const bool terminal = !file && isatty(STDIN_FILENO);
   for (;;) {
     Secret entered;
-    if (!ReadPassword({file, "Die Einstellungen sind durch ein Kennwort geschützt. Kennwort: "}, &entered, error))
+    if (!ReadPassword({file, "Die Einstellungen sind durch ein Kennwort geschützt. Kennwort: ", nullptr,
+                       kSettingsPasswordOption},
+                      &entered, error))
       return false;
-    if (entered.Text() == expected) return true;
+    if (entered.Text() == expected.Text()) return true;
     if (!terminal || entered.empty()) {
       *error = kWrongPassword;
       return false;

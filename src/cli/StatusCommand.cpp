@@ -26,7 +26,7 @@ int Status(const Args& args) {
     GetInstallDirectory(directory, sizeof directory);
     GetCurrentConfigPath(configPath, sizeof configPath);
   } catch (const MessageError& e) {
-    return ReportFailure("Es konnte keine ORN!-Installation gefunden werden.", e.Text());
+    return ReportNoInstallation(e.Text());
   }
   printf("Installationsverzeichnis: %s\n", directory);
   printf("Konfigurationsdatei:      %s\n", configPath);

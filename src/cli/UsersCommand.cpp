@@ -8,6 +8,7 @@
 #include "cli/Verbs.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
+#include "files/FilePaths.h"
 #include "install/ProductKey.h"
 #include "users/CSVUserExporter.h"
 #include "users/CSVUserImporter.h"
@@ -55,7 +56,7 @@ int Export(const Args& args) {
     } else if (path.empty() && !args[i].empty() && args[i][0] != '-') {
       path = args[i];
     } else {
-      return UsageError("Unbekannte Angabe: " + args[i]);
+      return UsageError(UnknownArgument(args[i]));
     }
   }
   if (path.empty()) return ReportFailure("Geben Sie bitte einen Dateipfad an.");
@@ -76,7 +77,7 @@ int Export(const Args& args) {
 
 int Import(const Args& args) {
   if (args.size() != 1) return UsageError("Geben Sie den Pfad der CSV-Datei an.");
-  if (access(args[0].c_str(), F_OK) != 0) return ReportFailure("Geben Sie bitte einen gültigen Dateipfad an.");
+  if (access(args[0].c_str(), F_OK) != 0) return ReportFailure(kInvalidPath);
   ImportUserList users;
   try {
     users = CCSVUserImporter(args[0]).Import();
@@ -96,27 +97,30 @@ int Import(const Args& args) {
 
 const Command kChildren[] = {
     {"list", "", "zeigt die Benutzer mit ihren E-Mail-Adressen (Name, voller Name, Adressen; durch TAB getrennt)",
-     &List, {}},
+     &List, {}, "", kAsksSettingsPassword},
     {"export", "FILE [--separator ,|;|tab] [--row-per-address]",
-     "exportiert die Benutzer mit ihren E-Mail-Adressen in eine kommagetrennte Datei", &Export, {}},
+     "exportiert die Benutzer mit ihren E-Mail-Adressen in eine kommagetrennte Datei", &Export, {}, "",
+     kAsksSettingsPassword},
     {"import", "FILE", "importiert Benutzer aus einer kommagetrennten Datei (Kopfzeile Name, FullName, E-Mail)",
      &Import, {},
      "  Vorhandene Benutzer (gleicher Name, Groß-/Kleinschreibung egal) werden übersprungen;\n"
-     "  ORN! wird dafür nicht beendet."},
+     "  ORN! wird dafür nicht beendet.", kHoldsRunMutex | kAsksSettingsPassword},
     {"import-ldap", "SERVER [--select] [--dry-run]",
      "importiert Kontakte und Personen von einem Verzeichnisdienst-Server (LDAP)", &ImportLdapUsers, {},
      "  SERVER: host[:port][/DN], oder ein DN ohne Server (Server aus ldap.conf bzw. DNS).\n"
      "  Anmeldung: ORN_LDAP_BINDDN und ORN_LDAP_PASSWORD_FILE, sonst anonym; ORN_LDAP_STARTTLS=yes.\n"
      "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
      "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
-     "  Vorhandene Benutzer werden übersprungen; ORN! wird dafür nicht beendet."},
+     "  Vorhandene Benutzer werden übersprungen; ORN! wird dafür nicht beendet.",
+     kHoldsRunMutex | kAsksSettingsPassword},
     {"import-network", "[NAME] [--select] [--dry-run]",
      "importiert Benutzerkonten einer Domäne oder dieses Computers", &ImportNetworkUsers, {},
      "  NAME: DNS-Domäne (x.y) oder Computername; ohne NAME USERDNSDOMAIN, USERDOMAIN oder \".\".\n"
      "  \".\" und der Name dieses Computers lesen die lokalen Benutzerkonten (ab UID_MIN).\n"
      "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
      "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
-     "  ORN! wird dafür beendet (außer mit --dry-run) und erst mit 'orncfg-cli server start' wieder gestartet."},
+     "  ORN! wird dafür beendet (außer mit --dry-run) und erst mit 'orncfg-cli server start' wieder gestartet.",
+     kHoldsRunMutex | kAsksSettingsPassword},
 };
 
 }  // namespace

@@ -38,7 +38,7 @@ std::optional<Options> ParseOptions(const Args& args, std::string* error) {
       options.name = arg;
       options.nameGiven = true;
     } else {
-      *error = "Unbekannte Angabe: " + arg;
+      *error = UnknownArgument(arg);
       return std::nullopt;
     }
   }

@@ -91,10 +91,11 @@ TEST_F(CliTest, RegistryValuesRoundTripWithAnyLetterCase) {
   EXPECT_EQ(output, "Der Wert Task_Test ist nicht vorhanden.\n");
 }
 
+// Writers take turns through the mutex "OrnCfg" (--wait) and lose nothing.
 TEST_F(CliTest, TwoWritersAtOnceLoseNothing) {
   const std::string cli = ORN_CLI_BINARY;
-  const std::string script = "for i in $(seq 1 40); do " + cli + " reg set A$i $i || exit 1; done & " +
-                             "for i in $(seq 1 40); do " + cli + " reg set B$i $i || exit 1; done & wait";
+  const std::string script = "for i in $(seq 1 40); do " + cli + " reg set --wait 60 A$i $i || exit 1; done & " +
+                             "for i in $(seq 1 40); do " + cli + " reg set --wait 60 B$i $i || exit 1; done & wait";
   ASSERT_EQ(RunCommand("bash -c '" + script + "'"), 0);
   const std::string list = CliOutput("reg list");
   for (int i = 1; i <= 40; ++i) {
@@ -108,7 +109,7 @@ TEST_F(CliTest, DamagedHiveIsRefusedAndLeftUnchanged) {
   test::WriteFile(Hive(), damaged);
   std::string output;
   EXPECT_EQ(Cli("reg set Task_DNS 0", &output), 1);
-  EXPECT_EQ(output, "registry key could not be created.\n");
+  EXPECT_EQ(output, "Die Registry konnte nicht beschrieben werden.\nFehlermeldung: registry key could not be created.\n");
   EXPECT_EQ(Cli("reg get Task_DNS", &output), 1);
   EXPECT_EQ(output, "Die Registry konnte nicht geöffnet werden\n");
   EXPECT_EQ(Cli("status", &output), 1);
