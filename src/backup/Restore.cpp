@@ -151,7 +151,8 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
   return {RestoreOutcome::Restored, "Die Konfiguration wurde von " + archivePath + " wiederhergestellt.\n"};
 }
 
-VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& interaction) {
+VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& interaction,
+                           const std::function<void(const std::string& folder)>& inspect) {
   VerifyResult result;
   std::string work = platform::TempDirectory() + "/orn-verify-XXXXXX";
   if (!mkdtemp(work.data())) {
@@ -185,6 +186,7 @@ VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& i
     }
   } catch (const MessageError&) {
   }
+  if (inspect) inspect(work);
   RemoveWorkFolder(work);
   result.outcome = RestoreOutcome::Restored;
   result.message = "Das Archiv " + archivePath + " ist in Ordnung.";

@@ -7,29 +7,26 @@
 #include <string>
 #include <vector>
 
-namespace orn::cli {
+#include "cli/ExitCodes.h"
+#include "cli/Options.h"
 
-using Args = std::vector<std::string>;
+namespace orn::cli {
 
 struct Command {
   const char* name;
-  const char* usage;    // arguments of a leaf, e.g. "NAME VALUE"; empty for a group
+  const char* usage;    // positional arguments of a leaf, e.g. "NAME VALUE"; empty for a group
   const char* summary;  // one line of German text
   int (*run)(const Args& args);  // null for a group
   std::span<const Command> children;
   const char* details = "";      // further lines shown by --help
+  std::span<const Option> options = {};  // the options a leaf accepts besides --help and --quiet
 };
-
-// Exit codes.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
 
 // The root of the tree.
 const Command& RootCommand();
 
 // Runs the command named by args (program name excluded) and returns the exit code.
-int Dispatch(const Command& root, const Args& args);
+int Dispatch(const Command& root, const std::vector<std::string>& words);
 
 // Usage error of a leaf: prints the text and the leaf's usage line, returns kExitUsage.
 int UsageError(const std::string& text);

@@ -10,4 +10,10 @@ int ReportFailure(const std::string& text);
 // Prints "<sentence>\nFehlermeldung: <text>", as the wizard shows a failure that carries a text.
 int ReportFailure(const std::string& sentence, const std::string& text);
 
+// --quiet: no progress and no success messages; failures and requested data are still printed.
+void SetQuiet(bool quiet);
+bool Quiet();
+// Prints a success message (text as given, no line end added) unless --quiet was given.
+void Say(const std::string& text);
+
 }  // namespace orn::cli
