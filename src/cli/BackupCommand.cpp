@@ -199,7 +199,7 @@ int Restore(const Args& args) {
 
 void PrintContentsJson(const std::string& archive, const ArchiveContents& contents) {
   JsonWriter json;
-  json.BeginObject().Field("archive", archive).Field("valid", true);
+  json.BeginObject().Field("archive", archive);
   json.Key("entries").BeginArray();
   for (const std::string& entry : contents.entries) json.String(entry);
   json.EndArray().Key("taskValues");

@@ -23,6 +23,7 @@ class JsonWriter {
   JsonWriter& Null();
   // Key(name) followed by the value.
   JsonWriter& Field(std::string_view name, std::string_view text) { return Key(name).String(text); }
+  JsonWriter& Field(std::string_view name, const char* text) { return Key(name).String(text); }
   JsonWriter& Field(std::string_view name, uint64_t value) { return Key(name).Number(value); }
   JsonWriter& Field(std::string_view name, bool value) { return Key(name).Bool(value); }
 

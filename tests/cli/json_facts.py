@@ -5,16 +5,21 @@ import json
 import sys
 
 
-def leaves(value):
+# The yes/no facts, which the text states in words.
+FLAGS = {"serverRunning", "settingsProtected"}
+
+
+def leaves(value, key=None):
     if isinstance(value, dict):
-        for item in value.values():
-            yield from leaves(item)
+        for name, item in value.items():
+            yield from leaves(item, name)
     elif isinstance(value, list):
         for item in value:
-            yield from leaves(item)
-    elif isinstance(value, bool) or value is None:
-        return
-    else:
+            yield from leaves(item, key)
+    elif isinstance(value, bool):
+        if key not in FLAGS:
+            raise ValueError("%s is a truth value, not a text or number" % key)
+    elif value is not None:
         yield value
 
 
@@ -26,7 +31,12 @@ def main():
     text = raw.decode("utf-8", errors="surrogateescape")
     latin1 = raw.decode("latin-1")  # bytes that were not UTF-8 are written as Latin-1 characters
     checked = 0
-    for fact in leaves(document):
+    try:
+        facts = list(leaves(document))
+    except ValueError as error:
+        print(error)
+        return 1
+    for fact in facts:
         fact = str(fact)
         if fact and fact not in text and fact not in latin1:
             print("missing in the text: %r" % fact)
