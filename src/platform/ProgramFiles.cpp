@@ -40,10 +40,7 @@ std::string FindModuleFile(const std::string& name) {
 }
 
 std::string FindDocumentFile(const std::string& name) {
-  const std::string dir = ProgramDirectory();
-  if (dir.empty()) return "";
-  const fs::path installed = (fs::path(dir) / ORNCFG_DOC_DIR_FROM_BIN / name).lexically_normal();
-  return IsFile(installed) ? installed.string() : "";
+  return FindProgramFile(ProgramDirectory(), name, ORNCFG_DOC_DIR_FROM_BIN);
 }
 
 }  // namespace orn::platform

@@ -17,7 +17,7 @@ std::string FindProgramFile(const std::string& programDir, const std::string& na
 // FindProgramFile for the running program and the installed module folder (<libdir>/orncfg).
 std::string FindModuleFile(const std::string& name);
 
-// The installed documentation file <docdir>/<name> of the running program; empty when missing.
+// FindProgramFile for the running program and the installed documentation folder (<docdir>).
 std::string FindDocumentFile(const std::string& name);
 
 }  // namespace orn::platform

@@ -147,7 +147,7 @@ void CWizardSheet::Finish() {
   if (page->OnWizardFinish() != 0) done(ID_WIZFINISH);
 }
 
-// The help file of the current directory, else the installed one.
+// The help file of the current directory, else the one that came with the program.
 void CWizardSheet::ShowHelp() {
   QString path = QDir::current().absoluteFilePath(QString::fromUtf8(kHelpFileName));
   const std::string installed = platform::FindDocumentFile(kHelpFileName);
