@@ -72,28 +72,15 @@ void JsonWriter::BeforeValue() {
   }
 }
 
-JsonWriter& JsonWriter::BeginObject() {
+JsonWriter& JsonWriter::Open(char bracket) {
   BeforeValue();
-  out_ += '{';
+  out_ += bracket;
   hasItems_.push_back(false);
   return *this;
 }
 
-JsonWriter& JsonWriter::EndObject() {
-  out_ += '}';
-  hasItems_.pop_back();
-  return *this;
-}
-
-JsonWriter& JsonWriter::BeginArray() {
-  BeforeValue();
-  out_ += '[';
-  hasItems_.push_back(false);
-  return *this;
-}
-
-JsonWriter& JsonWriter::EndArray() {
-  out_ += ']';
+JsonWriter& JsonWriter::Close(char bracket) {
+  out_ += bracket;
   hasItems_.pop_back();
   return *this;
 }

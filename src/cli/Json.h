@@ -12,10 +12,10 @@ namespace orn::cli {
 
 class JsonWriter {
  public:
-  JsonWriter& BeginObject();
-  JsonWriter& EndObject();
-  JsonWriter& BeginArray();
-  JsonWriter& EndArray();
+  JsonWriter& BeginObject() { return Open('{'); }
+  JsonWriter& EndObject() { return Close('}'); }
+  JsonWriter& BeginArray() { return Open('['); }
+  JsonWriter& EndArray() { return Close(']'); }
   JsonWriter& Key(std::string_view name);
   JsonWriter& String(std::string_view text);
   JsonWriter& Number(uint64_t value);
@@ -32,6 +32,8 @@ class JsonWriter {
 
  private:
   void BeforeValue();
+  JsonWriter& Open(char bracket);
+  JsonWriter& Close(char bracket);
   std::string out_;
   std::vector<bool> hasItems_;  // per open object or array: whether a value was written yet
   bool afterKey_ = false;

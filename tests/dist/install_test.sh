@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
 # cmake --install into a scratch prefix; the installed programs run from there and find their
 # module, help file and completion without any variable.
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 build=$1 version=$2
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-unset ORN_ADS_MODULE
 
 cmake --install "$build" --prefix "$tmp/usr" >/dev/null
 cli=$tmp/usr/bin/orncfg-cli

@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
 # cpack -G DEB: the package's dependencies are computed (dpkg-shlibdeps), and the programs run
 # from the unpacked package.
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 build=$1 version=$2
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-unset ORN_ADS_MODULE
 
 (cd "$tmp" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp/out" >/dev/null)
 debs=("$tmp"/out/*.deb)
