@@ -148,7 +148,8 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
   return {RestoreOutcome::Restored, "Die Konfiguration wurde von " + archivePath + " wiederhergestellt.\n", ""};
 }
 
-VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& interaction) {
+VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& interaction,
+                           const std::function<void(const std::string& folder)>& inspect) {
   VerifyResult result;
   WorkFolder folder;
   std::string reason;
@@ -183,6 +184,7 @@ VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& i
     }
   } catch (const MessageError&) {
   }
+  if (inspect) inspect(folder.Path());
   result.outcome = RestoreOutcome::Restored;
   result.message = "Das Archiv " + archivePath + " ist in Ordnung.";
   return result;

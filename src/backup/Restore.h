@@ -2,6 +2,7 @@
 // files kept as safety copies, and the archive's contents written over the installation.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -54,7 +55,9 @@ struct VerifyResult {
 
 // Runs every check of the restore up to the load of the archived configuration in a working
 // folder of its own, then reports what the archive holds. Changes nothing in the installation
-// and never stops the server.
-VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& interaction);
+// and never stops the server. inspect, when set, sees the folder the archive was unpacked into
+// before that folder goes.
+VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& interaction,
+                           const std::function<void(const std::string& folder)>& inspect = nullptr);
 
 }  // namespace orn

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cli/Json.h"
 #include "cli/Report.h"
 #include "cli/Verbs.h"
 #include "files/FilePaths.h"
@@ -47,15 +48,8 @@ class PackedArchive {
   std::string archive_, tempName_, tempPath_;
 };
 
-int Pack(const Args& args) {
-  bool flat = false;
-  Args rest;
-  for (const std::string& arg : args) {
-    if (arg == "--flat")
-      flat = true;
-    else
-      rest.push_back(arg);
-  }
+int Pack(const Args& rest) {
+  const bool flat = rest.Has("--flat");
   if (rest.size() < 3)
     return UsageError("Geben Sie das Archiv, das Basisverzeichnis und mindestens eine Datei oder ein Verzeichnis an.");
   const std::string& archive = rest[0];
@@ -93,16 +87,34 @@ std::string FormatDosDateTime(uint32_t value) {
   return text;
 }
 
+std::string Hex32(uint32_t value) {
+  char text[16];
+  snprintf(text, sizeof text, "0x%08X", value);
+  return text;
+}
+
 int List(const Args& args) {
   if (args.size() != 1) return UsageError("Geben Sie das Archiv an.");
   CZipReader reader;
   if (!reader.Open(args[0])) return ReportFailure("Das Archiv " + args[0] + " konnte nicht geöffnet werden.");
-  const bool listed = reader.ListEntries([](const ZipEntryInfo& info) {
-    printf("%s\t%llu\t%s\t0x%08X\n", info.name.c_str(), static_cast<unsigned long long>(info.uncompressedSize),
-           FormatDosDateTime(info.dosDateTime).c_str(), info.externalAttributes);
+  const bool asJson = args.Has("--json");
+  JsonWriter json;
+  json.BeginArray();
+  const bool listed = reader.ListEntries([&](const ZipEntryInfo& info) {
+    if (asJson) {
+      json.BeginObject()
+          .Field("name", info.name)
+          .Field("size", uint64_t{info.uncompressedSize})
+          .Field("time", FormatDosDateTime(info.dosDateTime))
+          .Field("attributes", Hex32(info.externalAttributes))
+          .EndObject();
+      return;
+    }
+    printf("%s\t%llu\t%s\t%s\n", info.name.c_str(), static_cast<unsigned long long>(info.uncompressedSize),
+           FormatDosDateTime(info.dosDateTime).c_str(), Hex32(info.externalAttributes).c_str());
   });
   if (!listed) return ReportFailure("Das Archiv " + args[0] + " konnte nicht gelesen werden.");
-  return kExitOk;
+  return asJson ? PrintJson(json.EndArray()) : kExitOk;
 }
 
 int Extract(const Args& args) {
@@ -113,13 +125,17 @@ int Extract(const Args& args) {
   return kExitOk;
 }
 
+constexpr Option kPackOptions[] = {{"--flat"}};
+constexpr Option kListOptions[] = {{"--json"}};
+
 const Command kChildren[] = {
-    {"pack", "ARCHIV BASISVERZEICHNIS PFAD... [--flat]",
+    {"pack", "ARCHIV BASISVERZEICHNIS PFAD...",
      "packt Dateien und Verzeichnisse in ein neues Archiv, Namen relativ zum Basisverzeichnis", &Pack, {},
      "  Relative Pfade liegen im Basisverzeichnis, absolute müssen darin liegen. Namen, die mit\n"
      "  einem Punkt beginnen, und symbolische Verknüpfungen werden nicht gepackt. Mit --flat\n"
-     "  erhält jede Datei nur ihren Dateinamen."},
-    {"list", "ARCHIV", "zeigt die Einträge: Name, Größe, DOS-Zeit, Attribute (durch Tabulatoren getrennt)", &List, {}},
+     "  erhält jede Datei nur ihren Dateinamen.", kPackOptions},
+    {"list", "ARCHIV", "zeigt die Einträge: Name, Größe, DOS-Zeit, Attribute (durch Tabulatoren getrennt)", &List, {},
+     "  --json  dieselben Angaben als ein JSON-Dokument", kListOptions},
     {"extract", "ARCHIV ZIELVERZEICHNIS", "entpackt alle Einträge in das Zielverzeichnis", &Extract, {},
      "  Einträge mit absoluten Namen, Laufwerken, \"..\" oder Wegen durch symbolische Verknüpfungen\n"
      "  werden abgelehnt; schreibgeschützte Dateien werden nicht überschrieben."},

@@ -8,9 +8,12 @@
 
 #include "backup/Backup.h"
 #include "backup/Restore.h"
-#include "cli/Options.h"
+#include "backup/RestorePlan.h"
+#include "backup/ScheduledBackup.h"
+#include "cli/Json.h"
 #include "cli/PasswordInput.h"
 #include "cli/Report.h"
+#include "cli/ServerRestart.h"
 #include "cli/SettingsPassword.h"
 #include "cli/Verbs.h"
 #include "files/Progress.h"
@@ -29,7 +32,7 @@ constexpr char kPasswordOption[] = "--password-file";
 class ProgressLine {
  public:
   ProgressLine() {
-    if (!isatty(STDERR_FILENO)) return;
+    if (Quiet() || !isatty(STDERR_FILENO)) return;
     active_ = true;
     SetFileProgressHook(&ProgressLine::OnFile);
   }
@@ -62,18 +65,6 @@ class ProgressLine {
   static inline std::chrono::steady_clock::time_point shown_{};
 };
 
-// Takes the named flags out of the arguments, setting each one found.
-Args TakeFlags(const Args& args, std::initializer_list<std::pair<const char*, bool*>> flags) {
-  Args rest;
-  for (const std::string& arg : args) {
-    bool taken = false;
-    for (const auto& [name, value] : flags)
-      if (arg == name) taken = *value = true;
-    if (!taken) rest.push_back(arg);
-  }
-  return rest;
-}
-
 // The archive password for a restore or a check, asked when the archive turns out encrypted.
 class CliRestoreInteraction : public RestoreInteraction {
  public:
@@ -94,18 +85,23 @@ class CliRestoreInteraction : public RestoreInteraction {
 };
 
 int Backup(const Args& args) {
-  bool plain = false;
-  Options options;
+  if (!args.empty()) return UsageError(UnknownArgument(args[0]));
+  const bool plain = args.Has("--plain");
+  size_t keep = 0;
+  if (const std::string* value = args.Value("--keep")) {
+    char* end = nullptr;
+    const unsigned long n = strtoul(value->c_str(), &end, 10);
+    if (value->empty() || *end || n == 0 || (*value)[0] == '-')
+      return UsageError("Geben Sie für --keep eine Anzahl ab 1 an.");
+    keep = n;
+  }
   std::string error;
-  if (!ParseOptions(TakeFlags(args, {{"--plain", &plain}}), {"--output", kPasswordOption}, &options, &error))
-    return UsageError(error);
-  if (!options.positional.empty()) return UsageError(UnknownArgument(options.positional[0]));
   if (plain && !SettingsProtected())
     return ReportFailure("Ohne Einstellungskennwort wird jede Sicherung verschlüsselt; --plain ist nicht möglich.");
 
   BackupRequest request;
   request.encrypt = !plain;
-  if (const std::string* output = options.Value("--output")) {
+  if (const std::string* output = args.Value("--output")) {
     request.path = *output;
   } else {
     char install[kMaxPath];
@@ -118,58 +114,114 @@ int Backup(const Args& args) {
   }
   Secret password;
   if (request.encrypt) {
-    if (!ReadPassword({options.Value(kPasswordOption), "Kennwort: ", "Bestätigung: "}, &password, &error))
+    if (!ReadPassword({args.Value(kPasswordOption), "Kennwort: ", "Bestätigung: "}, &password, &error))
       return ReportFailure(error);
     request.password = request.confirm = password.Text();
   }
   BackupResult result;
   {
     ProgressLine progress;
-    result = RunBackup(request);
+    result = RunBackupKeeping(request, keep);
   }
   if (!result.success) return ReportFailure(result.message, result.reason);
-  printf("%s\n", result.message.c_str());
+  Say(result.message + "\n");
   return kExitOk;
 }
 
-// The arguments of restore and verify: one archive and its password file. Returns an exit code to
-// end with, or nothing to go on.
-std::optional<int> ArchiveArguments(const Args& args, Options* options) {
-  std::string error;
-  if (!ParseOptions(args, {kPasswordOption}, options, &error)) return UsageError(error);
-  if (options->positional.size() != 1) return UsageError("Geben Sie die Sicherungsdatei an.");
+// The arguments of restore and verify: one archive. Returns an exit code to end with, or nothing
+// to go on.
+std::optional<int> CheckArchiveArguments(const Args& args) {
+  if (args.size() != 1) return UsageError("Geben Sie die Sicherungsdatei an.");
   return std::nullopt;
 }
 
+// The action as a column of twelve characters.
+const char* ActionText(PlanAction action) {
+  switch (action) {
+    case PlanAction::Replace: return "ersetzt     ";
+    case PlanAction::Add: return "hinzugefügt ";
+    case PlanAction::Remove: return "entfällt    ";
+    case PlanAction::Keep: break;
+  }
+  return "bleibt      ";
+}
+
+// The items that a restore changes, one line each; those it leaves only counted.
+void PrintPlanPart(const char* heading, const std::vector<PlanItem>& items) {
+  size_t kept = 0;
+  printf("%s:\n", heading);
+  for (const PlanItem& item : items) {
+    if (item.action == PlanAction::Keep) ++kept;
+    else printf("  %s%s\n", ActionText(item.action), item.name.c_str());
+  }
+  printf("  unverändert: %zu\n", kept);
+}
+
+int PrintRestorePlan(const std::string& archive, const RestorePlan& plan) {
+  if (plan.outcome == RestoreOutcome::Cancelled) return ReportFailure("Die Prüfung wurde abgebrochen.");
+  if (plan.outcome != RestoreOutcome::Restored) return ReportFailure(plan.message);
+  printf("Probelauf: die Wiederherstellung von %s würde Folgendes ändern; nichts wird geschrieben.\n",
+         archive.c_str());
+  PrintPlanPart("Dateien", plan.files);
+  PrintPlanPart("Dienste", plan.taskValues);
+  PrintPlanPart("Benutzer", plan.users);
+  return kExitOk;
+}
+
 int Restore(const Args& args) {
-  Options options;
-  if (const std::optional<int> end = ArchiveArguments(args, &options)) return *end;
-  CliRestoreInteraction interaction(options.Value(kPasswordOption));
+  if (const std::optional<int> end = CheckArchiveArguments(args)) return *end;
+  CliRestoreInteraction interaction(args.Value(kPasswordOption));
+  if (args.Has("--dry-run")) return PrintRestorePlan(args[0], PlanRestore(args[0], interaction));
   RestoreResult result;
   {
     ProgressLine progress;
-    result = RunRestore(options.positional[0], interaction);
+    result = RunRestore(args[0], interaction);
   }
+  int code = kExitOk;
   switch (result.outcome) {
     case RestoreOutcome::Restored:
-      printf("%s", result.message.c_str());
-      printf("ORN! bleibt beendet; 'orncfg-cli server start' startet es wieder.\n");
-      return kExitOk;
+      Say(result.message);
+      break;
     case RestoreOutcome::Cancelled:
-      return ReportFailure("Die Wiederherstellung wurde abgebrochen.");
+      code = ReportFailure("Die Wiederherstellung wurde abgebrochen.");
+      break;
     default:
-      return ReportFailure(result.message, result.reason);
+      code = ReportFailure(result.message, result.reason);
   }
+  return StartServerAgain(args, code);
+}
+
+void PrintContentsJson(const std::string& archive, const ArchiveContents& contents) {
+  JsonWriter json;
+  json.BeginObject().Field("archive", archive);
+  json.Key("entries").BeginArray();
+  for (const std::string& entry : contents.entries) json.String(entry);
+  json.EndArray().Key("taskValues");
+  if (contents.hasRegistrySnapshot) {
+    json.BeginObject();
+    for (size_t i = 0; i < contents.taskValues.size() && i < std::size(kTaskValueNames); ++i)
+      json.Field(kTaskValueNames[i], contents.taskValues[i]);
+    json.EndObject();
+  } else {
+    json.Null();
+  }
+  json.Field("users", uint64_t{contents.users}).Field("addresses", uint64_t{contents.addresses});
+  json.Key("userLines").BeginArray();
+  for (const std::string& line : contents.userLines) json.String(line);
+  PrintJson(json.EndArray().EndObject());
 }
 
 int Verify(const Args& args) {
-  Options options;
-  if (const std::optional<int> end = ArchiveArguments(args, &options)) return *end;
-  CliRestoreInteraction interaction(options.Value(kPasswordOption));
-  const VerifyResult result = VerifyArchive(options.positional[0], interaction);
+  if (const std::optional<int> end = CheckArchiveArguments(args)) return *end;
+  CliRestoreInteraction interaction(args.Value(kPasswordOption));
+  const VerifyResult result = VerifyArchive(args[0], interaction);
   if (result.outcome == RestoreOutcome::Cancelled) return ReportFailure("Die Prüfung wurde abgebrochen.");
   if (result.outcome != RestoreOutcome::Restored) return ReportFailure(result.message);
   const ArchiveContents& contents = result.contents;
+  if (args.Has("--json")) {
+    PrintContentsJson(args[0], contents);
+    return kExitOk;
+  }
   printf("%s\n", result.message.c_str());
   printf("Einträge (%zu):\n", contents.entries.size());
   for (const std::string& entry : contents.entries) printf("  %s\n", entry.c_str());
@@ -192,34 +244,41 @@ constexpr char kPasswordDetails[] =
 
 }  // namespace
 
+constexpr Option kArchivePasswordOption = {kPasswordOption, "F"};
+constexpr Option kBackupOptions[] = {{"--output", "PFAD"}, {"--keep", "N"}, {"--plain"}, kArchivePasswordOption};
+constexpr Option kRestoreOptions[] = {kArchivePasswordOption, {"--dry-run"}, kNoStartOption};
+constexpr Option kVerifyOptions[] = {kArchivePasswordOption, {"--json"}};
+
 const Command& BackupCommand() {
   static const std::string details = std::string(
-      "  Ohne --output entsteht orn_TTMMJJ.eff im Installationsverzeichnis. Eine unverschlüsselte\n"
+      "  Ohne --output entsteht orn_TTMMJJ.eff im Installationsverzeichnis; ist PFAD ein vorhandenes\n"
+      "  Verzeichnis, entsteht orn_TTMMJJ.eff darin. --keep N löscht danach in diesem Verzeichnis die\n"
+      "  älteren orn_*.eff und orn_*.zip, bis N Sicherungen bleiben (die neue eingeschlossen). Eine unverschlüsselte\n"
       "  Sicherung (--plain) ist nur möglich, wenn die Einstellungen durch ein Kennwort geschützt sind.\n"
       "  ORN! läuft während der Sicherung weiter.\n") + kPasswordDetails;
   static const Command command{
-      "backup", "[--output PATH] [--plain] [--password-file F]",
-      "sichert die vollständige Konfiguration in ein Archiv (.eff, mit --plain .zip)", &Backup, {}, details.c_str(),
-      kHoldsRunMutex | kAsksSettingsPassword};
+      "backup", "", "sichert die vollständige Konfiguration in ein Archiv (.eff, mit --plain .zip)", &Backup, {},
+      details.c_str(), kBackupOptions, kHoldsRunMutex | kAsksSettingsPassword};
   return command;
 }
 
 const Command& RestoreCommand() {
   static const std::string details =
-      std::string("  Ersetzte Dateien werden in <Installationsverzeichnis>/backup/orncfg/TTMMJJ aufbewahrt.\n") +
+      std::string("  Ersetzte Dateien werden in <Installationsverzeichnis>/backup/orncfg/TTMMJJ aufbewahrt.\n"
+                  "  Danach wird ORN! wieder gestartet, außer mit --no-start. --dry-run zeigt nur, welche Dateien,\n"
+                  "  Dienste und Benutzer ersetzt, hinzugefügt oder belassen würden, und ändert nichts.\n") +
       kPasswordDetails;
   static const Command command{
-      "restore", "ARCHIVE [--password-file F]",
+      "restore", "ARCHIVE",
       "stellt eine gesicherte Konfiguration wieder her (beendet ORN!, legt Sicherheitskopien an)", &Restore, {},
-      details.c_str(), kHoldsRunMutex | kAsksSettingsPassword};
+      details.c_str(), kRestoreOptions, kHoldsRunMutex | kAsksSettingsPassword};
   return command;
 }
 
 const Command& VerifyCommand() {
   static const Command command{
-      "verify", "ARCHIVE [--password-file F]",
-      "prüft ein Archiv wie eine Wiederherstellung und zeigt seinen Inhalt; ändert nichts", &Verify, {},
-      kPasswordDetails, kAsksSettingsPassword};
+      "verify", "ARCHIVE", "prüft ein Archiv wie eine Wiederherstellung und zeigt seinen Inhalt; ändert nichts",
+      &Verify, {}, kPasswordDetails, kVerifyOptions, kAsksSettingsPassword};
   return command;
 }
 

@@ -8,18 +8,18 @@
 #include <vector>
 
 #include "cli/ExitCodes.h"
+#include "cli/Options.h"
 
 namespace orn::cli {
 
-using Args = std::vector<std::string>;
-
 struct Command {
   const char* name;
-  const char* usage;    // arguments of a leaf, e.g. "NAME VALUE"; empty for a group
+  const char* usage;    // positional arguments of a leaf, e.g. "NAME VALUE"; empty for a group
   const char* summary;  // one line of German text
   int (*run)(const Args& args);  // null for a group
   std::span<const Command> children;
   const char* details = "";      // further lines shown by --help
+  std::span<const Option> options = {};  // the options a leaf accepts besides --help and --quiet
   unsigned guards = 0;           // kHoldsRunMutex, kAsksSettingsPassword: taken by Dispatch
 };
 
@@ -34,7 +34,7 @@ inline constexpr unsigned kAsksSettingsPassword = 2;
 const Command& RootCommand();
 
 // Runs the command named by args (program name excluded) and returns the exit code.
-int Dispatch(const Command& root, const Args& args);
+int Dispatch(const Command& root, const std::vector<std::string>& words);
 
 // Usage error of a leaf: prints the text and the leaf's usage line, returns kExitUsage.
 int UsageError(const std::string& text);

@@ -21,6 +21,19 @@ const Command* currentLeaf = nullptr;
 constexpr char kWaitOption[] = "--wait";
 constexpr int kMaxWaitSeconds = 86400;
 
+constexpr char kRootDetails[] =
+    "\nOptionen:\n"
+    "  --version       zeigt die Version\n"
+    "  --quiet         keine Fortschrittsanzeige und keine Erfolgsmeldungen (Fehler weiterhin)\n"
+    "  --name=WERT     gleichbedeutend mit --name WERT; '--' beendet die Optionen\n"
+    "\nRückgabewerte:\n"
+    "  0  Erfolg\n"
+    "  1  Fehler (die Meldung steht auf der Standardfehlerausgabe)\n"
+    "  2  falscher Aufruf\n"
+    "  3  ein anderer Lauf hält die Sperre \"OrnCfg\"; bei 'server status': ORN! läuft nicht\n"
+    "  4  Wiederherstellung unvollständig (eine Datei oder der Ordner \"arsp\" wurde nicht zurückgelegt)\n"
+    "  5  Verzeichnis unvollständig gelesen (ohne --allow-partial)\n";
+
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
 
 // An argument as an error may repeat it: of "--name=value" only the name, as the value may be a secret.
@@ -29,17 +42,22 @@ std::string Named(const std::string& arg) {
   return option ? arg.substr(0, arg.find('=')) : arg;
 }
 
-// The usage line of a leaf, with the options that Dispatch takes for its guards.
+// The options a leaf accepts: its own, --quiet, and those of its guards.
+std::vector<Option> LeafOptions(const Command& leaf) {
+  std::vector<Option> options(leaf.options.begin(), leaf.options.end());
+  options.push_back({"--quiet"});
+  if (leaf.guards & kAsksSettingsPassword) options.push_back({kSettingsPasswordOption, "F"});
+  if (leaf.guards & kHoldsRunMutex) options.push_back({kWaitOption, "SEKUNDEN"});
+  return options;
+}
+
 std::string UsageLine(const Command& leaf) {
-  std::string line = currentPath + (*leaf.usage ? " " : "") + leaf.usage;
-  if (leaf.guards & kAsksSettingsPassword) line += std::string(" [") + kSettingsPasswordOption + " F]";
-  if (leaf.guards & kHoldsRunMutex) line += std::string(" [") + kWaitOption + " SEKUNDEN]";
-  return line;
+  return "Aufruf: " + currentPath + (*leaf.usage ? " " : "") + leaf.usage + OptionsUsage(LeafOptions(leaf));
 }
 
 void PrintHelp(const Command& command, FILE* out) {
   if (command.run) {
-    fprintf(out, "Aufruf: %s\n  %s\n", UsageLine(command).c_str(), command.summary);
+    fprintf(out, "%s\n  %s\n", UsageLine(command).c_str(), command.summary);
     if (*command.details) fprintf(out, "%s\n", command.details);
     if (command.guards & kHoldsRunMutex)
       fprintf(out,
@@ -52,50 +70,23 @@ void PrintHelp(const Command& command, FILE* out) {
   for (const Command& child : command.children)
     fprintf(out, "  %-15s %s\n", child.name, child.summary);
   fprintf(out, "\n'%s BEFEHL --help' zeigt die Hilfe zu einem Befehl.\n", currentPath.c_str());
-}
-
-struct GuardOptions {
-  const std::string* settingsPasswordFile = nullptr;
-  int waitSeconds = 0;
-};
-
-// Takes the options of the leaf's guards out of rest. Returns an exit code to end with, or
-// nothing to go on.
-std::optional<int> TakeGuardOptions(unsigned guards, Args& rest, std::string& settingsFile, GuardOptions* options) {
-  Args kept;
-  for (size_t i = 0; i < rest.size(); ++i) {
-    const bool settings = (guards & kAsksSettingsPassword) && rest[i] == kSettingsPasswordOption;
-    const bool wait = (guards & kHoldsRunMutex) && rest[i] == kWaitOption;
-    if (!settings && !wait) {
-      kept.push_back(rest[i]);
-      continue;
-    }
-    if (i + 1 == rest.size()) return UsageError("Zur Angabe " + rest[i] + " fehlt der Wert.");
-    const std::string& value = rest[++i];
-    if (settings) {
-      settingsFile = value;
-      options->settingsPasswordFile = &settingsFile;
-    } else {
-      char* end = nullptr;
-      const long seconds = strtol(value.c_str(), &end, 10);
-      if (value.empty() || *end || seconds < 0 || seconds > kMaxWaitSeconds)
-        return UsageError("Geben Sie zu --wait eine Anzahl Sekunden von 0 bis 86400 an.");
-      options->waitSeconds = static_cast<int>(seconds);
-    }
-  }
-  rest = std::move(kept);
-  return std::nullopt;
+  if (currentPath.find(' ') == std::string::npos) fputs(kRootDetails, out);
 }
 
 // Runs the leaf under its guards: the mutex "OrnCfg" held for the whole run, and the settings
 // password checked before anything is read.
-int RunGuarded(const Command& leaf, Args rest) {
-  GuardOptions options;
-  std::string settingsFile;
-  if (const std::optional<int> end = TakeGuardOptions(leaf.guards, rest, settingsFile, &options)) return *end;
+int RunGuarded(const Command& leaf, const Args& args) {
+  int waitSeconds = 0;
+  if (const std::string* value = args.Value(kWaitOption)) {
+    char* end = nullptr;
+    const long seconds = strtol(value->c_str(), &end, 10);
+    if (value->empty() || *end || seconds < 0 || seconds > kMaxWaitSeconds)
+      return UsageError("Geben Sie zu --wait eine Anzahl Sekunden von 0 bis 86400 an.");
+    waitSeconds = static_cast<int>(seconds);
+  }
   std::optional<RunMutex> mutex;
   if (leaf.guards & kHoldsRunMutex) {
-    mutex.emplace(options.waitSeconds);
+    mutex.emplace(waitSeconds);
     if (!mutex->Acquired()) {
       fprintf(stderr, "%s\n", kAnotherRunActive);
       return kExitBusy;
@@ -103,39 +94,48 @@ int RunGuarded(const Command& leaf, Args rest) {
   }
   if (leaf.guards & kAsksSettingsPassword) {
     std::string error;
-    if (!CheckSettingsPassword(options.settingsPasswordFile, &error)) return ReportFailure(error);
+    if (!CheckSettingsPassword(args.Value(kSettingsPasswordOption), &error)) return ReportFailure(error);
   }
-  return leaf.run(rest);
+  return leaf.run(args);
 }
 
 }  // namespace
 
 int UsageError(const std::string& text) {
   fprintf(stderr, "%s\n", text.c_str());
-  if (currentLeaf) fprintf(stderr, "Aufruf: %s\n", UsageLine(*currentLeaf).c_str());
+  if (currentLeaf) fprintf(stderr, "%s\n", UsageLine(*currentLeaf).c_str());
   return kExitUsage;
 }
 
 std::string UnknownArgument(const std::string& arg) { return "Unbekannte Angabe: " + Named(arg); }
 
-int Dispatch(const Command& root, const Args& args) {
+int Dispatch(const Command& root, const std::vector<std::string>& words) {
   const Command* command = &root;
   currentPath = root.name;
   size_t i = 0;
   while (!command->run) {
-    if (i == args.size()) {
+    if (i < words.size() && words[i] == "--quiet") {
+      SetQuiet(true);
+      ++i;
+      continue;
+    }
+    if (i < words.size() && command == &root && words[i] == "--version") {
+      printf("%s %s\n", root.name, ORNCFG_VERSION);
+      return kExitOk;
+    }
+    if (i == words.size()) {
       PrintHelp(*command, stderr);
       return kExitUsage;
     }
-    if (IsHelp(args[i])) {
+    if (IsHelp(words[i])) {
       PrintHelp(*command, stdout);
       return kExitOk;
     }
     const Command* next = nullptr;
     for (const Command& child : command->children)
-      if (args[i] == child.name) next = &child;
+      if (words[i] == child.name) next = &child;
     if (!next) {
-      fprintf(stderr, "Unbekannter Befehl: %s\n\n", Named(args[i]).c_str());
+      fprintf(stderr, "Unbekannter Befehl: %s\n\n", Named(words[i]).c_str());
       PrintHelp(*command, stderr);
       return kExitUsage;
     }
@@ -143,15 +143,21 @@ int Dispatch(const Command& root, const Args& args) {
     currentPath += std::string(" ") + command->name;
     ++i;
   }
-  Args rest(args.begin() + static_cast<long>(i), args.end());
-  for (const std::string& arg : rest)
-    if (IsHelp(arg)) {
+  const std::vector<std::string> rest(words.begin() + static_cast<long>(i), words.end());
+  for (const std::string& word : rest) {
+    if (word == "--") break;
+    if (IsHelp(word)) {
       PrintHelp(*command, stdout);
       return kExitOk;
     }
+  }
   currentLeaf = command;
+  Args args;
+  std::string error;
+  if (!ParseOptions(rest, LeafOptions(*command), &args, &error)) return UsageError(error);
+  if (args.Has("--quiet")) SetQuiet(true);
   try {
-    return RunGuarded(*command, std::move(rest));
+    return RunGuarded(*command, args);
   } catch (const MessageError& e) {
     return ReportFailure(e.Text());
   } catch (const std::exception& e) {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/Options.h"
+#include "cli/Json.h"
 #include "cli/PasswordInput.h"
 #include "cli/Report.h"
 #include "cli/Verbs.h"
@@ -48,45 +48,41 @@ std::string Hex(const unsigned char* bytes, size_t length) {
 }
 
 int Encrypt(const Args& args) {
-  Options options;
-  std::string error;
-  if (!ParseOptions(args, {kPasswordOption, "--cipher"}, &options, &error)) return UsageError(error);
-  if (options.positional.size() != 2) return UsageError("Geben Sie die Quelldatei und die Zieldatei an.");
+  if (args.size() != 2) return UsageError("Geben Sie die Quelldatei und die Zieldatei an.");
   int cipherId = crypto::kCipherDesCbc;
-  if (const std::string* cipher = options.Value("--cipher")) {
+  if (const std::string* cipher = args.Value("--cipher")) {
     if (*cipher != "1" && *cipher != "2" && *cipher != "3")
       return UsageError("Als Verfahren sind 1 (DES-CBC), 2 (DES-EDE3-CBC) und 3 (AES-128-CBC) möglich.");
     cipherId = (*cipher)[0] - '0';
   }
   Secret password;
-  if (!ReadPassword({options.Value(kPasswordOption), "Kennwort: ", "Bestätigung: "}, &password, &error))
+  std::string error;
+  if (!ReadPassword({args.Value(kPasswordOption), "Kennwort: ", "Bestätigung: "}, &password, &error))
     return ReportFailure(error);
   if (password.empty()) return ReportFailure("Geben Sie bitte ein Kennwort an.");
-  const std::string& source = options.positional[0];
-  const std::string& target = options.positional[1];
+  const std::string& source = args[0];
+  const std::string& target = args[1];
   if (crypto::EncryptArchiveFile(source.c_str(), target.c_str(), password.c_str(), cipherId) != 0)
     return Failure("Die Datei " + source + " konnte nicht verschlüsselt werden.", cipherId);
-  printf("Die Datei wurde verschlüsselt unter %s gespeichert.\n", target.c_str());
+  Say("Die Datei wurde verschlüsselt unter " + target + " gespeichert.\n");
   return kExitOk;
 }
 
 int Decrypt(const Args& args) {
-  Options options;
-  std::string error;
-  if (!ParseOptions(args, {kPasswordOption}, &options, &error)) return UsageError(error);
-  if (options.positional.empty() || options.positional.size() > 2)
+  if (args.empty() || args.size() > 2)
     return UsageError("Geben Sie die verschlüsselte Datei und, wenn gewünscht, die Zieldatei an.");
   Secret password;
-  if (!ReadPassword({options.Value(kPasswordOption), "Kennwort: "}, &password, &error)) return ReportFailure(error);
-  const char* source = options.positional[0].c_str();
-  const char* target = options.positional.size() == 2 ? options.positional[1].c_str() : nullptr;
+  std::string error;
+  if (!ReadPassword({args.Value(kPasswordOption), "Kennwort: "}, &password, &error)) return ReportFailure(error);
+  const char* source = args[0].c_str();
+  const char* target = args.size() == 2 ? args[1].c_str() : nullptr;
   if (crypto::DecryptArchiveFile(source, target, password.c_str()) != 0) {
     crypto::ArchiveHeader header;
     uint64_t fileLength = 0;
     const bool known = crypto::ReadArchiveHeader(source, &header, &fileLength);
     return Failure(kDecryptFailed, known ? static_cast<int>(header.cipherId) : 0);
   }
-  printf("Die Datei wurde nach %s entschlüsselt.\n", crypto::DecryptTargetPath(source, target).c_str());
+  Say("Die Datei wurde nach " + crypto::DecryptTargetPath(source, target) + " entschlüsselt.\n");
   return kExitOk;
 }
 
@@ -96,25 +92,42 @@ int Info(const Args& args) {
   uint64_t fileLength = 0;
   // A header whose cipher is unknown or whose name block could not have been written is no
   // archive's: its fields would be noise.
+  const crypto::CipherDescriptor* cipher = nullptr;
   const bool plausible = crypto::ReadArchiveHeader(args[0].c_str(), &header, &fileLength) &&
-                         crypto::CipherById(static_cast<int>(header.cipherId)) &&
+                         (cipher = crypto::CipherById(static_cast<int>(header.cipherId))) != nullptr &&
                          header.nameBlockLength <= crypto::kNameBlockBound && header.nameBlockLength % 16 == 0 &&
                          fileLength >= crypto::kArchiveHeaderSize + header.nameBlockLength;
   if (!plausible) return ReportFailure("Die Datei " + args[0] + " ist keine verschlüsselte Sicherungsdatei.");
-  printf("Inhalts-MAC:       %s\n", Hex(header.contentMac, sizeof header.contentMac).c_str());
+  const uint64_t block = static_cast<uint64_t>(cipher->blockSize);
+  const uint64_t expected = crypto::kArchiveHeaderSize + uint64_t{header.nameBlockLength} +
+                            (uint64_t{header.plainLength} + block - 1) / block * block;
+  const std::string contentMac = Hex(header.contentMac, sizeof header.contentMac);
+  const std::string salt = Hex(header.salt, sizeof header.salt);
+  const std::string nameMac = Hex(header.nameMac, sizeof header.nameMac);
+  if (args.Has("--json")) {
+    JsonWriter json;
+    json.BeginObject()
+        .Field("contentMac", contentMac)
+        .Field("plainLength", uint64_t{header.plainLength})
+        .Field("salt", salt)
+        .Field("cipherId", uint64_t{header.cipherId})
+        .Field("cipher", CipherName(header.cipherId))
+        .Field("nameLength", uint64_t{header.nameLength})
+        .Field("nameBlockLength", uint64_t{header.nameBlockLength})
+        .Field("nameMac", nameMac)
+        .Field("fileLength", fileLength)
+        .Field("expectedLength", expected);
+    return PrintJson(json.EndObject());
+  }
+  printf("Inhalts-MAC:       %s\n", contentMac.c_str());
   printf("Klartextlänge:     %u Bytes\n", header.plainLength);
-  printf("Salz:              %s\n", Hex(header.salt, sizeof header.salt).c_str());
+  printf("Salz:              %s\n", salt.c_str());
   printf("Verfahren:         %u (%s)\n", header.cipherId, CipherName(header.cipherId));
   printf("Namenslänge:       %u Bytes\n", header.nameLength);
   printf("Namensblocklänge:  %u Bytes\n", header.nameBlockLength);
-  printf("Namens-MAC:        %s\n", Hex(header.nameMac, sizeof header.nameMac).c_str());
+  printf("Namens-MAC:        %s\n", nameMac.c_str());
   printf("Dateilänge:        %llu Bytes", static_cast<unsigned long long>(fileLength));
-  if (const crypto::CipherDescriptor* cipher = crypto::CipherById(static_cast<int>(header.cipherId))) {
-    const uint64_t block = static_cast<uint64_t>(cipher->blockSize);
-    const uint64_t expected = crypto::kArchiveHeaderSize + uint64_t{header.nameBlockLength} +
-                              (uint64_t{header.plainLength} + block - 1) / block * block;
-    printf(" (erwartet: %llu)", static_cast<unsigned long long>(expected));
-  }
+  if (expected) printf(" (erwartet: %llu)", static_cast<unsigned long long>(expected));
   printf("\n");
   return kExitOk;
 }
@@ -123,15 +136,20 @@ constexpr char kPasswordDetails[] =
     "  Das Kennwort wird aus der ersten Zeile der Datei F gelesen (--password-file F, '-' für die\n"
     "  Standardeingabe) oder, ohne diese Angabe, am Terminal ohne Anzeige abgefragt.";
 
+constexpr Option kEncryptOptions[] = {{"--cipher", "1|2|3"}, {kPasswordOption, "F"}};
+constexpr Option kDecryptOptions[] = {{kPasswordOption, "F"}};
+constexpr Option kInfoOptions[] = {{"--json"}};
+
 const Command kChildren[] = {
-    {"encrypt", "QUELLE ZIEL [--cipher 1|2|3] [--password-file F]",
+    {"encrypt", "QUELLE ZIEL",
      "verschlüsselt eine Datei in das Format der Sicherungsdateien (.eff)", &Encrypt, {},
      "  --cipher: 1 DES-CBC (wie die Sicherung, voreingestellt), 2 DES-EDE3-CBC, 3 AES-128-CBC.\n"
      "  Das Kennwort wird aus der ersten Zeile der Datei F gelesen (--password-file F, '-' für die\n"
-     "  Standardeingabe) oder, ohne diese Angabe, am Terminal ohne Anzeige zweimal abgefragt."},
-    {"decrypt", "QUELLE [ZIEL] [--password-file F]",
-     "entschlüsselt eine Sicherungsdatei (.eff); ohne ZIEL nach QUELLE.dec", &Decrypt, {}, kPasswordDetails},
-    {"info", "DATEI", "zeigt die Kopfdaten einer Sicherungsdatei (.eff), ohne Kennwort", &Info, {}},
+     "  Standardeingabe) oder, ohne diese Angabe, am Terminal ohne Anzeige zweimal abgefragt.", kEncryptOptions},
+    {"decrypt", "QUELLE [ZIEL]", "entschlüsselt eine Sicherungsdatei (.eff); ohne ZIEL nach QUELLE.dec", &Decrypt, {},
+     kPasswordDetails, kDecryptOptions},
+    {"info", "DATEI", "zeigt die Kopfdaten einer Sicherungsdatei (.eff), ohne Kennwort", &Info, {},
+     "  --json  dieselben Angaben als ein JSON-Dokument", kInfoOptions},
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "cfgimport/ConfigImport.h"
 #include "cli/Report.h"
+#include "cli/ServerRestart.h"
 #include "cli/Verbs.h"
 #include "files/FilePaths.h"
 
@@ -69,57 +70,53 @@ void PrintReport(const ConfigImportReport& report, bool dryRun) {
 }
 
 int Run(const Args& args) {
+  if (args.size() > 1) return UsageError(UnknownArgument(args[1]));
   ConfigImportRequest request;
-  std::string codeFile;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--no-users")
-      request.selection.users = false;
-    else if (arg == "--no-addresses")
-      request.selection.emailAddresses = false;
-    else if (arg == "--overwrite")
-      request.overwrite = true;
-    else if (arg == "--dry-run")
-      request.dryRun = true;
-    else if (arg == "--product-code-file" && i + 1 < args.size())
-      codeFile = args[++i];
-    else if (request.path.empty() && !arg.empty() && arg[0] != '-')
-      request.path = arg;
-    else
-      return UsageError(UnknownArgument(arg));
-  }
+  request.selection.users = !args.Has("--no-users");
+  request.selection.emailAddresses = !args.Has("--no-addresses");
+  request.overwrite = args.Has("--overwrite");
+  request.dryRun = args.Has("--dry-run");
+  const std::string* codeFile = args.Value("--product-code-file");
+  if (!args.empty()) request.path = args[0];
   if (request.path.empty() || access(request.path.c_str(), F_OK) != 0)
     return ReportFailure(kInvalidPath);
 
-  CliProductCodePrompt prompt(codeFile);
+  CliProductCodePrompt prompt(codeFile ? *codeFile : "");
   const ConfigImportResult result = ImportConfiguration(request, prompt);
+  int code = kExitOk;
   switch (result.outcome) {
     case ConfigImportOutcome::Imported:
       if (request.dryRun) printf("Probelauf: die installierte Konfiguration bleibt unverändert.\n");
       PrintReport(result.report, request.dryRun);
-      if (!request.dryRun) printf("%s\n", result.message.c_str());
-      return kExitOk;
+      if (!request.dryRun) Say(result.message + "\n");
+      break;
     case ConfigImportOutcome::Cancelled:
-      return ReportFailure("Der Import wurde abgebrochen: kein Product Identification Code angegeben.");
+      code = ReportFailure("Der Import wurde abgebrochen: kein Product Identification Code angegeben.");
+      break;
     default:
-      return ReportFailure(result.message);
+      code = ReportFailure(result.message);
   }
+  return request.dryRun ? code : StartServerAgain(args, code);
 }
+
+constexpr Option kOptions[] = {{"--no-users"},       {"--no-addresses"}, {"--overwrite"},
+                               {"--product-code-file", "F"}, {"--dry-run"},      kNoStartOption};
 
 }  // namespace
 
 const Command& ImportConfigCommand() {
   static const Command command{
-      "import-config", "FILE [--no-users] [--no-addresses] [--overwrite] [--product-code-file F] [--dry-run]",
+      "import-config", "FILE",
       "importiert Benutzer und E-Mail-Adressen aus einer anderen ORN!-Konfigurationsdatei", &Run, {},
-      "  ORN! wird dafür beendet (außer mit --dry-run) und erst mit 'orncfg-cli server start' wieder gestartet.\n"
+      "  ORN! wird dafür beendet (außer mit --dry-run) und danach wieder gestartet, außer mit --no-start.\n"
       "  --no-users        keine Benutzer übernehmen\n"
       "  --no-addresses    keine E-Mail-Adressen übernehmen\n"
       "  --overwrite       vorhandene Einträge überschreiben (sonst beibehalten)\n"
       "  --product-code-file F  Product Identification Code der Datei aus F (erste Zeile);\n"
       "                    sonst wird er am Terminal erfragt, wenn die Kennwörter nicht lesbar sind\n"
-      "  --dry-run         nur zeigen, was hinzugefügt oder ersetzt würde; nichts wird geschrieben",
-      kHoldsRunMutex | kAsksSettingsPassword};
+      "  --dry-run         nur zeigen, was hinzugefügt oder ersetzt würde; nichts wird geschrieben\n"
+      "  --no-start        ORN! danach nicht wieder starten",
+      kOptions, kHoldsRunMutex | kAsksSettingsPassword};
   return command;
 }
 

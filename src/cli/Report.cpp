@@ -10,6 +10,10 @@
 
 namespace orn::cli {
 
+namespace {
+bool quiet = false;
+}  // namespace
+
 int ReportFailure(const std::string& text) {
   fprintf(stderr, "%s\n", text.c_str());
   return kExitFailure;
@@ -25,6 +29,14 @@ int ReportNoInstallation(const std::string& text) {
   fprintf(stderr, "Gelesene Registry: %s (%s)\n", platform::Hive::DefaultPath().c_str(),
           fromEnvironment ? "aus ORN_REGISTRY" : "Voreinstellung; ORN_REGISTRY ist nicht gesetzt");
   return kExitFailure;
+}
+
+void SetQuiet(bool value) { quiet = value; }
+
+bool Quiet() { return quiet; }
+
+void Say(const std::string& text) {
+  if (!quiet) fputs(text.c_str(), stdout);
 }
 
 }  // namespace orn::cli

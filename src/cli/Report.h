@@ -14,4 +14,10 @@ int ReportFailure(const std::string& sentence, const std::string& text);
 // hive that was read (ORN_REGISTRY or the default path).
 int ReportNoInstallation(const std::string& text = "");
 
+// --quiet: no progress and no success messages; failures and requested data are still printed.
+void SetQuiet(bool quiet);
+bool Quiet();
+// Prints a success message (text as given, no line end added) unless --quiet was given.
+void Say(const std::string& text);
+
 }  // namespace orn::cli

@@ -1,6 +1,4 @@
 // orncfg-cli server: stopping and starting the installed server.
-#include <cstdio>
-
 #include "cli/Report.h"
 #include "cli/Verbs.h"
 #include "install/Server.h"
@@ -14,29 +12,30 @@ namespace {
 int Stop(const Args& args) {
   if (!args.empty()) return UsageError("Dieser Befehl nimmt keine Argumente.");
   StopServer();
-  printf("ORN! wurde beendet.\n");
+  Say("ORN! wurde beendet.\n");
   return kExitOk;
 }
 
 int Start(const Args& args) {
   if (!args.empty()) return UsageError("Dieser Befehl nimmt keine Argumente.");
   RestartServer();
-  printf("ORN! wurde gestartet.\n");
+  Say("ORN! wurde gestartet.\n");
   return kExitOk;
 }
 
 int Status(const Args& args) {
   if (!args.empty()) return UsageError("Dieser Befehl nimmt keine Argumente.");
   HANDLE mutex = OpenMutexGlobal(SYNCHRONIZE, 0, kServerStartMutex);
-  printf(mutex ? "ORN! läuft.\n" : "ORN! läuft nicht.\n");
+  Say(mutex ? "ORN! läuft.\n" : "ORN! läuft nicht.\n");
   CloseHandle(mutex);
-  return kExitOk;
+  return mutex ? kExitOk : kExitNotRunning;
 }
 
 const Command kChildren[] = {
     {"stop", "", "beendet ORN! und wartet höchstens 30 Sekunden darauf", &Stop, {}},
     {"start", "", "startet ORN! aus dem Installationsverzeichnis", &Start, {}},
-    {"status", "", "zeigt, ob ORN! läuft", &Status, {}},
+    {"status", "", "zeigt, ob ORN! läuft", &Status, {},
+     "  Rückgabewert 0, wenn ORN! läuft, 3, wenn nicht (wie 'systemctl is-active')."},
 };
 
 }  // namespace

@@ -1,7 +1,10 @@
 // orncfg-cli status: what the installation looks like.
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "cli/Json.h"
 #include "cli/Report.h"
 #include "cli/Verbs.h"
 #include "config/ConfigHolder.h"
@@ -18,7 +21,52 @@ namespace orn::cli {
 
 namespace {
 
-int Status(const Args& args) {
+// What the status shows, gathered before anything is printed.
+struct Status {
+  std::string directory, configPath;
+  bool serverRuns = false, isProtected = false, keyOpened = false;
+  std::vector<std::optional<std::string>> taskValues;
+  ConfigSummary summary;
+};
+
+void PrintText(const Status& status) {
+  printf("Installationsverzeichnis: %s\n", status.directory.c_str());
+  printf("Konfigurationsdatei:      %s\n", status.configPath.c_str());
+  printf("Server:                   %s\n", status.serverRuns ? "läuft" : "läuft nicht");
+  printf("Einstellungen:            %s\n", status.isProtected ? "durch ein Kennwort geschützt" : "nicht geschützt");
+  if (status.keyOpened) {
+    printf("Dienste:\n");
+    for (size_t i = 0; i < status.taskValues.size(); ++i)
+      printf("  %-13s %s\n", kTaskValueNames[i], status.taskValues[i] ? status.taskValues[i]->c_str() : "(nicht gesetzt)");
+  }
+  printf("Benutzer:                 %zu\n", status.summary.users);
+  printf("E-Mail-Adressen:          %zu\n", status.summary.addresses);
+}
+
+void PrintJsonStatus(const Status& status) {
+  JsonWriter json;
+  json.BeginObject()
+      .Field("installDirectory", status.directory)
+      .Field("configPath", status.configPath)
+      .Field("serverRunning", status.serverRuns)
+      .Field("settingsProtected", status.isProtected)
+      .Key("taskValues");
+  if (status.keyOpened) {
+    json.BeginObject();
+    for (size_t i = 0; i < status.taskValues.size(); ++i) {
+      json.Key(kTaskValueNames[i]);
+      if (status.taskValues[i]) json.String(*status.taskValues[i]);
+      else json.Null();
+    }
+    json.EndObject();
+  } else {
+    json.Null();
+  }
+  json.Field("users", uint64_t{status.summary.users}).Field("addresses", uint64_t{status.summary.addresses});
+  PrintJson(json.EndObject());
+}
+
+int Run(const Args& args) {
   if (!args.empty()) return UsageError("Dieser Befehl nimmt keine Argumente.");
   char directory[kMaxPath];
   char configPath[kMaxPath];
@@ -28,41 +76,44 @@ int Status(const Args& args) {
   } catch (const MessageError& e) {
     return ReportNoInstallation(e.Text());
   }
-  printf("Installationsverzeichnis: %s\n", directory);
-  printf("Konfigurationsdatei:      %s\n", configPath);
+  Status status;
+  status.directory = directory;
+  status.configPath = configPath;
 
   HANDLE mutex = OpenMutexGlobal(SYNCHRONIZE, 0, kServerStartMutex);
-  printf("Server:                   %s\n", mutex ? "läuft" : "läuft nicht");
+  status.serverRuns = mutex != nullptr;
   CloseHandle(mutex);
 
   char password[kMaxPath];
-  const int length = ReadConfigPassword(password, sizeof password);
-  printf("Einstellungen:            %s\n", length >= 2 ? "durch ein Kennwort geschützt" : "nicht geschützt");
+  status.isProtected = ReadConfigPassword(password, sizeof password) >= 2;
 
   RegistryKey key;
-  if (key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead)) {
-    printf("Dienste:\n");
+  status.keyOpened = key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead);
+  if (status.keyOpened) {
     for (const char* name : kTaskValueNames) {
       std::string value;
-      printf("  %-13s %s\n", name, key.GetString(name, value) ? value.c_str() : "(nicht gesetzt)");
+      status.taskValues.push_back(key.GetString(name, value) ? std::optional(value) : std::nullopt);
     }
   }
 
   try {
     ConfigHolder holder(LoadCurrentConfig());
-    const ConfigSummary summary = Summarize(holder.Record());
-    printf("Benutzer:                 %zu\n", summary.users);
-    printf("E-Mail-Adressen:          %zu\n", summary.addresses);
+    status.summary = Summarize(holder.Record());
   } catch (const MessageError& e) {
     return ReportFailure("Die Konfiguration konnte nicht geladen werden.", e.Text());
   }
+  if (args.Has("--json")) PrintJsonStatus(status);
+  else PrintText(status);
   return kExitOk;
 }
+
+constexpr Option kOptions[] = {{"--json"}};
 
 }  // namespace
 
 const Command& StatusCommand() {
-  static const Command command{"status", "", "zeigt Installation, Server, Dienste und Benutzerzahl", &Status, {}};
+  static const Command command{"status", "", "zeigt Installation, Server, Dienste und Benutzerzahl", &Run, {},
+                               "  --json  dieselben Angaben als ein JSON-Dokument", kOptions};
   return command;
 }
 

@@ -3,7 +3,9 @@
 #include <string>
 #include <unistd.h>
 
+#include "cli/Json.h"
 #include "cli/Report.h"
+#include "cli/ServerRestart.h"
 #include "cli/UsersDirectoryCommands.h"
 #include "cli/Verbs.h"
 #include "install/InstallPaths.h"
@@ -32,6 +34,16 @@ int List(const Args& args) {
   } catch (const MessageError& e) {
     return ReportFailure("Die Konfiguration konnte nicht geladen werden.", e.Text());
   }
+  if (args.Has("--json")) {
+    JsonWriter json;
+    json.BeginArray();
+    for (const ImportUser& user : users) {
+      json.BeginObject().Field("name", user.name).Field("fullName", user.fullName).Key("addresses").BeginArray();
+      for (const std::string& address : user.emails) json.String(address);
+      json.EndArray().EndObject();
+    }
+    return PrintJson(json.EndArray());
+  }
   for (const ImportUser& user : users) {
     std::string addresses;
     for (const std::string& address : user.emails) addresses += (addresses.empty() ? "" : ", ") + address;
@@ -41,25 +53,17 @@ int List(const Args& args) {
 }
 
 int Export(const Args& args) {
-  std::string path;
+  if (args.size() > 1) return UsageError(UnknownArgument(args[1]));
   char separator = ',';
-  bool rowPerAddress = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--row-per-address") {
-      rowPerAddress = true;
-    } else if (args[i] == "--separator" && i + 1 < args.size()) {
-      const std::string& value = args[++i];
-      if (value == ",") separator = ',';
-      else if (value == ";") separator = ';';
-      else if (value == "tab") separator = '\t';
-      else return UsageError("Als Trennzeichen sind ',', ';' und 'tab' möglich.");
-    } else if (path.empty() && !args[i].empty() && args[i][0] != '-') {
-      path = args[i];
-    } else {
-      return UsageError(UnknownArgument(args[i]));
-    }
+  const bool rowPerAddress = args.Has("--row-per-address");
+  if (const std::string* value = args.Value("--separator")) {
+    if (*value == ",") separator = ',';
+    else if (*value == ";") separator = ';';
+    else if (*value == "tab") separator = '\t';
+    else return UsageError("Als Trennzeichen sind ',', ';' und 'tab' möglich.");
   }
-  if (path.empty()) return ReportFailure("Geben Sie bitte einen Dateipfad an.");
+  if (args.empty()) return ReportFailure("Geben Sie bitte einen Dateipfad an.");
+  const std::string& path = args[0];
   ImportUserList users;
   try {
     users = ReadUsers(CurrentConfigPath().c_str());
@@ -71,7 +75,7 @@ int Export(const Args& args) {
   } catch (const MessageError& e) {
     return ReportFailure("Die Benutzer konnten nicht geschrieben werden.", e.Text());
   }
-  printf("Der Export wurde erfolgreich abgeschlossen. (%zu Benutzer)\n", users.Count());
+  Say("Der Export wurde erfolgreich abgeschlossen. (" + std::to_string(users.Count()) + " Benutzer)\n");
   return kExitOk;
 }
 
@@ -90,37 +94,41 @@ int Import(const Args& args) {
   } catch (const MessageError& e) {
     return ReportFailure("Die Benutzer konnten nicht importiert werden.", e.Text());
   }
-  printf("Das Importieren der Benutzer war erfolgreich.\n");
+  Say("Das Importieren der Benutzer war erfolgreich.\n");
   printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", report.added, report.skipped);
   return kExitOk;
 }
 
+constexpr Option kListOptions[] = {{"--json"}};
+constexpr Option kExportOptions[] = {{"--separator", ",|;|tab"}, {"--row-per-address"}};
+constexpr Option kDirectoryOptions[] = {{"--select"}, {"--dry-run"}};
+constexpr Option kNetworkOptions[] = {{"--select"}, {"--dry-run"}, kNoStartOption};
+
 const Command kChildren[] = {
     {"list", "", "zeigt die Benutzer mit ihren E-Mail-Adressen (Name, voller Name, Adressen; durch TAB getrennt)",
-     &List, {}, "", kAsksSettingsPassword},
-    {"export", "FILE [--separator ,|;|tab] [--row-per-address]",
-     "exportiert die Benutzer mit ihren E-Mail-Adressen in eine kommagetrennte Datei", &Export, {}, "",
-     kAsksSettingsPassword},
+     &List, {}, "  --json  dieselben Angaben als ein JSON-Dokument", kListOptions, kAsksSettingsPassword},
+    {"export", "FILE", "exportiert die Benutzer mit ihren E-Mail-Adressen in eine kommagetrennte Datei", &Export, {},
+     "", kExportOptions, kAsksSettingsPassword},
     {"import", "FILE", "importiert Benutzer aus einer kommagetrennten Datei (Kopfzeile Name, FullName, E-Mail)",
      &Import, {},
      "  Vorhandene Benutzer (gleicher Name, Groß-/Kleinschreibung egal) werden übersprungen;\n"
-     "  ORN! wird dafür nicht beendet.", kHoldsRunMutex | kAsksSettingsPassword},
-    {"import-ldap", "SERVER [--select] [--dry-run]",
+     "  ORN! wird dafür nicht beendet.", {}, kHoldsRunMutex | kAsksSettingsPassword},
+    {"import-ldap", "SERVER",
      "importiert Kontakte und Personen von einem Verzeichnisdienst-Server (LDAP)", &ImportLdapUsers, {},
      "  SERVER: host[:port][/DN], oder ein DN ohne Server (Server aus ldap.conf bzw. DNS).\n"
      "  Anmeldung: ORN_LDAP_BINDDN und ORN_LDAP_PASSWORD_FILE, sonst anonym; ORN_LDAP_STARTTLS=yes.\n"
      "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
      "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
-     "  Vorhandene Benutzer werden übersprungen; ORN! wird dafür nicht beendet.",
+     "  Vorhandene Benutzer werden übersprungen; ORN! wird dafür nicht beendet.", kDirectoryOptions,
      kHoldsRunMutex | kAsksSettingsPassword},
-    {"import-network", "[NAME] [--select] [--dry-run]",
+    {"import-network", "[NAME]",
      "importiert Benutzerkonten einer Domäne oder dieses Computers", &ImportNetworkUsers, {},
      "  NAME: DNS-Domäne (x.y) oder Computername; ohne NAME USERDNSDOMAIN, USERDOMAIN oder \".\".\n"
      "  \".\" und der Name dieses Computers lesen die lokalen Benutzerkonten (ab UID_MIN).\n"
      "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
      "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
-     "  ORN! wird dafür beendet (außer mit --dry-run) und erst mit 'orncfg-cli server start' wieder gestartet.",
-     kHoldsRunMutex | kAsksSettingsPassword},
+     "  ORN! wird dafür beendet (außer mit --dry-run) und danach wieder gestartet, außer mit --no-start.",
+     kNetworkOptions, kHoldsRunMutex | kAsksSettingsPassword},
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Report.h"
+#include "cli/ServerRestart.h"
 #include "install/MessageError.h"
 #include "install/ServerStop.h"
 #include "users/DirectoryImport.h"
@@ -20,29 +21,11 @@ namespace {
 constexpr const char* kReadFailed = "Die Benutzerdaten konnten nicht importiert werden.\n";
 constexpr int kSelectionAttempts = 3;
 
-struct Options {
-  std::string name;
-  bool nameGiven = false;
-  bool select = false;
-  bool dryRun = false;
-};
-
-std::optional<Options> ParseOptions(const Args& args, std::string* error) {
-  Options options;
-  for (const std::string& arg : args) {
-    if (arg == "--select") {
-      options.select = true;
-    } else if (arg == "--dry-run") {
-      options.dryRun = true;
-    } else if (!options.nameGiven && (arg.empty() || arg[0] != '-')) {
-      options.name = arg;
-      options.nameGiven = true;
-    } else {
-      *error = UnknownArgument(arg);
-      return std::nullopt;
-    }
-  }
-  return options;
+// The server or domain name: the one positional argument.
+std::optional<int> TakeName(const Args& args, std::string* name) {
+  if (args.size() > 1) return UsageError(UnknownArgument(args[1]));
+  if (!args.empty()) *name = args[0];
+  return std::nullopt;
 }
 
 // The failure of a read, with the module's explanation of a failed connection.
@@ -110,14 +93,13 @@ int PrintPreview(const ImportUserList& users) {
 }  // namespace
 
 int ImportLdapUsers(const Args& args) {
-  std::string error;
-  const std::optional<Options> options = ParseOptions(args, &error);
-  if (!options) return UsageError(error);
-  if (!options->nameGiven) return UsageError("Geben Sie den Verzeichnisdienst-Server an.");
+  std::string name;
+  if (const std::optional<int> end = TakeName(args, &name)) return *end;
+  if (args.empty()) return UsageError("Geben Sie den Verzeichnisdienst-Server an.");
 
   ImportUserList users;
   try {
-    users = ReadLdapUsers(options->name);
+    users = ReadLdapUsers(name);
   } catch (const MessageError& e) {
     return ReadFailure(e);
   } catch (const std::bad_alloc&) {
@@ -125,12 +107,12 @@ int ImportLdapUsers(const Args& args) {
   }
   if (users.Empty()) return ReportFailure("Keine Benutzer verfügbar.");
   PrintUsers(users);
-  if (options->select) {
+  if (args.Has("--select")) {
     std::optional<ImportUserList> kept = SelectOnTerminal(users, &SelectorEntryText);
     if (!kept) return kExitFailure;
     users = std::move(*kept);
   }
-  if (options->dryRun) return PrintPreview(users);
+  if (args.Has("--dry-run")) return PrintPreview(users);
 
   // The LDAP import writes the configuration without stopping the server, as its page does.
   AddUsersReport report;
@@ -140,19 +122,18 @@ int ImportLdapUsers(const Args& args) {
     fprintf(stderr, "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung; %s\n", e.Text());
     return kExitFailure;
   }
-  printf("Die Benutzerdaten wurden erfolgreich importiert.\n");
+  Say("Die Benutzerdaten wurden erfolgreich importiert.\n");
   printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", report.added, report.skipped);
   return kExitOk;
 }
 
 int ImportNetworkUsers(const Args& args) {
-  std::string error;
-  const std::optional<Options> options = ParseOptions(args, &error);
-  if (!options) return UsageError(error);
+  std::string name;
+  if (const std::optional<int> end = TakeName(args, &name)) return *end;
   // The order of the readers is decided by the environment, as on the page; a name given here is
   // read in that order too.
   const NetworkSource source = DefaultNetworkSource();
-  const std::string name = options->nameGiven ? options->name : source.name;
+  if (args.empty()) name = source.name;
 
   ImportUserList users;
   try {
@@ -164,23 +145,23 @@ int ImportNetworkUsers(const Args& args) {
   }
   if (users.Empty()) return ReportFailure("Keine Benutzer verfügbar.");
   PrintUsers(users);
-  if (options->select) {
+  if (args.Has("--select")) {
     std::optional<ImportUserList> kept = SelectOnTerminal(users, &NetworkEntryText);
     if (!kept) return kExitFailure;
     users = std::move(*kept);
     if (users.Empty()) return ReportFailure("Keine Benutzer selektiert.");
   }
-  if (options->dryRun) return PrintPreview(users);
+  if (args.Has("--dry-run")) return PrintPreview(users);
 
   AddUsersReport report;
   try {
     AddDirectoryUsers(users, &StopServer, &report);
   } catch (const MessageError& e) {
-    return ReportFailure(kReadFailed, e.Text());
+    return StartServerAgain(args, ReportFailure(kReadFailed, e.Text()));
   }
-  printf("Die Benutzer wurden erfolgreich importiert.\n");
+  Say("Die Benutzer wurden erfolgreich importiert.\n");
   printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", report.added, report.skipped);
-  return kExitOk;
+  return StartServerAgain(args, kExitOk);
 }
 
 }  // namespace orn::cli

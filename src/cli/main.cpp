@@ -2,6 +2,6 @@
 #include "cli/Command.h"
 
 int main(int argc, char** argv) {
-  orn::cli::Args args(argv + 1, argv + argc);
-  return orn::cli::Dispatch(orn::cli::RootCommand(), args);
+  const std::vector<std::string> words(argv + 1, argv + argc);
+  return orn::cli::Dispatch(orn::cli::RootCommand(), words);
 }

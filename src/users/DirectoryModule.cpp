@@ -3,10 +3,10 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "ads/AdsStrings.h"
 #include "install/MessageError.h"
+#include "platform/ProgramFiles.h"
 
 namespace orn {
 
@@ -30,10 +30,10 @@ Function Require(Function function, const char* missingText) {
 std::string DirectoryModulePath() {
   const char* configured = std::getenv("ORN_ADS_MODULE");
   if (configured && *configured) return configured;
-  std::error_code error;
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return kModuleName;
-  return (program.parent_path() / kModuleName).string();
+  const std::string found = platform::FindModuleFile(kModuleName);
+  if (!found.empty()) return found;
+  const std::string programDir = platform::ProgramDirectory();
+  return programDir.empty() ? kModuleName : programDir + "/" + kModuleName;
 }
 
 bool DirectoryModuleAvailable() {

@@ -10,7 +10,8 @@
 
 namespace orn {
 
-// ORN_ADS_MODULE when it is set and not empty, else libornads.so beside the running program.
+// ORN_ADS_MODULE when it is set and not empty, else libornads.so beside the running program or in
+// the installed module folder (platform::FindModuleFile); beside the program when neither has it.
 std::string DirectoryModulePath();
 
 // True when the module can be loaded (it is unloaded again at once); the action page lists the

@@ -121,7 +121,7 @@ TEST_F(DirectoryCliTest, NetworkImportStopsTheServerAndAddsTheLocalAccounts) {
   EXPECT_TRUE(ServerRuns());
   EXPECT_NE(output.find("Würden hinzugefügt: 2\n  jdoe\n  xaver\nBereits vorhanden: 1\n"), std::string::npos) << output;
 
-  ASSERT_EQ(Cli("users import-network .", &output), 0) << output;
+  ASSERT_EQ(Cli("users import-network . --no-start", &output), 0) << output;
   EXPECT_NE(output.find("Die Benutzer wurden erfolgreich importiert.\nHinzugefügt: 2\nBereits vorhanden: 1\n"),
             std::string::npos)
       << output;

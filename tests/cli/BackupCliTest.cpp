@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <vector>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,14 +81,55 @@ TEST_F(BackupCliTest, BackupVerifyRestore) {
 
   test::WriteFile(demo_ + "/orn/mid.cfg", "geändert\n");
   ASSERT_EQ(Cli("restore '" + archive + "' " + PasswordFile(), &output), 0) << output;
-  EXPECT_EQ(output.rfind("Die Konfiguration wurde von " + archive + " wiederhergestellt.\n", 0), 0u) << output;
+  EXPECT_EQ(output, "Die Konfiguration wurde von " + archive + " wiederhergestellt.\nORN! wurde wieder gestartet.\n");
   EXPECT_EQ(ReadFile(demo_ + "/orn/mid.cfg"), "MessageIdDomain=firma-demo.de\n");
-  EXPECT_EQ(Cli("server status", &output), 0);
+  EXPECT_TRUE(test::WaitFor([&] { return Cli("server status") == 0; }, 5000));
+  ASSERT_EQ(Cli("restore --no-start '" + archive + "' " + PasswordFile(), &output), 0) << output;
+  EXPECT_NE(output.find("ORN! bleibt beendet; 'orncfg-cli server start' startet es wieder.\n"), std::string::npos);
+  EXPECT_EQ(Cli("server status", &output), 3);
   EXPECT_EQ(output, "ORN! läuft nicht.\n");
 
   test::WriteFile(Scratch() / "wrong", "falsch\n");
   EXPECT_EQ(Cli("restore '" + archive + "' --password-file '" + Scratch() / "wrong" + "'", &output), 1);
   EXPECT_EQ(output.rfind("Die Datei konnte nicht entschlüsselt werden.", 0), 0u) << output;
+}
+
+// Path -> modification time and content of everything below the installation, and the hive.
+std::map<std::string, std::string> Snapshot(const std::string& demo) {
+  std::map<std::string, std::string> files{{"registry.reg", ReadFile(demo + "/registry.reg")}};
+  for (const auto& entry : fs::recursive_directory_iterator(demo + "/orn")) {
+    struct stat st {};
+    lstat(entry.path().c_str(), &st);
+    files[entry.path().string()] =
+        std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + ":" +
+        (entry.is_regular_file() ? ReadFile(entry.path()) : "<dir>");
+  }
+  return files;
+}
+
+TEST_F(BackupCliTest, RestoreDryRunListsChangesAndWritesNothing) {
+  const std::string archive = Scratch() / "s.eff";
+  ASSERT_EQ(Cli("backup --output '" + archive + "' " + PasswordFile()), 0);
+  test::WriteFile(demo_ + "/orn/mid.cfg", "geändert\n");
+  std::string removed;
+  for (const auto& entry : fs::recursive_directory_iterator(demo_ + "/orn/arsp"))
+    if (entry.is_regular_file() && removed.empty() && entry.path().string().find("/.") == std::string::npos)
+      removed = entry.path().string();
+  fs::remove(removed);
+  ASSERT_EQ(Cli("reg set Task_DNS 0"), 0);
+  test::WriteFile(Scratch() / "extra.csv", "Name,FullName,E-Mail\nneu,Neu,neu@x.de\n");
+  ASSERT_EQ(Cli("users import '" + Scratch() / "extra.csv" + "'"), 0);
+
+  const auto before = Snapshot(demo_);
+  std::string output;
+  ASSERT_EQ(Cli("restore --dry-run '" + archive + "' " + PasswordFile(), &output), 0) << output;
+  EXPECT_EQ(Snapshot(demo_), before);
+  for (const std::string& line : std::vector<std::string>{"  ersetzt     orn.cfg\n", "  ersetzt     mid.cfg\n",
+                                  "  hinzugefügt " + removed.substr(demo_.size() + 5) + "\n",
+                                  "  ersetzt     Task_DNS\n", "  entfällt    neu\n"})
+    EXPECT_NE(output.find(line), std::string::npos) << line << " in\n" << output;
+  EXPECT_EQ(output.find("dnspass.cfg"), std::string::npos) << output;  // unchanged files stay out
+  EXPECT_EQ(Cli("server status"), 0);
 }
 
 TEST_F(BackupCliTest, SettingsPasswordIsAskedAsTheWizardAsks) {

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "support/TestSupport.h"
 
@@ -121,21 +122,14 @@ TEST_F(CliTest, ServerStartAndStop) {
   std::string output;
   ASSERT_EQ(Cli("server start", &output), 0) << output;
   ASSERT_TRUE(test::WaitFor([&] { return CliOutput("server status") == "ORN! läuft.\n"; }, 5000));
+  EXPECT_EQ(Cli("server status"), 0);
   EXPECT_TRUE(test::PathExists(SocketPath()));
   ASSERT_EQ(Cli("server stop", &output), 0) << output;
   EXPECT_EQ(output, "ORN! wurde beendet.\n");
   // Stop returns only once the server is gone: its mutex and socket are gone with it.
-  EXPECT_EQ(CliOutput("server status"), "ORN! läuft nicht.\n");
+  EXPECT_EQ(Cli("server status", &output), 3);  // as systemctl is-active says "not running"
+  EXPECT_EQ(output, "ORN! läuft nicht.\n");
   EXPECT_FALSE(test::PathExists(SocketPath()));
-}
-
-TEST_F(CliTest, DamagedConfigurationIsReported) {
-  const std::string config = ReadFile(demo_ + "/orn/orn.cfg");
-  test::WriteFile(Scratch() / "truncated.cfg", config.substr(0, config.size() / 2));
-  std::string output;
-  EXPECT_EQ(Cli("config check '" + Scratch() / "truncated.cfg" + "'", &output), 1);
-  EXPECT_EQ(output, "Die Konfigurationsdatei konnte nicht geprüft werden.\n"
-                    "Fehlermeldung: Fehler beim Laden der Konfiguration\n");
 }
 
 TEST_F(CliTest, HelpOnEveryLevelAndWrongCalls) {
@@ -146,8 +140,68 @@ TEST_F(CliTest, HelpOnEveryLevelAndWrongCalls) {
     EXPECT_EQ(output.rfind("Aufruf: orncfg-cli", 0), 0u) << call << ": " << output;
   }
   EXPECT_EQ(Cli("backup-everything"), 2);
-  EXPECT_EQ(Cli("reg get"), 2);
   EXPECT_EQ(Cli(""), 2);
+}
+
+// Every verb takes its options the same way; a wrong option never shows a value it was given.
+TEST_F(CliTest, CallsEndWithTheirCodeAndText) {
+  const std::string config = ReadFile(demo_ + "/orn/orn.cfg");
+  test::WriteFile(Scratch() / "truncated.cfg", config.substr(0, config.size() / 2));
+  const std::string out = Scratch() / "users.csv";
+  const std::string tabbed = Scratch() / "tabbed.csv";
+  const std::string usage = "Aufruf: orncfg-cli backup [--output PFAD] [--keep N] [--plain] [--password-file F] "
+                            "[--settings-password-file F]\n";
+  const struct {
+    std::string call;
+    int code;
+    std::string output;
+  } cases[] = {
+      {"config check '" + Scratch() / "truncated.cfg" + "'", 1,
+       "Die Konfigurationsdatei konnte nicht geprüft werden.\nFehlermeldung: Fehler beim Laden der Konfiguration\n"},
+      {"reg get", 2, "Geben Sie den Namen eines Werts an.\nAufruf: orncfg-cli reg get NAME\n"},
+      {"reg get -- --Task_DNS", 1, "Der Wert --Task_DNS ist nicht vorhanden.\n"},
+      {"users export --separator=tab '" + tabbed + "'", 0, "Der Export wurde erfolgreich abgeschlossen. (36 Benutzer)\n"},
+      {"--quiet users export '" + out + "' --separator ';'", 0, ""},
+      {"server status --quiet", 3, ""},
+      {"backup --password-file=Geheim1 --bogus=Geheim2", 2, "Unbekannte Angabe: --bogus\n" + usage},
+      {"backup --plain=Geheim3", 2, "Die Angabe --plain nimmt keinen Wert.\n" + usage},
+      {"backup --output", 2, "Zur Angabe --output fehlt der Wert.\n" + usage},
+      {"backup --keep=0", 2, "Geben Sie für --keep eine Anzahl ab 1 an.\n" + usage},
+      {"restore --json x.eff", 2, "Unbekannte Angabe: --json\nAufruf: orncfg-cli restore ARCHIVE [--password-file F] "
+                                  "[--settings-password-file F] [--dry-run] [--no-start]\n"},
+  };
+  for (const auto& c : cases) {
+    std::string output;
+    EXPECT_EQ(Cli(c.call, &output), c.code) << c.call;
+    EXPECT_EQ(output, c.output) << c.call;
+  }
+  EXPECT_EQ(ReadFile(out).rfind("UserName;Name;E-Mail", 0), 0u);
+  EXPECT_EQ(ReadFile(tabbed).rfind("UserName\tName\tE-Mail", 0), 0u);
+  EXPECT_EQ(CliOutput("--version").rfind("orncfg-cli ", 0), 0u);
+}
+
+// --json gives one valid document that carries the facts of the text.
+TEST_F(CliTest, JsonCarriesTheFactsOfTheText) {
+  ASSERT_EQ(Cli("reg set Task_DNS 'an \"x\" \\ b\tc'"), 0);  // quotes, a backslash and a tab to escape
+  test::WriteFile(Scratch() / "pw", "Geheim 1\n");
+  const std::string pw = " --password-file '" + Scratch() / "pw" + "'";
+  const std::string eff = Scratch() / "s.eff";
+  const std::string zip = Scratch() / "arsp.zip";
+  ASSERT_EQ(Cli("backup --output '" + eff + "'" + pw), 0);
+  ASSERT_EQ(Cli("archive pack '" + zip + "' '" + demo_ + "/orn' arsp"), 0);
+  for (const std::string& call : std::vector<std::string>{"status", "users list", "verify '" + eff + "'" + pw, "archive list '" + zip + "'",
+                                  "eff info '" + eff + "'"}) {
+    std::string text, json, report;
+    ASSERT_EQ(RunCommand(std::string(ORN_CLI_BINARY) + " " + call, &text), 0) << call;
+    ASSERT_EQ(RunCommand(std::string(ORN_CLI_BINARY) + " " + call + " --json", &json), 0) << call;
+    test::WriteFile(Scratch() / "text", text);
+    test::WriteFile(Scratch() / "json", json);
+    EXPECT_EQ(RunCommand("python3 " ORN_SOURCE_DIR "/tests/cli/json_facts.py '" + Scratch() / "json" + "' '" +
+                             Scratch() / "text" + "' 2>&1",
+                         &report),
+              0)
+        << call << ": " << report << json;
+  }
 }
 
 TEST_F(CliTest, SettingsPasswordIsNeverShown) {

@@ -1,6 +1,7 @@
 #include "app/CWizardSheet.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@
 
 #include "app/CWizardPage.h"
 #include "app/Captions.h"
+#include "platform/ProgramFiles.h"
 
 namespace orn::wizard {
 
@@ -145,7 +147,13 @@ void CWizardSheet::Finish() {
   if (page->OnWizardFinish() != 0) done(ID_WIZFINISH);
 }
 
-void CWizardSheet::ShowHelp() { ui_.help.Open(QDir::current().absoluteFilePath(QString::fromUtf8(kHelpFileName))); }
+// The help file of the current directory, else the one that came with the program.
+void CWizardSheet::ShowHelp() {
+  QString path = QDir::current().absoluteFilePath(QString::fromUtf8(kHelpFileName));
+  const std::string installed = platform::FindDocumentFile(kHelpFileName);
+  if (!QFileInfo::exists(path) && !installed.empty()) path = QString::fromStdString(installed);
+  ui_.help.Open(path);
+}
 
 void CWizardSheet::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F1) {
