@@ -103,7 +103,11 @@ int RunGuarded(const Command& leaf, Args rest) {
   }
   if (leaf.guards & kAsksSettingsPassword) {
     std::string error;
-    if (!CheckSettingsPassword(options.settingsPasswordFile, &error)) return ReportFailure(error);
+    try {
+      if (!CheckSettingsPassword(options.settingsPasswordFile, &error)) return ReportFailure(error);
+    } catch (const MessageError& e) {
+      return ReportNoInstallation(e.Text());
+    }
   }
   return leaf.run(rest);
 }
