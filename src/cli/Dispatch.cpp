@@ -52,6 +52,11 @@ void PrintHelp(const Command& command, FILE* out) {
   for (const Command& child : command.children)
     fprintf(out, "  %-15s %s\n", child.name, child.summary);
   fprintf(out, "\n'%s BEFEHL --help' zeigt die Hilfe zu einem Befehl.\n", currentPath.c_str());
+  if (currentPath.find(' ') == std::string::npos)
+    fprintf(out,
+            "\nExit-Codes: 0 Erfolg, 1 Fehler, 2 falscher Aufruf, 3 ein anderer Lauf von orncfg ist aktiv\n"
+            "(Befehle, die die Installation ändern, warten mit --wait SEKUNDEN; bei 'server status': ORN!\n"
+            "läuft nicht), 4 Wiederherstellung unvollständig, 5 Verzeichnis unvollständig gelesen.\n");
 }
 
 struct GuardOptions {
