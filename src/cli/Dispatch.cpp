@@ -94,7 +94,11 @@ int RunGuarded(const Command& leaf, const Args& args) {
   }
   if (leaf.guards & kAsksSettingsPassword) {
     std::string error;
-    if (!CheckSettingsPassword(args.Value(kSettingsPasswordOption), &error)) return ReportFailure(error);
+    try {
+      if (!CheckSettingsPassword(args.Value(kSettingsPasswordOption), &error)) return ReportFailure(error);
+    } catch (const MessageError& e) {
+      return ReportNoInstallation(e.Text());
+    }
   }
   return leaf.run(args);
 }

@@ -73,9 +73,9 @@ int List(const Args& args) {
 
 const Command kChildren[] = {
     {"get", "NAME", "zeigt einen Wert des Installationsschlüssels", &Get, {}},
-    {"set", "NAME VALUE", "setzt einen Wert (als Zeichenkette); legt den Schlüssel an, wenn er fehlt", &Set, {}, "",
+    {"set", "NAME VALUE", "setzt einen Wert (als Zeichenkette); legt den Schlüssel an, wenn er fehlt", &Set, {}, "", {},
      kHoldsRunMutex | kAsksSettingsPassword},
-    {"delete", "NAME", "löscht einen Wert", &Delete, {}, "", kHoldsRunMutex | kAsksSettingsPassword},
+    {"delete", "NAME", "löscht einen Wert", &Delete, {}, "", {}, kHoldsRunMutex | kAsksSettingsPassword},
     {"list", "", "zeigt alle Werte (Kennwörter verdeckt)", &List, {}},
 };
 

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "oskasys/oskasys.h"
 #include "support/TestSupport.h"
 
 namespace orn {
@@ -37,6 +39,12 @@ class BackupCliTest : public test::IsolatedTest {
   }
   int Cli(const std::string& arguments, std::string* output = nullptr) {
     return RunCommand(std::string(ORN_CLI_BINARY) + " " + arguments + " 2>&1 </dev/null", output);
+  }
+  // The installation and the hive, down to the modification times.
+  std::map<std::string, std::string> Written() const {
+    auto written = test::TreeSnapshot(demo_ + "/orn");
+    written["registry.reg"] = test::TreeSnapshot(demo_ + "/registry.reg").at("");
+    return written;
   }
   std::string PasswordFile() const { return "--password-file '" + Scratch() / "pw" + "'"; }
   // Every regular file of the installation that a backup takes (no safety copies, no names
@@ -132,18 +140,131 @@ TEST_F(BackupCliTest, RestoreDryRunListsChangesAndWritesNothing) {
   EXPECT_EQ(Cli("server status"), 0);
 }
 
-TEST_F(BackupCliTest, SettingsPasswordIsAskedAsTheWizardAsks) {
+// On the protected demo every verb that reads or changes the configuration or its key asks for
+// the settings password first; a wrong one, none, or a stored value that cannot be deciphered
+// changes nothing.
+TEST_F(BackupCliTest, ProtectedDemoGuardsEveryVerb) {
   ASSERT_EQ(RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "' --protected >/dev/null"), 0);
+  const std::string csv = Scratch() / "u.csv";
+  test::WriteFile(csv, "Name,FullName,E-Mail\nneu,Neu,neu@x.de\n");
+  test::WriteFile(Scratch() / "wrong", "Demo\n");
   test::WriteFile(Scratch() / "settings", "demo\n");
-  test::WriteFile(Scratch() / "Settings", "Demo\n");
+  const std::string archive = Scratch() / "s.eff";
+  ASSERT_EQ(Cli("backup --output '" + archive + "' " + PasswordFile() + " --settings-password-file '" +
+                Scratch() / "settings" + "'"), 0);
+  const std::string verbs[] = {
+      "backup --output '" + Scratch() / "b.eff" + "' " + PasswordFile(),
+      "restore '" + archive + "' " + PasswordFile(),
+      "users list",
+      "users export '" + Scratch() / "e.csv" + "'",
+      "users import '" + csv + "'",
+      "users import-ldap 127.0.0.1:1",
+      "users import-network .",
+      "import-config '" + demo_ + "/import/filiale.cfg' --product-code-file /dev/null",
+      "reg set Task_DNS 0",
+      "reg delete ConfigPassword",
+  };
+  const auto before = Written();
+  for (const std::string& verb : verbs) {
+    std::string output;
+    EXPECT_EQ(Cli(verb, &output), 1) << verb;
+    EXPECT_NE(output.find("--settings-password-file"), std::string::npos) << verb << ": " << output;
+    EXPECT_EQ(Cli(verb + " --settings-password-file '" + Scratch() / "wrong" + "'", &output), 1) << verb;
+    EXPECT_EQ(output, "Das Kennwort ist falsch!\n") << verb;
+  }
+  EXPECT_EQ(Differences(Written(), before), std::vector<std::string>{});
+  EXPECT_FALSE(fs::exists(Scratch() / "b.eff"));
+  EXPECT_FALSE(fs::exists(Scratch() / "e.csv"));
+
+  // A damaged enciphered value (80 characters) keeps the settings locked.
+  std::string hive = ReadFile(demo_ + "/registry.reg");
+  const size_t value = hive.find("\"ConfigPassword\"=\"") + 18;
+  hive.replace(value, 80, std::string(80, 'z'));
+  test::WriteFile(demo_ + "/registry.reg", hive);
   std::string output;
-  EXPECT_EQ(Cli("backup --plain --output '" + Scratch() / "p.zip" + "'", &output), 1);
-  EXPECT_EQ(Cli("backup --plain --output '" + Scratch() / "p.zip" + "' --settings-password-file '" +
-                    Scratch() / "Settings" + "'", &output), 1);
-  EXPECT_EQ(output, "Das Kennwort ist falsch!\n");
-  ASSERT_EQ(Cli("backup --plain --output '" + Scratch() / "p.zip" + "' --settings-password-file '" +
-                    Scratch() / "settings" + "'", &output), 0) << output;
-  EXPECT_TRUE(fs::exists(Scratch() / "p.zip"));
+  EXPECT_EQ(Cli("users list --settings-password-file '" + Scratch() / "settings" + "'", &output), 1);
+  EXPECT_EQ(output.rfind("Das gespeicherte Kennwort der Einstellungen ist beschädigt", 0), 0u) << output;
+}
+
+// Two runs at once: the second finds "OrnCfg" held, changes nothing and ends with 3, or waits.
+TEST_F(BackupCliTest, OneRunAtATime) {
+  const std::string fifo = Scratch() / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string first = Scratch() / "first.eff", second = Scratch() / "second.eff";
+  // The first backup holds the mutex until its password arrives through the pipe.
+  auto running = std::async(std::launch::async, [&] {
+    return Cli("backup --output '" + first + "' --password-file '" + fifo + "'");
+  });
+  EXPECT_TRUE(test::WaitFor([] {  // no ASSERT: the pipe below must be fed in any case
+    HANDLE held = OpenMutexGlobal(SYNCHRONIZE, 0, "OrnCfg");
+    CloseHandle(held);
+    return held != nullptr;
+  }, 5000));
+  std::string output;
+  EXPECT_EQ(Cli("backup --output '" + second + "' " + PasswordFile(), &output), 3);
+  EXPECT_EQ(output, "Ein anderer Lauf von orncfg ist bereits aktiv.\n");
+  EXPECT_FALSE(fs::exists(second));
+  test::WriteFile(fifo, "Geheim 1\n");
+  ASSERT_EQ(running.get(), 0);
+  ASSERT_EQ(Cli("verify '" + first + "' " + PasswordFile(), &output), 0) << output;
+
+  // A wizard (or any process) holding "OrnCfg": a restore refuses at once, or waits with --wait.
+  HANDLE wizard = CreateMutexGlobal(nullptr, 0, "OrnCfg");
+  ASSERT_NE(wizard, nullptr);
+  const auto before = Files();
+  EXPECT_EQ(Cli("restore '" + first + "' " + PasswordFile(), &output), 3);
+  EXPECT_EQ(Files(), before);
+  auto waiting = std::async(std::launch::async, [&] {
+    return Cli("restore '" + first + "' " + PasswordFile() + " --wait 30");
+  });
+  usleep(300000);
+  CloseHandle(wizard);
+  EXPECT_EQ(waiting.get(), 0);
+}
+
+// Failures name their cause, and nothing a user typed as a secret comes back.
+TEST_F(BackupCliTest, MessagesNameTheirCause) {
+  test::WriteFile(Scratch() / "nul", std::string("ab\0rest\n", 8));
+  const struct {
+    std::string call;
+    int code;
+    std::string output;  // the start of what is printed
+  } cases[] = {
+      {"backup --output '" + Scratch() / "nowhere/x.eff' " + PasswordFile(), 1,
+       "Die Komprimierung schlug fehl.\nFehlermeldung: No such file or directory\n"},
+      {"backup --output '" + Scratch() / "x.eff' --password-file '" + Scratch() / "nul'", 1,
+       "Die erste Zeile der Kennwortdatei " + Scratch() / "nul enthält ein NUL-Zeichen"},
+      {"eff info '" + demo_ + "/orn/orn.cfg'", 1, "Die Datei " + demo_ + "/orn/orn.cfg ist keine verschlüsselte"},
+      {"backup --password=geheim", 2, "Unbekannte Angabe: --password\n"},
+      {"--password=geheim", 2, "Unbekannter Befehl: --password\n"},
+      {"status", 1, "Es konnte keine ORN!-Installation gefunden werden.\n"},
+  };
+  for (const auto& c : cases) {
+    if (c.call == "status") setenv("ORN_REGISTRY", (Scratch() / "missing.reg").c_str(), 1);
+    std::string output;
+    EXPECT_EQ(Cli(c.call, &output), c.code) << c.call;
+    EXPECT_EQ(output.rfind(c.output, 0), 0u) << c.call << ": " << output;
+    EXPECT_EQ(output.find("geheim"), std::string::npos) << output;
+  }
+  std::string output;
+  Cli("status", &output);
+  EXPECT_NE(output.find(Scratch() / "missing.reg (aus ORN_REGISTRY)"), std::string::npos) << output;
+  setenv("ORN_REGISTRY", (demo_ + "/registry.reg").c_str(), 1);
+  EXPECT_FALSE(fs::exists(Scratch() / "x.eff"));
+  EXPECT_FALSE(fs::exists(demo_ + "/tmp/orncfg"));
+}
+
+// A dry run changes no byte and no file, and needs no write access to hive or installation.
+TEST_F(BackupCliTest, DryRunWritesNothing) {
+  test::WriteFile(Scratch() / "code", "B3M7N1P5Q9R2S6T4V8\n");
+  ASSERT_EQ(RunCommand("chmod -R a-w '" + demo_ + "/orn' '" + demo_ + "/registry.reg'"), 0);
+  const auto before = Written();
+  std::string output;
+  EXPECT_EQ(Cli("import-config '" + demo_ + "/import/filiale.cfg' --dry-run --product-code-file '" +
+                Scratch() / "code" + "'", &output), 0) << output;
+  EXPECT_EQ(output.rfind("Probelauf", 0), 0u) << output;
+  EXPECT_EQ(Differences(Written(), before), std::vector<std::string>{});
+  RunCommand("chmod -R u+w '" + demo_ + "/orn' '" + demo_ + "/registry.reg'");
 }
 
 // A restore killed at any moment leaves each file as it was or as in the archive, never torn.

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -75,6 +76,21 @@ void WriteFile(const std::string& path, const std::string& data) {
 bool PathExists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+}
+
+std::map<std::string, std::string> TreeSnapshot(const std::string& root) {
+  std::map<std::string, std::string> snapshot;
+  auto take = [&](const std::filesystem::path& path) {
+    struct stat st {};
+    lstat(path.c_str(), &st);
+    snapshot[path.string().substr(root.size())] = std::to_string(st.st_mtim.tv_sec) + "." +
+                                                  std::to_string(st.st_mtim.tv_nsec) + ":" +
+                                                  (S_ISREG(st.st_mode) ? ReadFile(path) : "");
+  };
+  take(root);
+  if (std::filesystem::is_directory(root))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) take(entry.path());
+  return snapshot;
 }
 
 int RunCommand(const std::string& commandLine, std::string* output) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +43,9 @@ class IsolatedTest : public ::testing::Test {
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& data);
 bool PathExists(const std::string& path);
+// Path below root -> modification time (to the nanosecond) and content of root and every entry
+// below it (root may be a file): tells whether anything was written, even with the same bytes.
+std::map<std::string, std::string> TreeSnapshot(const std::string& root);
 // Runs a shell command line, returns its exit status (or -1) and its standard output.
 int RunCommand(const std::string& commandLine, std::string* output = nullptr);
 

@@ -90,6 +90,16 @@ class SettingsPasswordTest : public QObject {
     answer = false;
     CImportExportWizard cancelled(ui_.Services(), [&](const QString&) { return answer; });
     QVERIFY(!cancelled.OnInitDialog());
+
+    // An enciphered value that cannot be deciphered never opens the wizard, with or without a prompt.
+    installation.WriteKey({{QStringLiteral("CDKey"), code}, {QStringLiteral("ConfigPassword"), QString(80, 'z')}});
+    ui_.messages.shown.clear();
+    answer = true;
+    CImportExportWizard damaged(ui_.Services(), [&](const QString& expected) { return asked << expected, answer; });
+    QVERIFY(!damaged.OnInitDialog());
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(ui_.messages.shown.size(), size_t(1));
+    QVERIFY(ui_.messages.shown[0].text.startsWith(QStringLiteral("Das gespeicherte Kennwort der Einstellungen")));
   }
 
   void WithoutTheInstallationKeyTheWizardDoesNotStart() {
