@@ -1,7 +1,6 @@
 // orncfg-cli users: the installation's users, and their export and import as delimited text.
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "cli/Report.h"
 #include "cli/UsersDirectoryCommands.h"
@@ -9,9 +8,8 @@
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
-#include "users/CSVUserExporter.h"
-#include "users/CSVUserImporter.h"
 #include "users/ConfigUsers.h"
+#include "users/CsvTransfer.h"
 
 namespace orn::cli {
 
@@ -58,39 +56,18 @@ int Export(const Args& args) {
       return UsageError("Unbekannte Angabe: " + args[i]);
     }
   }
-  if (path.empty()) return ReportFailure("Geben Sie bitte einen Dateipfad an.");
-  ImportUserList users;
-  try {
-    users = ReadUsers(CurrentConfigPath().c_str());
-  } catch (const MessageError& e) {
-    return ReportFailure("Die Konfiguration konnte nicht geladen werden.", e.Text());
-  }
-  try {
-    CCSVUserExporter(path, separator, rowPerAddress).Export(users);
-  } catch (const MessageError& e) {
-    return ReportFailure("Die Benutzer konnten nicht geschrieben werden.", e.Text());
-  }
-  printf("Der Export wurde erfolgreich abgeschlossen. (%zu Benutzer)\n", users.Count());
+  const CsvExportResult result = ExportUsersToCsv({path, separator, rowPerAddress});
+  if (!result.success) return ReportFailure(result.message);
+  printf("%s (%zu Benutzer)\n", result.message.c_str(), result.users);
   return kExitOk;
 }
 
 int Import(const Args& args) {
   if (args.size() != 1) return UsageError("Geben Sie den Pfad der CSV-Datei an.");
-  if (access(args[0].c_str(), F_OK) != 0) return ReportFailure("Geben Sie bitte einen gültigen Dateipfad an.");
-  ImportUserList users;
-  try {
-    users = CCSVUserImporter(args[0]).Import();
-  } catch (const MessageError& e) {
-    return ReportFailure("Die Benutzer konnten nicht gelesen werden.", e.Text());
-  }
-  AddUsersReport report;
-  try {
-    AddUsers(CurrentConfigPath().c_str(), users, &report);
-  } catch (const MessageError& e) {
-    return ReportFailure("Die Benutzer konnten nicht importiert werden.", e.Text());
-  }
-  printf("Das Importieren der Benutzer war erfolgreich.\n");
-  printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", report.added, report.skipped);
+  const CsvImportResult result = ImportUsersFromCsv(args[0]);
+  if (!result.success) return ReportFailure(result.message);
+  printf("%s\n", result.message.c_str());
+  printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", result.report.added, result.report.skipped);
   return kExitOk;
 }
 
@@ -103,19 +80,22 @@ const Command kChildren[] = {
      &Import, {},
      "  Vorhandene Benutzer (gleicher Name, Groß-/Kleinschreibung egal) werden übersprungen;\n"
      "  ORN! wird dafür nicht beendet."},
-    {"import-ldap", "SERVER [--select] [--dry-run]",
+    {"import-ldap", "SERVER [--select] [--dry-run] [--allow-partial]",
      "importiert Kontakte und Personen von einem Verzeichnisdienst-Server (LDAP)", &ImportLdapUsers, {},
      "  SERVER: host[:port][/DN], oder ein DN ohne Server (Server aus ldap.conf bzw. DNS).\n"
      "  Anmeldung: ORN_LDAP_BINDDN und ORN_LDAP_PASSWORD_FILE, sonst anonym; ORN_LDAP_STARTTLS=yes.\n"
      "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
      "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
+     "  --allow-partial  auch importieren, wenn der Server das Lesen vorzeitig beendet hat\n"
+     "                   (sonst Exit-Code 5, z.B. bei einer Größenbeschränkung des Servers)\n"
      "  Vorhandene Benutzer werden übersprungen; ORN! wird dafür nicht beendet."},
-    {"import-network", "[NAME] [--select] [--dry-run]",
+    {"import-network", "[NAME] [--select] [--dry-run] [--allow-partial]",
      "importiert Benutzerkonten einer Domäne oder dieses Computers", &ImportNetworkUsers, {},
      "  NAME: DNS-Domäne (x.y) oder Computername; ohne NAME USERDNSDOMAIN, USERDOMAIN oder \".\".\n"
      "  \".\" und der Name dieses Computers lesen die lokalen Benutzerkonten (ab UID_MIN).\n"
      "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
      "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
+     "  --allow-partial  auch importieren, wenn der Server das Lesen vorzeitig beendet hat (sonst Exit-Code 5)\n"
      "  ORN! wird dafür beendet (außer mit --dry-run) und erst mit 'orncfg-cli server start' wieder gestartet."},
 };
 

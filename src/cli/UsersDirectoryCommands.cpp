@@ -1,11 +1,12 @@
 #include "cli/UsersDirectoryCommands.h"
 
 #include <cstdio>
-#include <new>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/ExitCodes.h"
 #include "cli/Report.h"
 #include "install/MessageError.h"
 #include "install/ServerStop.h"
@@ -17,7 +18,6 @@ namespace orn::cli {
 
 namespace {
 
-constexpr const char* kReadFailed = "Die Benutzerdaten konnten nicht importiert werden.\n";
 constexpr int kSelectionAttempts = 3;
 
 struct Options {
@@ -25,6 +25,7 @@ struct Options {
   bool nameGiven = false;
   bool select = false;
   bool dryRun = false;
+  bool allowPartial = false;
 };
 
 std::optional<Options> ParseOptions(const Args& args, std::string* error) {
@@ -34,6 +35,8 @@ std::optional<Options> ParseOptions(const Args& args, std::string* error) {
       options.select = true;
     } else if (arg == "--dry-run") {
       options.dryRun = true;
+    } else if (arg == "--allow-partial") {
+      options.allowPartial = true;
     } else if (!options.nameGiven && (arg.empty() || arg[0] != '-')) {
       options.name = arg;
       options.nameGiven = true;
@@ -43,13 +46,6 @@ std::optional<Options> ParseOptions(const Args& args, std::string* error) {
     }
   }
   return options;
-}
-
-// The failure of a read, with the module's explanation of a failed connection.
-int ReadFailure(const MessageError& e) {
-  ReportFailure(kReadFailed, e.Text());
-  if (!LastDirectoryFailureDetail().empty()) fprintf(stderr, "Details: %s\n", LastDirectoryFailureDetail().c_str());
-  return kExitFailure;
 }
 
 void PrintUsers(const ImportUserList& users) {
@@ -107,6 +103,45 @@ int PrintPreview(const ImportUserList& users) {
   return kExitOk;
 }
 
+// What differs between the two imports around their shared sequence.
+struct DirectoryImportKind {
+  DirectorySource source;
+  std::string (*entryText)(const ImportUser&);  // the entries that --select lists
+  void (*stopServer)();                         // runs before the configuration changes
+};
+
+// Read, "Keine Benutzer verfügbar.", the choice on the terminal, dry run or import: the sequence of
+// both directory imports. A read cut short fails with kExitDirectoryIncomplete unless
+// --allow-partial is given.
+int RunDirectoryImport(const Options& options, const DirectoryImportKind& kind,
+                       const std::function<DirectoryRead()>& read) {
+  const DirectoryReadResult result = ReadDirectoryUsers(read);
+  using Outcome = DirectoryReadResult::Outcome;
+  if (result.outcome == Outcome::kFailed || result.outcome == Outcome::kNoUsers) return ReportFailure(result.message);
+  if (result.outcome == Outcome::kIncomplete) {
+    if (!options.allowPartial) {
+      ReportFailure(result.message + "\nMit --allow-partial werden die gelesenen Benutzer importiert.");
+      return ::kExitDirectoryIncomplete;
+    }
+    fprintf(stderr, "%s\nNur die gelesenen Benutzer werden importiert (--allow-partial).\n", result.message.c_str());
+  }
+  ImportUserList users = result.users;
+  PrintUsers(users);
+  if (options.select) {
+    std::optional<ImportUserList> kept = SelectOnTerminal(users, kind.entryText);
+    if (!kept) return kExitFailure;
+    users = std::move(*kept);
+    if (users.Empty() && kind.source == DirectorySource::kNetwork) return ReportFailure("Keine Benutzer selektiert.");
+  }
+  if (options.dryRun) return PrintPreview(users);
+
+  const DirectoryImportResult imported = ImportDirectoryUsers(kind.source, users, kind.stopServer);
+  if (!imported.success) return ReportFailure(imported.message);
+  printf("%s\n", imported.message.c_str());
+  printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", imported.report.added, imported.report.skipped);
+  return kExitOk;
+}
+
 }  // namespace
 
 int ImportLdapUsers(const Args& args) {
@@ -114,35 +149,9 @@ int ImportLdapUsers(const Args& args) {
   const std::optional<Options> options = ParseOptions(args, &error);
   if (!options) return UsageError(error);
   if (!options->nameGiven) return UsageError("Geben Sie den Verzeichnisdienst-Server an.");
-
-  ImportUserList users;
-  try {
-    users = ReadLdapUsers(options->name);
-  } catch (const MessageError& e) {
-    return ReadFailure(e);
-  } catch (const std::bad_alloc&) {
-    return ReportFailure("Die Benutzerdaten konnten nicht importiert werden.");
-  }
-  if (users.Empty()) return ReportFailure("Keine Benutzer verfügbar.");
-  PrintUsers(users);
-  if (options->select) {
-    std::optional<ImportUserList> kept = SelectOnTerminal(users, &SelectorEntryText);
-    if (!kept) return kExitFailure;
-    users = std::move(*kept);
-  }
-  if (options->dryRun) return PrintPreview(users);
-
   // The LDAP import writes the configuration without stopping the server, as its page does.
-  AddUsersReport report;
-  try {
-    AddDirectoryUsers(users, nullptr, &report);
-  } catch (const MessageError& e) {
-    fprintf(stderr, "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung; %s\n", e.Text());
-    return kExitFailure;
-  }
-  printf("Die Benutzerdaten wurden erfolgreich importiert.\n");
-  printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", report.added, report.skipped);
-  return kExitOk;
+  return RunDirectoryImport(*options, {DirectorySource::kLdap, &SelectorEntryText, nullptr},
+                            [&] { return ReadLdapUsers(options->name); });
 }
 
 int ImportNetworkUsers(const Args& args) {
@@ -153,34 +162,8 @@ int ImportNetworkUsers(const Args& args) {
   // read in that order too.
   const NetworkSource source = DefaultNetworkSource();
   const std::string name = options->nameGiven ? options->name : source.name;
-
-  ImportUserList users;
-  try {
-    users = ReadNetworkUsers(name, source.winNTFirst);
-  } catch (const MessageError& e) {
-    return ReadFailure(e);
-  } catch (const std::bad_alloc&) {
-    return ReportFailure("Die Benutzerdaten konnten nicht importiert werden.");
-  }
-  if (users.Empty()) return ReportFailure("Keine Benutzer verfügbar.");
-  PrintUsers(users);
-  if (options->select) {
-    std::optional<ImportUserList> kept = SelectOnTerminal(users, &NetworkEntryText);
-    if (!kept) return kExitFailure;
-    users = std::move(*kept);
-    if (users.Empty()) return ReportFailure("Keine Benutzer selektiert.");
-  }
-  if (options->dryRun) return PrintPreview(users);
-
-  AddUsersReport report;
-  try {
-    AddDirectoryUsers(users, &StopServer, &report);
-  } catch (const MessageError& e) {
-    return ReportFailure(kReadFailed, e.Text());
-  }
-  printf("Die Benutzer wurden erfolgreich importiert.\n");
-  printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", report.added, report.skipped);
-  return kExitOk;
+  return RunDirectoryImport(*options, {DirectorySource::kNetwork, &NetworkEntryText, &StopServer},
+                            [&] { return ReadNetworkUsers(name, source.winNTFirst); });
 }
 
 }  // namespace orn::cli

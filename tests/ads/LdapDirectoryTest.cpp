@@ -88,7 +88,9 @@ class LdapDirectoryTest : public ::testing::Test {
 std::unique_ptr<Slapd> LdapDirectoryTest::server_;
 
 TEST_F(LdapDirectoryTest, ReadsEveryUserPastTheSizeLimitDepthFirstInDirectoryOrder) {
-  const ImportUserList users = ReadLdapUsers(server_->HostPort());
+  const DirectoryRead read = ReadLdapUsers(server_->HostPort());
+  EXPECT_TRUE(read.status.complete) << read.status.reason;
+  const ImportUserList& users = read.users;
   ASSERT_GT(users.Count(), 2000u);
   EXPECT_EQ(Names(users), test::ExpectedLdapUserNames());
 
@@ -168,7 +170,7 @@ TEST_F(ProtectedLdapDirectoryTest, ReadsOnlyWithTheBindDnAndPasswordFileOfTheEnv
   EXPECT_NE(LastDirectoryFailureDetail().find("ORN_LDAP_PASSWORD_FILE"), std::string::npos);
 
   BindAs("cn=leser,dc=orn-test,dc=de", "lesen");
-  EXPECT_EQ(Names(ReadLdapUsers(server_->HostPort())), test::ExpectedLdapUserNames());
+  EXPECT_EQ(Names(ReadLdapUsers(server_->HostPort()).users), test::ExpectedLdapUserNames());
 }
 
 }  // namespace

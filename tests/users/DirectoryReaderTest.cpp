@@ -34,6 +34,7 @@ std::vector<std::string> Names(const ImportUserList& users) {
   for (const ImportUser& user : users) names.push_back(user.name);
   return names;
 }
+std::vector<std::string> Names(const DirectoryRead& read) { return Names(read.users); }
 
 class DirectoryReaderTest : public ::testing::Test {
  protected:
@@ -57,7 +58,7 @@ TEST_F(DirectoryReaderTest, WalksDepthFirstInDirectoryOrderThroughContainerClass
   directory_["LDAP://srv/O=Filiale"].children = {Person("CN=f", {{"sn", "f"}}), FakeChild{"user", "CN=g", {}}};
   directory_["LDAP://srv/CN=Hidden"].children = {Person("CN=h", {{"sn", "h"}})};
 
-  const ImportUserList users = ReadLdapUsers("srv", directory_.Module());
+  const ImportUserList users = ReadLdapUsers("srv", directory_.Module()).users;
   EXPECT_EQ(Names(users), (std::vector<std::string>{"a", "b", "c", "c2", "d", "f", "a"}));
   EXPECT_EQ(directory_.BoundPaths(), (std::vector<std::string>{"LDAP://srv", "LDAP://srv/OU=X", "LDAP://srv/OU=X/OU=Y",
                                                                "LDAP://srv/O=Filiale"}));
@@ -72,7 +73,7 @@ TEST_F(DirectoryReaderTest, NamesFullNamesAndAddressesFallBackAsDescribed) {
       Person("", {}),  // no name at all
       FakeChild{"Contact", "CN=Kontakt", {{"sn", "kontakt"}}, /*offersIADs=*/false},
   };
-  const ImportUserList users = ReadLdapUsers("srv", directory_.Module());
+  const ImportUserList users = ReadLdapUsers("srv", directory_.Module()).users;
   ASSERT_EQ(users.Count(), 5u);
   EXPECT_EQ(users[0].name, "HansMeier");
   EXPECT_EQ(users[0].fullName, "Hans Meier");
@@ -87,7 +88,7 @@ TEST_F(DirectoryReaderTest, NamesFullNamesAndAddressesFallBackAsDescribed) {
   EXPECT_EQ(users[4].fullName, "");
 }
 
-TEST_F(DirectoryReaderTest, BindFailuresAbortTheWalkButEnumeratorFailuresOnlyEndTheirContainer) {
+TEST_F(DirectoryReaderTest, BindFailuresAbortTheWalkAndEnumeratorFailuresMarkItIncomplete) {
   // The root cannot be bound: nothing is read.
   ImportUserList users;
   CDirectoryReader unreachable(directory_.Module());
@@ -100,10 +101,20 @@ TEST_F(DirectoryReaderTest, BindFailuresAbortTheWalkButEnumeratorFailuresOnlyEnd
   EXPECT_EQ(ThrownText([&] { ReadLdapUsers("srv", directory_.Module()); }), "connection failed");
 
   // An enumerator that cannot be built leaves its container empty; one that fails keeps the child
-  // it delivered with the failure and ends there.
+  // it delivered with the failure and ends there. Either way the read is incomplete, and says so.
+  directory_["LDAP://srv"].children = {Person("CN=a"), Unit("OU=Gone"), Person("CN=b"), Person("CN=c")};
   directory_["LDAP://srv/OU=Gone"].enumeratorFails = true;
-  directory_["LDAP://srv"].failAfter = 1;
-  EXPECT_EQ(Names(ReadLdapUsers("srv", directory_.Module())), std::vector<std::string>{"a"});
+  DirectoryRead read = ReadLdapUsers("srv", directory_.Module());
+  EXPECT_EQ(Names(read), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_FALSE(read.status.complete);
+  EXPECT_EQ(read.status.code, ads::E_FAIL);
+  directory_["LDAP://srv/OU=Gone"].enumeratorFails = false;
+  directory_["LDAP://srv"].failAfter = 2;
+  read = ReadLdapUsers("srv", directory_.Module());
+  EXPECT_EQ(Names(read), (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(read.status.complete);
+  directory_["LDAP://srv"].failAfter = -1;
+  EXPECT_TRUE(ReadLdapUsers("srv", directory_.Module()).status.complete);
 }
 
 TEST_F(DirectoryReaderTest, AMissingModuleOrFunctionIsReportedAndNeverCalled) {
