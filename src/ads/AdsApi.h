@@ -27,6 +27,10 @@ inline constexpr HRESULT E_ADS_PROPERTY_NOT_FOUND = static_cast<HRESULT>(0x80005
 inline constexpr HRESULT E_ADS_CANT_CONVERT_DATATYPE = static_cast<HRESULT>(0x8000500Cu);
 inline constexpr HRESULT E_ADS_SERVER_UNREACHABLE = static_cast<HRESULT>(0x8007203Au);
 
+// A server's LDAP result code that ended a search early (a size, time or administrative limit, a
+// refused control): 0x80072000 with the result code in the low byte, so that callers can name it.
+inline constexpr HRESULT LdapResultFailure(int rc) { return static_cast<HRESULT>(0x80072000u | (rc & 0xFF)); }
+
 inline constexpr bool Failed(HRESULT hr) { return hr < 0; }
 
 struct IID {

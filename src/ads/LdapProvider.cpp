@@ -54,7 +54,8 @@ class LdapEnumerator final : public ComObject<IEnumVARIANT> {
     while (got < count) {
       if (!entry_) {
         if (Failed(pendingFailure_) || finished_) {
-          hr = pendingFailure_;
+          // Said again: walks into children since the failure may have replaced the thread's text.
+          hr = Failed(pendingFailure_) ? SetLastAdsError(pendingFailure_, failureText_) : pendingFailure_;
           break;
         }
         hr = FetchPage();
@@ -81,7 +82,7 @@ class LdapEnumerator final : public ComObject<IEnumVARIANT> {
     LDAP* ld = session_->Handle();
     LDAPControl* pageControl = nullptr;
     int rc = ldap_create_page_control(ld, kLdapPageSize, cookie_.bv_len ? &cookie_ : nullptr, 0, &pageControl);
-    if (rc != LDAP_SUCCESS) return pendingFailure_ = session_->Fail(rc, "paged search of " + base_);
+    if (rc != LDAP_SUCCESS) return Fail(session_->Fail(rc, "paged search of " + base_));
     LDAPControl* controls[] = {pageControl, nullptr};
     rc = ldap_search_ext_s(ld, base_.c_str(), LDAP_SCOPE_ONELEVEL, "(objectClass=*)", EntryAttributes(), 0, controls,
                            nullptr, nullptr, LDAP_NO_LIMIT, &page_);
@@ -104,14 +105,20 @@ class LdapEnumerator final : public ComObject<IEnumVARIANT> {
     if (result != LDAP_SUCCESS) {
       // Entries of this page still come; the failure ends the enumeration after them.
       finished_ = true;
-      pendingFailure_ = session_->Fail(result, "paged search of " + base_);
+      Fail(session_->Fail(result, "paged search of " + base_));
       return entry_ ? S_OK : pendingFailure_;
     }
     finished_ = cookie_.bv_len == 0;
     emptyPages_ = entry_ ? 0 : emptyPages_ + 1;
     if (emptyPages_ > kMaxEmptyPages)
-      return pendingFailure_ = SetLastAdsError(E_FAIL, "paged search of " + base_ + ": the server sends empty pages");
+      return Fail(SetLastAdsError(E_FAIL, "paged search of " + base_ + ": the server sends empty pages"));
     return S_OK;
+  }
+
+  // Keeps the failure that ends the enumeration, with the text recorded for it.
+  HRESULT Fail(HRESULT code) {
+    failureText_ = LastAdsErrorText();
+    return pendingFailure_ = code;
   }
 
   std::shared_ptr<LdapSession> session_;
@@ -123,6 +130,7 @@ class LdapEnumerator final : public ComObject<IEnumVARIANT> {
   bool finished_ = false;
   int emptyPages_ = 0;
   HRESULT pendingFailure_ = S_OK;
+  std::string failureText_;
 };
 
 HRESULT LdapObject::get__NewEnum(IUnknown** enumerator) {

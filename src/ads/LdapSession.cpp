@@ -37,6 +37,12 @@ HRESULT CodeOf(int rc) {
       return E_ADS_UNKNOWN_OBJECT;
     case LDAP_NO_MEMORY:
       return E_OUTOFMEMORY;
+    case LDAP_TIMELIMIT_EXCEEDED:
+    case LDAP_SIZELIMIT_EXCEEDED:
+    case LDAP_ADMINLIMIT_EXCEEDED:
+    case LDAP_UNAVAILABLE_CRITICAL_EXTENSION:
+    case LDAP_UNWILLING_TO_PERFORM:
+      return LdapResultFailure(rc);
     default:
       return E_FAIL;
   }

@@ -1,7 +1,6 @@
 // orncfg-cli users: the installation's users, and their export and import as delimited text.
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "cli/Json.h"
 #include "cli/Report.h"
@@ -12,9 +11,8 @@
 #include "install/MessageError.h"
 #include "files/FilePaths.h"
 #include "install/ProductKey.h"
-#include "users/CSVUserExporter.h"
-#include "users/CSVUserImporter.h"
 #include "users/ConfigUsers.h"
+#include "users/CsvTransfer.h"
 
 namespace orn::cli {
 
@@ -63,46 +61,25 @@ int Export(const Args& args) {
     else return UsageError("Als Trennzeichen sind ',', ';' und 'tab' möglich.");
   }
   if (args.empty()) return ReportFailure("Geben Sie bitte einen Dateipfad an.");
-  const std::string& path = args[0];
-  ImportUserList users;
-  try {
-    users = ReadUsers(CurrentConfigPath().c_str());
-  } catch (const MessageError& e) {
-    return ReportFailure("Die Konfiguration konnte nicht geladen werden.", e.Text());
-  }
-  try {
-    CCSVUserExporter(path, separator, rowPerAddress).Export(users);
-  } catch (const MessageError& e) {
-    return ReportFailure("Die Benutzer konnten nicht geschrieben werden.", e.Text());
-  }
-  Say("Der Export wurde erfolgreich abgeschlossen. (" + std::to_string(users.Count()) + " Benutzer)\n");
+  const CsvExportResult result = ExportUsersToCsv({args[0], separator, rowPerAddress});
+  if (!result.success) return ReportFailure(result.message);
+  Say(result.message + " (" + std::to_string(result.users) + " Benutzer)\n");
   return kExitOk;
 }
 
 int Import(const Args& args) {
   if (args.size() != 1) return UsageError("Geben Sie den Pfad der CSV-Datei an.");
-  if (access(args[0].c_str(), F_OK) != 0) return ReportFailure(kInvalidPath);
-  ImportUserList users;
-  try {
-    users = CCSVUserImporter(args[0]).Import();
-  } catch (const MessageError& e) {
-    return ReportFailure("Die Benutzer konnten nicht gelesen werden.", e.Text());
-  }
-  AddUsersReport report;
-  try {
-    AddUsers(CurrentConfigPath().c_str(), users, &report);
-  } catch (const MessageError& e) {
-    return ReportFailure("Die Benutzer konnten nicht importiert werden.", e.Text());
-  }
-  Say("Das Importieren der Benutzer war erfolgreich.\n");
-  printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", report.added, report.skipped);
+  const CsvImportResult result = ImportUsersFromCsv(args[0]);
+  if (!result.success) return ReportFailure(result.message);
+  Say(result.message + "\n");
+  printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", result.report.added, result.report.skipped);
   return kExitOk;
 }
 
 constexpr Option kListOptions[] = {{"--json"}};
 constexpr Option kExportOptions[] = {{"--separator", ",|;|tab"}, {"--row-per-address"}};
-constexpr Option kDirectoryOptions[] = {{"--select"}, {"--dry-run"}};
-constexpr Option kNetworkOptions[] = {{"--select"}, {"--dry-run"}, kNoStartOption};
+constexpr Option kDirectoryOptions[] = {{"--select"}, {"--dry-run"}, {"--allow-partial"}};
+constexpr Option kNetworkOptions[] = {{"--select"}, {"--dry-run"}, {"--allow-partial"}, kNoStartOption};
 
 const Command kChildren[] = {
     {"list", "", "zeigt die Benutzer mit ihren E-Mail-Adressen (Name, voller Name, Adressen; durch TAB getrennt)",
@@ -119,6 +96,8 @@ const Command kChildren[] = {
      "  Anmeldung: ORN_LDAP_BINDDN und ORN_LDAP_PASSWORD_FILE, sonst anonym; ORN_LDAP_STARTTLS=yes.\n"
      "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
      "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
+     "  --allow-partial  auch importieren, wenn der Server das Lesen vorzeitig beendet hat\n"
+     "                   (sonst Exit-Code 5, z.B. bei einer Größenbeschränkung des Servers)\n"
      "  Vorhandene Benutzer werden übersprungen; ORN! wird dafür nicht beendet.", kDirectoryOptions,
      kHoldsRunMutex | kAsksSettingsPassword},
     {"import-network", "[NAME]",
@@ -127,6 +106,7 @@ const Command kChildren[] = {
      "  \".\" und der Name dieses Computers lesen die lokalen Benutzerkonten (ab UID_MIN).\n"
      "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
      "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
+     "  --allow-partial  auch importieren, wenn der Server das Lesen vorzeitig beendet hat (sonst Exit-Code 5)\n"
      "  ORN! wird dafür beendet (außer mit --dry-run) und danach wieder gestartet, außer mit --no-start.",
      kNetworkOptions, kHoldsRunMutex | kAsksSettingsPassword},
 };

@@ -1,11 +1,12 @@
 #include "cli/UsersDirectoryCommands.h"
 
 #include <cstdio>
-#include <new>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/ExitCodes.h"
 #include "cli/Report.h"
 #include "cli/ServerRestart.h"
 #include "install/MessageError.h"
@@ -18,21 +19,29 @@ namespace orn::cli {
 
 namespace {
 
-constexpr const char* kReadFailed = "Die Benutzerdaten konnten nicht importiert werden.\n";
 constexpr int kSelectionAttempts = 3;
 
-// The server or domain name: the one positional argument.
-std::optional<int> TakeName(const Args& args, std::string* name) {
-  if (args.size() > 1) return UsageError(UnknownArgument(args[1]));
-  if (!args.empty()) *name = args[0];
-  return std::nullopt;
-}
+struct Options {
+  std::string name;
+  bool nameGiven = false;
+  bool select = false;
+  bool dryRun = false;
+  bool allowPartial = false;
+};
 
-// The failure of a read, with the module's explanation of a failed connection.
-int ReadFailure(const MessageError& e) {
-  ReportFailure(kReadFailed, e.Text());
-  if (!LastDirectoryFailureDetail().empty()) fprintf(stderr, "Details: %s\n", LastDirectoryFailureDetail().c_str());
-  return kExitFailure;
+// The server or domain name (the one positional argument) and the flags.
+std::optional<Options> TakeOptions(const Args& args, std::string* error) {
+  if (args.size() > 1) {
+    *error = UnknownArgument(args[1]);
+    return std::nullopt;
+  }
+  Options options;
+  options.nameGiven = !args.empty();
+  if (options.nameGiven) options.name = args[0];
+  options.select = args.Has("--select");
+  options.dryRun = args.Has("--dry-run");
+  options.allowPartial = args.Has("--allow-partial");
+  return options;
 }
 
 void PrintUsers(const ImportUserList& users) {
@@ -90,78 +99,69 @@ int PrintPreview(const ImportUserList& users) {
   return kExitOk;
 }
 
+// What differs between the two imports around their shared sequence.
+struct DirectoryImportKind {
+  DirectorySource source;
+  std::string (*entryText)(const ImportUser&);  // the entries that --select lists
+  void (*stopServer)();                         // runs before the configuration changes
+};
+
+// Read, "Keine Benutzer verfügbar.", the choice on the terminal, dry run or import: the sequence of
+// both directory imports. A read cut short fails with kExitDirectoryIncomplete unless
+// --allow-partial is given.
+int RunDirectoryImport(const Args& args, const Options& options, const DirectoryImportKind& kind,
+                       const std::function<DirectoryRead()>& read) {
+  const DirectoryReadResult result = ReadDirectoryUsers(read);
+  using Outcome = DirectoryReadResult::Outcome;
+  if (result.outcome == Outcome::kFailed || result.outcome == Outcome::kNoUsers) return ReportFailure(result.message);
+  if (result.outcome == Outcome::kIncomplete) {
+    if (!options.allowPartial) {
+      ReportFailure(result.message + "\nMit --allow-partial werden die gelesenen Benutzer importiert.");
+      return kExitDirectoryIncomplete;
+    }
+    fprintf(stderr, "%s\nNur die gelesenen Benutzer werden importiert (--allow-partial).\n", result.message.c_str());
+  }
+  ImportUserList users = result.users;
+  PrintUsers(users);
+  if (options.select) {
+    std::optional<ImportUserList> kept = SelectOnTerminal(users, kind.entryText);
+    if (!kept) return kExitFailure;
+    users = std::move(*kept);
+    if (users.Empty() && kind.source == DirectorySource::kNetwork) return ReportFailure("Keine Benutzer selektiert.");
+  }
+  if (options.dryRun) return PrintPreview(users);
+
+  const DirectoryImportResult imported = ImportDirectoryUsers(kind.source, users, kind.stopServer);
+  // An import that stops the server starts it again, as the wizard does when it closes.
+  const auto end = [&](int code) { return kind.stopServer ? StartServerAgain(args, code) : code; };
+  if (!imported.success) return end(ReportFailure(imported.message));
+  Say(imported.message + "\n");
+  printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", imported.report.added, imported.report.skipped);
+  return end(kExitOk);
+}
+
 }  // namespace
 
 int ImportLdapUsers(const Args& args) {
-  std::string name;
-  if (const std::optional<int> end = TakeName(args, &name)) return *end;
-  if (args.empty()) return UsageError("Geben Sie den Verzeichnisdienst-Server an.");
-
-  ImportUserList users;
-  try {
-    users = ReadLdapUsers(name);
-  } catch (const MessageError& e) {
-    return ReadFailure(e);
-  } catch (const std::bad_alloc&) {
-    return ReportFailure("Die Benutzerdaten konnten nicht importiert werden.");
-  }
-  if (users.Empty()) return ReportFailure("Keine Benutzer verfügbar.");
-  PrintUsers(users);
-  if (args.Has("--select")) {
-    std::optional<ImportUserList> kept = SelectOnTerminal(users, &SelectorEntryText);
-    if (!kept) return kExitFailure;
-    users = std::move(*kept);
-  }
-  if (args.Has("--dry-run")) return PrintPreview(users);
-
+  std::string error;
+  const std::optional<Options> options = TakeOptions(args, &error);
+  if (!options) return UsageError(error);
+  if (!options->nameGiven) return UsageError("Geben Sie den Verzeichnisdienst-Server an.");
   // The LDAP import writes the configuration without stopping the server, as its page does.
-  AddUsersReport report;
-  try {
-    AddDirectoryUsers(users, nullptr, &report);
-  } catch (const MessageError& e) {
-    fprintf(stderr, "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung; %s\n", e.Text());
-    return kExitFailure;
-  }
-  Say("Die Benutzerdaten wurden erfolgreich importiert.\n");
-  printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", report.added, report.skipped);
-  return kExitOk;
+  return RunDirectoryImport(args, *options, {DirectorySource::kLdap, &SelectorEntryText, nullptr},
+                            [&] { return ReadLdapUsers(options->name); });
 }
 
 int ImportNetworkUsers(const Args& args) {
-  std::string name;
-  if (const std::optional<int> end = TakeName(args, &name)) return *end;
+  std::string error;
+  const std::optional<Options> options = TakeOptions(args, &error);
+  if (!options) return UsageError(error);
   // The order of the readers is decided by the environment, as on the page; a name given here is
   // read in that order too.
   const NetworkSource source = DefaultNetworkSource();
-  if (args.empty()) name = source.name;
-
-  ImportUserList users;
-  try {
-    users = ReadNetworkUsers(name, source.winNTFirst);
-  } catch (const MessageError& e) {
-    return ReadFailure(e);
-  } catch (const std::bad_alloc&) {
-    return ReportFailure("Die Benutzerdaten konnten nicht importiert werden.");
-  }
-  if (users.Empty()) return ReportFailure("Keine Benutzer verfügbar.");
-  PrintUsers(users);
-  if (args.Has("--select")) {
-    std::optional<ImportUserList> kept = SelectOnTerminal(users, &NetworkEntryText);
-    if (!kept) return kExitFailure;
-    users = std::move(*kept);
-    if (users.Empty()) return ReportFailure("Keine Benutzer selektiert.");
-  }
-  if (args.Has("--dry-run")) return PrintPreview(users);
-
-  AddUsersReport report;
-  try {
-    AddDirectoryUsers(users, &StopServer, &report);
-  } catch (const MessageError& e) {
-    return StartServerAgain(args, ReportFailure(kReadFailed, e.Text()));
-  }
-  Say("Die Benutzer wurden erfolgreich importiert.\n");
-  printf("Hinzugefügt: %zu\nBereits vorhanden: %zu\n", report.added, report.skipped);
-  return StartServerAgain(args, kExitOk);
+  const std::string name = options->nameGiven ? options->name : source.name;
+  return RunDirectoryImport(args, *options, {DirectorySource::kNetwork, &NetworkEntryText, &StopServer},
+                            [&] { return ReadNetworkUsers(name, source.winNTFirst); });
 }
 
 }  // namespace orn::cli

@@ -354,11 +354,28 @@ int main(int argc, char** argv) {
   const bool isDemo = fs::exists(root / kMarker);
   if (!isDemo && !fs::is_empty(root, ec)) Fail(root.string() + " is neither empty nor a demo installation");
 
-  // Start afresh, keeping only the runtime folder (a running server holds it).
+  // Start afresh, keeping the runtime folder (a running server holds it) and what the wizard and
+  // orncfg-cli wrote into the installation: archives (.eff, .zip) and the restore's safety copies.
+  const fs::path install = root / "orn";
+  const fs::path kept = root / "kept";
+  fs::remove_all(kept, ec);
+  fs::create_directories(kept);
+  int keptCount = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(install, ec)) {
+    const std::string ext = entry.path().extension().string();
+    const bool archive = entry.is_regular_file() && (ext == ".eff" || ext == ".zip");
+    if (archive || entry.path().filename() == "backup") {
+      fs::rename(entry.path(), kept / entry.path().filename(), ec);
+      if (!ec) ++keptCount;
+    }
+  }
   for (const char* name : {"orn", "tmp", "import", "registry.reg", "registry.reg.lock"}) fs::remove_all(root / name, ec);
   WriteText(root / kMarker, "orn demo installation\n");
-  const fs::path install = root / "orn";
   fs::create_directories(install);
+  for (const fs::directory_entry& entry : fs::directory_iterator(kept, ec))
+    fs::rename(entry.path(), install / entry.path().filename(), ec);
+  fs::remove_all(kept, ec);
+  if (keptCount) fprintf(stderr, "orn-demo: %d Sicherungen und Sicherheitskopien in %s behalten\n", keptCount, install.c_str());
   fs::create_directories(root / "tmp");
   fs::create_directories(root / "run");
   chmod((root / "run").c_str(), 0700);

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
@@ -32,12 +34,31 @@ std::string CurrentConfigPath() {
 }
 
 template <class Reader>
-ImportUserList Read(const std::string& name, const std::shared_ptr<const DirectoryModule>& module) {
-  Reader reader = module ? Reader(module) : Reader();
+DirectoryRead Read(Reader& reader, const std::string& name) {
   reader.SetPath(name);
-  ImportUserList users;
-  reader.EnumerateUsers(users);
-  return users;
+  DirectoryRead read;
+  reader.EnumerateUsers(read.users);
+  read.status = reader.ReadStatus();
+  return read;
+}
+
+template <class Reader>
+DirectoryRead Read(const std::string& name, const std::shared_ptr<const DirectoryModule>& module) {
+  Reader reader = module ? Reader(module) : Reader();
+  return Read(reader, name);
+}
+
+std::string FailureText(const char* separator) {
+  std::string text = std::string(kDirectoryImportFailed) + "\n\nFehlermeldung" + separator + " ";
+  try {
+    throw;
+  } catch (const MessageError& error) {
+    text += error.Text();
+  } catch (const std::exception& error) {
+    text += error.what();
+  } catch (...) {
+  }
+  return text;
 }
 
 // A private copy of a file below TEMP (mode 0600), removed with the object.
@@ -74,14 +95,11 @@ class PrivateCopy {
 
 }  // namespace
 
-ImportUserList ReadLdapUsers(const std::string& server, std::shared_ptr<const DirectoryModule> module) {
+DirectoryRead ReadLdapUsers(const std::string& server, std::shared_ptr<const DirectoryModule> module) {
   CDirectoryReader reader = module ? CDirectoryReader(module) : CDirectoryReader();
-  reader.SetPath(server);
   reader.SetContainerClasses({"builtinDomain", "organizationalUnit", "dominoOrganization"});
   reader.SetUserClasses({"Contact", "dominoPerson"});
-  ImportUserList users;
-  reader.EnumerateUsers(users);
-  return users;
+  return Read(reader, server);
 }
 
 NetworkSource DefaultNetworkSource() {
@@ -91,23 +109,69 @@ NetworkSource DefaultNetworkSource() {
   return {domain.empty() ? "." : domain, true};
 }
 
-ImportUserList ReadNetworkUsers(const std::string& name, bool winNTFirst,
-                                std::shared_ptr<const DirectoryModule> module) {
+DirectoryRead ReadNetworkUsers(const std::string& name, bool winNTFirst,
+                               std::shared_ptr<const DirectoryModule> module) {
   const auto readWith = [&](bool winNT) {
     return winNT ? Read<CWinNTDirectoryReader>(name, module) : Read<CDomainDirectoryReader>(name, module);
   };
   try {
-    ImportUserList users = readWith(winNTFirst);
-    if (!users.Empty()) return users;
+    DirectoryRead read = readWith(winNTFirst);
+    if (!read.users.Empty()) return read;
   } catch (...) {
     // The first read's failure is not shown; the other reader gets its turn.
   }
   return readWith(!winNTFirst);
 }
 
-void AddDirectoryUsers(const ImportUserList& users, const std::function<void()>& stopServer, AddUsersReport* report) {
-  if (stopServer) stopServer();
-  AddUsers(CurrentConfigPath().c_str(), users, report);
+std::string IncompleteReadText(size_t usersRead, const DirectoryReadStatus& status) {
+  char code[16];
+  snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(status.code));
+  return "Der Verzeichnisdienst hat das Lesen vorzeitig beendet: es wurden nur " + std::to_string(usersRead) +
+         " Benutzer gelesen.\nGrund: " + (status.reason.empty() ? std::string("unbekannt") : status.reason) +
+         " (Code " + code + ")";
+}
+
+DirectoryReadResult ReadDirectoryUsers(const std::function<DirectoryRead()>& read) {
+  using Outcome = DirectoryReadResult::Outcome;
+  DirectoryReadResult result;
+  DirectoryRead got;
+  ClearLastDirectoryFailureDetail();  // only this read's explanation is shown
+  try {
+    got = read();
+  } catch (...) {
+    result.message = FailureText(":");
+    if (!LastDirectoryFailureDetail().empty()) result.message += "\nDetails: " + LastDirectoryFailureDetail();
+    return result;
+  }
+  result.users = std::move(got.users);
+  if (result.users.Empty()) {
+    result.outcome = Outcome::kNoUsers;
+    result.message = kNoUsersAvailable;
+    if (!got.status.complete) result.message += "\n\n" + IncompleteReadText(0, got.status);
+  } else if (!got.status.complete) {
+    result.outcome = Outcome::kIncomplete;
+    result.message = IncompleteReadText(result.users.Count(), got.status);
+  } else {
+    result.outcome = Outcome::kRead;
+  }
+  return result;
+}
+
+DirectoryImportResult ImportDirectoryUsers(DirectorySource source, const ImportUserList& users,
+                                           const std::function<void()>& stopServer) {
+  const bool ldap = source == DirectorySource::kLdap;
+  DirectoryImportResult result;
+  try {
+    if (stopServer) stopServer();
+    AddUsers(CurrentConfigPath().c_str(), users, &result.report);
+  } catch (...) {
+    result.message = FailureText(ldap ? ";" : ":");
+    return result;
+  }
+  result.success = true;
+  result.message =
+      ldap ? "Die Benutzerdaten wurden erfolgreich importiert." : "Die Benutzer wurden erfolgreich importiert.";
+  return result;
 }
 
 DirectoryImportPreview PreviewDirectoryUsers(const ImportUserList& users) {

@@ -93,6 +93,7 @@ CDirectoryReader::CDirectoryReader(std::shared_ptr<const DirectoryModule> module
 void CDirectoryReader::EnumerateUsers(ImportUserList& result) {
   module_->CheckFunctions();
   lastFailureDetail.clear();
+  status_ = DirectoryReadStatus{};
   Walk("", 0, result);
 }
 
@@ -111,16 +112,28 @@ void CDirectoryReader::Walk(const std::string& subPath, int depth, ImportUserLis
   const ads::ComPtr<ads::IADsContainer> container(bound);
 
   ads::IEnumVARIANT* enumerator = nullptr;
-  if (ads::Failed(module_->BuildEnumerator(container.Get(), &enumerator)) || !enumerator) return;
+  const ads::HRESULT built = module_->BuildEnumerator(container.Get(), &enumerator);
+  if (ads::Failed(built) || !enumerator) {
+    MarkIncomplete(ads::Failed(built) ? built : ads::E_FAIL);
+    return;
+  }
   const EnumeratorGuard guard(*module_, enumerator);
   for (;;) {
     Variant child;
     ads::ULONG fetched = 0;
     const ads::HRESULT hr = module_->EnumerateNext(enumerator, 1, &child.value, &fetched);
+    if (ads::Failed(hr)) MarkIncomplete(hr);  // asked before a child's walk replaces the module's text
     if (fetched == 0) break;
     TakeChild(child.value, subPath, depth, result);
     if (ads::Failed(hr)) break;
   }
+}
+
+void CDirectoryReader::MarkIncomplete(ads::HRESULT code) {
+  if (!status_.complete) return;  // the first reason counts
+  status_.complete = false;
+  status_.code = code;
+  status_.reason = module_->LastErrorText();
 }
 
 void CDirectoryReader::TakeChild(ads::VARIANT& child, const std::string& subPath, int depth, ImportUserList& result) {
@@ -190,5 +203,7 @@ std::string CDomainDirectoryReader::GetADsPath() const {
 }
 
 const std::string& LastDirectoryFailureDetail() { return lastFailureDetail; }
+
+void ClearLastDirectoryFailureDetail() { lastFailureDetail.clear(); }
 
 }  // namespace orn

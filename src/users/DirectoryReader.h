@@ -12,6 +12,14 @@
 
 namespace orn {
 
+// How a walk ended: complete, or cut short by the directory (a size, time or administrative limit,
+// a refused paged search) with the module's code and its explanation.
+struct DirectoryReadStatus {
+  bool complete = true;
+  ads::HRESULT code = ads::S_OK;
+  std::string reason;
+};
+
 class CDirectoryReader {
  public:
   // Loads the module; throws MessageError "loading libornads.so failed".
@@ -21,8 +29,11 @@ class CDirectoryReader {
 
   // Appends the users in walk order. Throws MessageError "connection failed" when the root or a
   // container cannot be bound (the whole walk ends then), "<function> not found in libornads.so"
-  // when the module lacks a function. A failed enumerator just ends its container.
+  // when the module lacks a function. A failed enumerator ends its container and marks the read
+  // incomplete (ReadStatus); the walk goes on with the other containers.
   virtual void EnumerateUsers(ImportUserList& result);
+  // How the last EnumerateUsers ended.
+  const DirectoryReadStatus& ReadStatus() const { return status_; }
   virtual ~CDirectoryReader() = default;
   // The root object's path: "LDAP://" and the path.
   virtual std::string GetADsPath() const;
@@ -41,8 +52,11 @@ class CDirectoryReader {
   std::string m_strKeyAttribute = "sn";
 
  private:
+  void MarkIncomplete(ads::HRESULT code);
   void TakeChild(ads::VARIANT& child, const std::string& subPath, int depth, ImportUserList& result);
   ImportUser MakeRecord(ads::IADs& object, const std::string& relativeName) const;
+
+  DirectoryReadStatus status_;
 };
 
 // The accounts of a computer or NetBIOS domain: "WinNT://" and the path; classes "user", "User".
@@ -66,5 +80,6 @@ class CDomainDirectoryReader : public CDirectoryReader {
 // The text of the last "connection failed" of this thread as the module explained it (a server's
 // answer such as "Invalid credentials"); "" when the module gave none.
 const std::string& LastDirectoryFailureDetail();
+void ClearLastDirectoryFailureDetail();
 
 }  // namespace orn

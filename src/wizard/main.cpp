@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include "app/CImportExportApp.h"
+#include "app/QtUiServices.h"
 
 namespace {
 
@@ -22,12 +23,13 @@ bool HasDisplay() { return IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet
 int main(int argc, char** argv) {
   if (!HasDisplay()) {
     std::fprintf(stderr,
-                 "orncfg: Keine grafische Anzeige gefunden (DISPLAY ist nicht gesetzt); ohne Anzeige "
-                 "QT_QPA_PLATFORM=offscreen setzen oder orncfg-cli verwenden (orncfg-cli --help).\n");
+                 "orncfg: Keine grafische Anzeige gefunden (DISPLAY ist nicht gesetzt). Starten Sie den "
+                 "Assistenten auf einem Desktop oder über ssh -X, oder verwenden Sie orncfg-cli (orncfg-cli --help).\n");
     return 1;
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("orncfg"));
+  orn::wizard::InstallQtTranslations();
   orn::wizard::CImportExportApp app;
   return app.InitInstance();
 }

@@ -2,6 +2,7 @@
 // and a throw-away account file.
 #include <cstdlib>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -94,6 +95,28 @@ TEST_F(DirectoryCliTest, LdapImportReadsPastTheSizeLimitAndLeavesTheServerRunnin
   EXPECT_EQ(Count(users, "\n"), 36 + expected - 1);
   EXPECT_NE(users.find("nord0899\tnord 0899\tnord0899@orn-test.de\n"), std::string::npos);
   EXPECT_EQ(Count(users, "amueller\t"), 1u);
+}
+
+TEST_F(DirectoryCliTest, AStockServerEndsTheReadEarlyAndTheImportSaysHowManyItRead) {
+  constexpr int kPersons = 1207;
+  Slapd stock(Slapd::Config{test::kTestSuffix, test::TestSchema(), test::PersonsLdif(kPersons), false, true});
+  const std::string before = test::ReadFile(Installed());
+  std::string output;
+  EXPECT_EQ(Cli("users import-ldap " + stock.HostPort(), &output), 5) << output;
+  static const std::regex readCount("es wurden nur ([0-9]+) Benutzer gelesen\\.\nGrund: paged search of "
+                                    "ou=Personal,dc=orn-test,dc=de: Size limit exceeded");
+  std::smatch match;
+  ASSERT_TRUE(std::regex_search(output, match, readCount)) << output;
+  const int read = std::stoi(match[1]);
+  EXPECT_GT(read, 0);
+  EXPECT_LT(read, kPersons);
+  EXPECT_NE(output.find("--allow-partial"), std::string::npos);
+  EXPECT_EQ(test::ReadFile(Installed()), before);
+
+  ASSERT_EQ(Cli("users import-ldap " + stock.HostPort() + " --allow-partial", &output), 0) << output;
+  EXPECT_NE(output.find("es wurden nur " + std::to_string(read) + " Benutzer gelesen."), std::string::npos) << output;
+  EXPECT_NE(output.find("Hinzugefügt: " + std::to_string(read) + "\n"), std::string::npos) << output;
+  EXPECT_EQ(Count(Users(), "\n"), 36u + read);
 }
 
 TEST_F(DirectoryCliTest, TheServerlessPathTakesTheServerFromLdapConf) {

@@ -82,6 +82,15 @@ std::string TestLdif() {
   return ldif;
 }
 
+std::string PersonsLdif(int count) {
+  std::string ldif = std::string("dn: ") + kTestSuffix +
+                     "\nobjectClass: dcObject\nobjectClass: organization\ndc: orn-test\no: ORN Test\n\n";
+  const std::string staff = std::string("ou=Personal,") + kTestSuffix;
+  ldif += Entry("ou=Personal", kTestSuffix, {"objectClass: organizationalUnit", "ou: Personal"});
+  for (int i = 0; i < count; ++i) ldif += Person("person", i, staff);
+  return ldif;
+}
+
 std::vector<std::string> ExpectedLdapUserNames() {
   std::vector<std::string> names = {"azentral"};
   for (int i = 0; i < kSalesPersons; ++i) names.push_back("vertrieb" + Number(i));

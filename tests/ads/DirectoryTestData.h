@@ -22,6 +22,9 @@ std::string TestSchema();
 // The entries, suffix first. A reader account "cn=leser,<suffix>" has the password "lesen".
 std::string TestLdif();
 
+// The suffix entry and count persons (dominoPerson) in one organisational unit.
+std::string PersonsLdif(int count);
+
 // The user names the LDAP import must deliver, in walk order.
 std::vector<std::string> ExpectedLdapUserNames();
 

@@ -35,10 +35,10 @@ TEST(LocalAccountsTest, TheWinNTReaderListsAccountsFromUidMinExceptNobodyOnce) {
                        "jdoe:x:1003:1003:Second:/home/jdoe2:/bin/bash\n");
   setenv("ORN_ADS_PASSWD_FILE", (scratch / "passwd").c_str(), 1);
   setenv("ORN_ADS_MODULE", ORN_ADS_MODULE_FILE, 1);
-  orn::ImportUserList users = orn::ReadNetworkUsers(".", true);
+  orn::ImportUserList users = orn::ReadNetworkUsers(".", true).users;
   char host[256] = {};
   gethostname(host, sizeof host - 1);
-  EXPECT_EQ(orn::ReadNetworkUsers(host, true).Count(), 3u);
+  EXPECT_EQ(orn::ReadNetworkUsers(host, true).users.Count(), 3u);
   unsetenv("ORN_ADS_PASSWD_FILE");
 
   ASSERT_EQ(users.Count(), 3u);

@@ -57,7 +57,7 @@ std::string Configuration(const Slapd::Config& config, const std::string& folder
   text += "modulepath /usr/lib/ldap\nmoduleload back_mdb\n";
   text += "pidfile " + folder + "/slapd.pid\n";
   // The directory imitates one whose pages are small: a client must page to read it whole.
-  text += "sizelimit size.soft=500 size.hard=500 size.prtotal=unlimited\n";
+  text += config.stockLimits ? "sizelimit 500\n" : "sizelimit size.soft=500 size.hard=500 size.prtotal=unlimited\n";
   text += "database mdb\nmaxsize 268435456\n";
   text += "suffix \"" + config.suffix + "\"\n";
   text += "rootdn \"cn=admin," + config.suffix + "\"\n";

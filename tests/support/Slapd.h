@@ -17,6 +17,9 @@ class Slapd {
     std::string schema;            // further schema definitions (slapd.conf syntax)
     std::string ldif;              // the directory's entries, suffix entry first
     bool refuseAnonymous = false;  // only bound users may read
+    // "sizelimit 500" as a stock server has it: no client reads more than 500 entries of one
+    // search, paged or not. Otherwise the limit holds per page only (size.prtotal=unlimited).
+    bool stockLimits = false;
   };
   static constexpr const char* kRootPassword = "geheim";
 

@@ -1,5 +1,7 @@
 // Adding directory users to the installed configuration, the dry run, and narrowing the list.
 #include <filesystem>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -44,28 +46,89 @@ class DirectoryImportTest : public test::IsolatedTest {
 TEST_F(DirectoryImportTest, AddsAfterTheServerStopAndSkipsNamesThatDifferOnlyInCase) {
   const ImportUserList users =
       List({User("AMUELLER", "Anna"), User("Jörg Müller", "Jörg Müller", {"j@x.de"}), User("neu", "Neu")});
-  std::vector<std::string> order;
-  AddUsersReport report;
-  AddDirectoryUsers(
-      users,
-      [&] {
-        order.push_back("stop");
-        EXPECT_EQ(ReadUsers(Installed().c_str()).Count(), 36u);
-      },
-      &report);
-  EXPECT_EQ(order, std::vector<std::string>{"stop"});
-  EXPECT_EQ(report.added, 2u);
-  EXPECT_EQ(report.skipped, 1u);
+  int stops = 0;
+  const DirectoryImportResult result = ImportDirectoryUsers(DirectorySource::kNetwork, users, [&] {
+    ++stops;
+    EXPECT_EQ(ReadUsers(Installed().c_str()).Count(), 36u);
+  });
+  EXPECT_TRUE(result.success);
+  EXPECT_EQ(result.message, "Die Benutzer wurden erfolgreich importiert.");
+  EXPECT_EQ(stops, 1);
+  EXPECT_EQ(result.report.added, 2u);
+  EXPECT_EQ(result.report.skipped, 1u);
   const ImportUserList after = ReadUsers(Installed().c_str());
   ASSERT_EQ(after.Count(), 38u);
   EXPECT_EQ(after[36].name, "JrgMller");
   EXPECT_EQ(after[36].emails, std::vector<std::string>{"j@x.de"});
   EXPECT_EQ(after[37].name, "neu");
+}
 
-  // A stop that fails leaves the configuration as it was.
+TEST_F(DirectoryImportTest, FailuresOfTheAddKeepTheConfigurationAndNameTheCause) {
+  // The LDAP import's text has a semicolon after "Fehlermeldung", the network import's a colon.
   const std::string before = test::ReadFile(Installed());
-  EXPECT_THROW(AddDirectoryUsers(users, [] { throw MessageError("timeout"); }), MessageError);
+  const struct {
+    DirectorySource source;
+    std::function<void()> stop;
+    const char* message;
+  } cases[] = {
+      {DirectorySource::kNetwork, [] { throw MessageError("timeout"); },
+       "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung: timeout"},
+      {DirectorySource::kLdap, [] { throw std::runtime_error("kaputt"); },
+       "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung; kaputt"},
+  };
+  for (const auto& c : cases) {
+    const DirectoryImportResult result = ImportDirectoryUsers(c.source, List({User("neu", "Neu")}), c.stop);
+    EXPECT_FALSE(result.success);
+    EXPECT_EQ(result.message, c.message);
+  }
   EXPECT_EQ(test::ReadFile(Installed()), before);
+  std::filesystem::remove(Installed());
+  EXPECT_EQ(ImportDirectoryUsers(DirectorySource::kLdap, List({User("neu", "Neu")}), nullptr).message,
+            "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung; opening config file failed");
+}
+
+// The demo that these tests import into is renewed by running orn-demo again; what was written
+// into it meanwhile (archives, the restore's safety copies) stays.
+TEST_F(DirectoryImportTest, RunningTheDemoAgainKeepsTheArchivesWrittenThere) {
+  test::WriteFile(demo_ + "/orn/orn_010126.eff", "archive");
+  std::filesystem::create_directories(demo_ + "/orn/backup/orncfg/010126");
+  test::WriteFile(demo_ + "/orn/backup/orncfg/010126/orn.cfg", "safety copy");
+  ASSERT_EQ(ImportDirectoryUsers(DirectorySource::kLdap, List({User("neu", "Neu")}), nullptr).report.added, 1u);
+  ASSERT_EQ(test::RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "' 2>/dev/null"), 0);
+  EXPECT_EQ(ReadUsers(Installed().c_str()).Count(), 36u);  // renewed
+  EXPECT_EQ(test::ReadFile(demo_ + "/orn/orn_010126.eff"), "archive");
+  EXPECT_EQ(test::ReadFile(demo_ + "/orn/backup/orncfg/010126/orn.cfg"), "safety copy");
+}
+
+TEST(DirectoryReadResultTest, EveryWayAReadEndsHasItsOutcomeAndText) {
+  using Outcome = DirectoryReadResult::Outcome;
+  const DirectoryReadStatus cut{false, ads::LdapResultFailure(4), "paged search of ou=x: Size limit exceeded"};
+  const std::string cutText =
+      "Der Verzeichnisdienst hat das Lesen vorzeitig beendet: es wurden nur 2 Benutzer gelesen.\n"
+      "Grund: paged search of ou=x: Size limit exceeded (Code 0x80072004)";
+  const struct {
+    std::function<DirectoryRead()> read;
+    Outcome outcome;
+    size_t users;
+    std::string message;
+  } cases[] = {
+      {[] { return DirectoryRead{List({User("a", "A")}), {}}; }, Outcome::kRead, 1, ""},
+      {[&] { return DirectoryRead{List({User("a", "A"), User("b", "B")}), cut}; }, Outcome::kIncomplete, 2, cutText},
+      {[] { return DirectoryRead{}; }, Outcome::kNoUsers, 0, "Keine Benutzer verfügbar."},
+      {[] { return DirectoryRead{{}, {false, ads::E_FAIL, ""}}; }, Outcome::kNoUsers, 0,
+       "Keine Benutzer verfügbar.\n\nDer Verzeichnisdienst hat das Lesen vorzeitig beendet: es wurden nur 0 "
+       "Benutzer gelesen.\nGrund: unbekannt (Code 0x80004005)"},
+      {[]() -> DirectoryRead { throw MessageError("connection failed"); }, Outcome::kFailed, 0,
+       "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung: connection failed"},
+      {[]() -> DirectoryRead { throw 1; }, Outcome::kFailed, 0,
+       "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung: "},
+  };
+  for (const auto& c : cases) {
+    const DirectoryReadResult result = ReadDirectoryUsers(c.read);
+    EXPECT_EQ(result.outcome, c.outcome) << c.message;
+    EXPECT_EQ(result.users.Count(), c.users) << c.message;
+    EXPECT_EQ(result.message, c.message);
+  }
 }
 
 TEST_F(DirectoryImportTest, TheDryRunWorksOnAPrivateCopyAndLeavesNothingBehind) {

@@ -34,6 +34,7 @@ std::vector<std::string> Names(const ImportUserList& users) {
   for (const ImportUser& user : users) names.push_back(user.name);
   return names;
 }
+std::vector<std::string> Names(const DirectoryRead& read) { return Names(read.users); }
 
 class DirectoryReaderTest : public ::testing::Test {
  protected:
@@ -57,7 +58,7 @@ TEST_F(DirectoryReaderTest, WalksDepthFirstInDirectoryOrderThroughContainerClass
   directory_["LDAP://srv/O=Filiale"].children = {Person("CN=f", {{"sn", "f"}}), FakeChild{"user", "CN=g", {}}};
   directory_["LDAP://srv/CN=Hidden"].children = {Person("CN=h", {{"sn", "h"}})};
 
-  const ImportUserList users = ReadLdapUsers("srv", directory_.Module());
+  const ImportUserList users = ReadLdapUsers("srv", directory_.Module()).users;
   EXPECT_EQ(Names(users), (std::vector<std::string>{"a", "b", "c", "c2", "d", "f", "a"}));
   EXPECT_EQ(directory_.BoundPaths(), (std::vector<std::string>{"LDAP://srv", "LDAP://srv/OU=X", "LDAP://srv/OU=X/OU=Y",
                                                                "LDAP://srv/O=Filiale"}));
@@ -72,22 +73,21 @@ TEST_F(DirectoryReaderTest, NamesFullNamesAndAddressesFallBackAsDescribed) {
       Person("", {}),  // no name at all
       FakeChild{"Contact", "CN=Kontakt", {{"sn", "kontakt"}}, /*offersIADs=*/false},
   };
-  const ImportUserList users = ReadLdapUsers("srv", directory_.Module());
-  ASSERT_EQ(users.Count(), 5u);
-  EXPECT_EQ(users[0].name, "HansMeier");
-  EXPECT_EQ(users[0].fullName, "Hans Meier");
-  EXPECT_TRUE(users[0].emails.empty());
-  EXPECT_EQ(users[1].name, "EvaMariaLang");
-  EXPECT_EQ(users[1].fullName, "Eva Lang");
-  EXPECT_EQ(users[2].name, "onormal");
-  EXPECT_EQ(users[2].fullName, "Otto Normal");
-  EXPECT_EQ(users[2].emails, std::vector<std::string>{"o@x.de"});
-  EXPECT_EQ(users[3].fullName, "leer");  // an empty full name becomes the user name
-  EXPECT_EQ(users[4].name, "");
-  EXPECT_EQ(users[4].fullName, "");
+  // An empty full name becomes the user name; the object without IADs is left out.
+  const std::vector<std::vector<std::string>> expected = {{"HansMeier", "Hans Meier"},
+                                                          {"EvaMariaLang", "Eva Lang"},
+                                                          {"onormal", "Otto Normal", "o@x.de"},
+                                                          {"leer", "leer", "l@x.de"},
+                                                          {"", ""}};
+  std::vector<std::vector<std::string>> read;
+  for (const ImportUser& user : ReadLdapUsers("srv", directory_.Module()).users) {
+    read.push_back({user.name, user.fullName});
+    read.back().insert(read.back().end(), user.emails.begin(), user.emails.end());
+  }
+  EXPECT_EQ(read, expected);
 }
 
-TEST_F(DirectoryReaderTest, BindFailuresAbortTheWalkButEnumeratorFailuresOnlyEndTheirContainer) {
+TEST_F(DirectoryReaderTest, BindFailuresAbortTheWalkAndEnumeratorFailuresMarkItIncomplete) {
   // The root cannot be bound: nothing is read.
   ImportUserList users;
   CDirectoryReader unreachable(directory_.Module());
@@ -100,10 +100,20 @@ TEST_F(DirectoryReaderTest, BindFailuresAbortTheWalkButEnumeratorFailuresOnlyEnd
   EXPECT_EQ(ThrownText([&] { ReadLdapUsers("srv", directory_.Module()); }), "connection failed");
 
   // An enumerator that cannot be built leaves its container empty; one that fails keeps the child
-  // it delivered with the failure and ends there.
+  // it delivered with the failure and ends there. Either way the read is incomplete, and says so.
+  directory_["LDAP://srv"].children = {Person("CN=a"), Unit("OU=Gone"), Person("CN=b"), Person("CN=c")};
   directory_["LDAP://srv/OU=Gone"].enumeratorFails = true;
-  directory_["LDAP://srv"].failAfter = 1;
-  EXPECT_EQ(Names(ReadLdapUsers("srv", directory_.Module())), std::vector<std::string>{"a"});
+  DirectoryRead read = ReadLdapUsers("srv", directory_.Module());
+  EXPECT_EQ(Names(read), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_FALSE(read.status.complete);
+  EXPECT_EQ(read.status.code, ads::E_FAIL);
+  directory_["LDAP://srv/OU=Gone"].enumeratorFails = false;
+  directory_["LDAP://srv"].failAfter = 2;
+  read = ReadLdapUsers("srv", directory_.Module());
+  EXPECT_EQ(Names(read), (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(read.status.complete);
+  directory_["LDAP://srv"].failAfter = -1;
+  EXPECT_TRUE(ReadLdapUsers("srv", directory_.Module()).status.complete);
 }
 
 TEST_F(DirectoryReaderTest, AMissingModuleOrFunctionIsReportedAndNeverCalled) {
@@ -168,14 +178,21 @@ TEST(DirectoryNetworkSourceTest, TheEnvironmentDecidesNameAndOrder) {
     unsetenv("USERDOMAIN");
     return source;
   };
-  EXPECT_EQ(withEnvironment(nullptr, nullptr).name, ".");
-  EXPECT_TRUE(withEnvironment(nullptr, nullptr).winNTFirst);
-  EXPECT_EQ(withEnvironment("corp.de", "CORP").name, "corp.de");
-  EXPECT_FALSE(withEnvironment("corp.de", "CORP").winNTFirst);
-  EXPECT_EQ(withEnvironment(nullptr, "CORP").name, "CORP");
-  EXPECT_TRUE(withEnvironment(nullptr, "CORP").winNTFirst);
   const std::string tooLong(256, 'x');
-  EXPECT_EQ(withEnvironment(tooLong.c_str(), "CORP").name, "CORP");
+  const struct {
+    const char* dnsDomain;
+    const char* domain;
+    const char* name;
+    bool winNTFirst;
+  } cases[] = {{nullptr, nullptr, ".", true},
+               {"corp.de", "CORP", "corp.de", false},
+               {nullptr, "CORP", "CORP", true},
+               {tooLong.c_str(), "CORP", "CORP", true}};
+  for (const auto& c : cases) {
+    const NetworkSource source = withEnvironment(c.dnsDomain, c.domain);
+    EXPECT_EQ(source.name, c.name);
+    EXPECT_EQ(source.winNTFirst, c.winNTFirst) << c.name;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The action page: three or five rows, the selection rule, Next, double click and Back, the
 // messages; and the rendering of the real wizard's first page for docs/screenshots.
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryFile>
@@ -17,7 +18,7 @@ namespace orn::wizard::test {
 // An action's first page: Back returns to the action page, as on every first page.
 class FirstPage : public CWizardPage {
  public:
-  explicit FirstPage(int id) : CWizardPage({id, QStringLiteral("Aktion"), 139}) {}
+  explicit FirstPage(int id) : CWizardPage({id, QStringLiteral("Aktion"), 139}) { new QLineEdit(this); }
   bool OnSetActive() override { return Sheet()->SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH), true; }
   int OnWizardBack() override { return Sheet()->SetActivePage(kActionPage), -1; }
 };
@@ -120,6 +121,15 @@ class ActionPageTest : public QObject {
     QCOMPARE(ui_.messages.shown.size(), size_t{1});
     QCOMPARE(ui_.messages.shown[0].text, QStringLiteral("Diese Aktion ist in dieser Version noch nicht verfügbar."));
     QCOMPARE(ui_.messages.shown[0].caption, kCaption);
+  }
+
+  void TheKeyboardChoosesFromTheListAndReturnGoesOn() {
+    Build(FAKE_ADS_MODULE);
+    QVERIFY(QTest::qWaitForWindowActive(sheet_.get()));
+    QCOMPARE(QApplication::focusWidget(), page_->m_lbActions);
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}) QTest::keyClick(QApplication::focusWidget(), key);
+    QCOMPARE(sheet_->GetActiveIndex(), int(kImportCFGPage1));
+    QCOMPARE(QApplication::focusWidget()->parentWidget(), sheet_->GetPage(kImportCFGPage1));  // its first control
   }
 
   void RenderTheWizard() {

@@ -1,14 +1,18 @@
 // The backup and restore pages on a demo installation: the check box and its extension rule, the
 // password checks, browsing, and a backup restored through the pages.
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <ctime>
 
 #include "app/CImportExportWizard.h"
 #include "app/PageIndex.h"
+#include "app/QtUiServices.h"
 #include "backup/Backup.h"
 #include "backup/CBackupCFGPage1.h"
 #include "install/ServerStop.h"
@@ -88,7 +92,7 @@ class BackupRestorePagesTest : public QObject {
     QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("sicherung.tar"))));
   }
 
-  void BrowsingSetsTheKindFromTheExtension() {
+  void BrowsingSetsTheKindFromTheExtensionOnlyWithASettingsPassword() {
     Install(true);
     auto* page = Open<CBackupCFGPage1>(kBackupCFGPage1);
     page->m_editPassword->setText(QStringLiteral("typed"));
@@ -100,6 +104,54 @@ class BackupRestorePagesTest : public QObject {
     QVERIFY(!page->m_chkEncrypt->isChecked());
     QVERIFY(page->m_editPassword->isHidden());
     QCOMPARE(page->m_editPassword->text(), QString());  // the fields are written from the members
+
+    // Without a settings password every backup is encrypted, whatever name the dialog returns.
+    Install(false);
+    page = Open<CBackupCFGPage1>(kBackupCFGPage1);
+    ui_.files.answers = {dir_.filePath(QStringLiteral("klar.zip"))};
+    page->OnBrowse();
+    QCOMPARE(page->m_editPath->text(), dir_.filePath(QStringLiteral("klar.eff")));
+    page->m_editPassword->setText(QStringLiteral("pw"));
+    page->m_editConfirm->setText(QStringLiteral("pw"));
+    page->m_bEncrypt = false;  // whatever the page holds
+    page->m_editPath->setText(dir_.filePath(QStringLiteral("klar.zip")));
+    QCOMPARE(page->OnWizardFinish(), 1);
+    QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("klar.zip"))));
+    QFile archive(dir_.filePath(QStringLiteral("klar.eff")));
+    QVERIFY(archive.open(QIODevice::ReadOnly));
+    QVERIFY(!archive.read(2).startsWith("PK"));  // not a plain zip
+  }
+
+  void TheRealSaveDialogKeepsTheProposedNameAndSpeaksGerman() {
+    QVERIFY(InstallQtTranslations());
+    Install(true);
+    QtFileDialogs realDialogs;
+    UiServices services{ui_.messages, realDialogs, ui_.waitCursor, ui_.help};
+    CImportExportWizard wizard(services, [](const QString&) { return true; });
+    wizard.OnInitDialog();
+    wizard.SetActivePage(kBackupCFGPage1);
+    auto* page = static_cast<CBackupCFGPage1*>(wizard.GetPage(kBackupCFGPage1));
+    const QString proposed = page->m_editPath->text();
+    QVERIFY(proposed.endsWith(QStringLiteral(".eff")));
+
+    QString shownName, saveButton;
+    QTimer driver;
+    connect(&driver, &QTimer::timeout, [&] {
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QFileDialog*>(window);
+        if (!dialog || !dialog->isVisible()) continue;
+        shownName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+        saveButton = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->text();
+        QMetaObject::invokeMethod(dialog, "accept");
+        driver.stop();
+      }
+    });
+    driver.start(20);
+    page->OnBrowse();
+    QCOMPARE(shownName, QFileInfo(proposed).fileName());
+    QCOMPARE(page->m_editPath->text(), proposed);
+    QVERIFY(page->m_chkEncrypt->isChecked());
+    QCOMPARE(saveButton.remove(QLatin1Char('&')), QStringLiteral("Speichern"));
   }
 
   void RestoreThroughThePage() {

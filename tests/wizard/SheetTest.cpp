@@ -1,10 +1,11 @@
 // The wizard sheet: default Back and Next, -1 to stay, empty slots, Finish, cancelling, help,
-// the dialog-unit layout and the file-dialog filters.
+// the dialog-unit layout, the file-dialog filters and the help window.
 #include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 
@@ -112,6 +113,32 @@ class SheetTest : public QObject {
     QDir::setCurrent(before);
     QCOMPARE(ui_.help.opened, std::vector<QString>({QDir(before).filePath(QStringLiteral("orncfg.html")),
                                                     QDir(elsewhere.path()).filePath(QStringLiteral("orncfg.html"))}));
+  }
+
+  void HelpShowsInAWindowOfItsOwnWhenNoViewerStarts() {
+    QTemporaryDir dir;
+    const QString help = dir.filePath(QStringLiteral("orncfg.html"));
+    QFile file(help);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("<html><body><h1>Hilfe zu ORN!</h1></body></html>") > 0);
+    file.close();
+    // No launcher on the PATH, and a launcher that finds no viewer (as xdg-open without a desktop).
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("failing")));
+    QFile launcher(dir.filePath(QStringLiteral("failing/xdg-open")));
+    QVERIFY(launcher.open(QIODevice::WriteOnly) && launcher.write("#!/bin/sh\nexit 3\n") > 0);
+    launcher.close();
+    QVERIFY(launcher.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    const QByteArray path = qgetenv("PATH");
+    for (const QString& bin : {dir.filePath(QStringLiteral("empty")), dir.filePath(QStringLiteral("failing"))}) {
+      qputenv("PATH", bin.toUtf8());
+      QtHelpViewer().Open(help);
+      qputenv("PATH", path);
+      QWidget* window = nullptr;
+      for (QWidget* candidate : QApplication::topLevelWidgets())
+        if (candidate->objectName() == QStringLiteral("helpWindow") && candidate->isVisible()) window = candidate;
+      QVERIFY2(window, qPrintable(bin));
+      QVERIFY(window->findChild<QTextBrowser*>()->toPlainText().contains(QStringLiteral("Hilfe zu ORN!")));
+      window->close();
+    }
   }
 
   void PagesAreLaidOutInDialogUnits() {

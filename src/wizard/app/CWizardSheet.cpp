@@ -94,7 +94,19 @@ bool CWizardSheet::SetActivePage(int index) {
   active_ = index;
   stack_->setCurrentWidget(page);
   setWindowTitle(page->Title().isEmpty() ? caption_ : page->Title());
+  FocusFirstControl(page);
   return true;
+}
+
+void CWizardSheet::FocusFirstControl(QWidget* page) {
+  // The page's tab order begins with its first control (the order in which it was made).
+  for (QWidget* widget = page->nextInFocusChain(); widget && widget != page; widget = widget->nextInFocusChain()) {
+    if (!page->isAncestorOf(widget)) continue;
+    if ((widget->focusPolicy() & Qt::TabFocus) && widget->isEnabled() && widget->isVisibleTo(page)) {
+      widget->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
 }
 
 void CWizardSheet::SetWizardButtons(int flags) {

@@ -71,6 +71,8 @@ class CWizardSheet : public QDialog {
   void Next();
   void Finish();
   void ShowHelp();
+  // Gives the keyboard focus to the page's first control that takes it.
+  static void FocusFirstControl(QWidget* page);
   QPushButton* MakeButton(const QString& text);
 
   QString caption_;

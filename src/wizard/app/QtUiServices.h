@@ -25,6 +25,7 @@ class QtWaitCursor : public IWaitCursor {
   void End() override;
 };
 
+// The desktop's viewer (xdg-open); where it cannot show the file, a window of the program's own.
 class QtHelpViewer : public IHelpViewer {
  public:
   void Open(const QString& path) override;
@@ -41,6 +42,10 @@ class QtUiServices {
   QtWaitCursor waitCursor_;
   QtHelpViewer help_;
 };
+
+// Installs Qt's German texts (qtbase_de from Qt's translations folder) for the standard buttons and
+// the file dialogs. False when they are not installed; the texts stay English then.
+bool InstallQtTranslations();
 
 // Turns a Windows filter "Text (*.a;*.b)|*.a;*.b|...||" into Qt's name filters "Text (*.a *.b)".
 QStringList QtNameFilters(const QString& windowsFilter);

@@ -106,7 +106,7 @@ bool CBackupCFGPage1::OnInitDialog() {
   m_bEncrypt = true;
   m_chkEncrypt->setChecked(true);
   // Without a settings password every backup is encrypted.
-  if (!static_cast<CImportExportWizard*>(Sheet())->m_bPasswordProtected) {
+  if (!Protected()) {
     m_chkEncrypt->setEnabled(false);
     m_chkEncrypt->setVisible(false);
   }
@@ -138,9 +138,18 @@ void CBackupCFGPage1::OnBrowse() {
   if (SplitFilePath(m_strPath.toStdString(), dir, name, ext)) {
     if (ext == "eff") m_bEncrypt = true;
     if (ext == "zip") m_bEncrypt = false;
+    // Without a settings password every backup is encrypted, whatever name was chosen.
+    if (!Protected() && !m_bEncrypt) {
+      m_bEncrypt = true;
+      m_strPath = Archive(dir, name, true);
+    }
     UpdatePasswordControls();
   }
   ToControls();
+}
+
+bool CBackupCFGPage1::Protected() const {
+  return static_cast<CImportExportWizard*>(Sheet())->m_bPasswordProtected;
 }
 
 void CBackupCFGPage1::OnEncryptToggled() {
@@ -154,7 +163,8 @@ void CBackupCFGPage1::OnEncryptToggled() {
 
 int CBackupCFGPage1::OnWizardFinish() {
   FromControls();
-  BackupRequest request{m_strPath.toStdString(), m_bEncrypt, m_strPassword.toStdString(), m_strConfirm.toStdString()};
+  const bool encrypt = m_bEncrypt || !Protected();
+  BackupRequest request{m_strPath.toStdString(), encrypt, m_strPassword.toStdString(), m_strConfirm.toStdString()};
   const BackupResult result = RunBackup(request);
   if (!result.archivePath.empty()) m_strPath = QString::fromStdString(result.archivePath);  // not shown in the edit
   MessageBox(QString::fromStdString(result.message));

@@ -46,6 +46,8 @@ class CBackupCFGPage1 : public CWizardPage {
   // Members to controls and back.
   void ToControls();
   void FromControls();
+  // Whether the installation has a settings password; without one every backup is encrypted.
+  bool Protected() const;
 
   QGroupBox* passwordGroup_;
   QLabel* passwordLabel_;

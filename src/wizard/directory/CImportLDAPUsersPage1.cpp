@@ -1,7 +1,5 @@
 #include "directory/CImportLDAPUsersPage1.h"
 
-#include <exception>
-
 #include "app/CImportExportWizard.h"
 #include "app/Captions.h"
 #include "directory/CUserSelectorPage.h"
@@ -34,25 +32,23 @@ int CImportLDAPUsersPage1::OnWizardBack() {
 
 int CImportLDAPUsersPage1::OnWizardNext() {
   m_strServer = m_editServer->text();  // an empty name is not refused: the directory decides
-  ImportUserList users;
-  std::exception_ptr failure;
+  DirectoryReadResult result;
   {
     WaitCursorScope wait(Ui().waitCursor);
-    try {
-      users = m_readUsers(m_strServer.toStdString());
-    } catch (...) {
-      failure = std::current_exception();
-    }
+    result = ReadDirectoryUsers([&] { return m_readUsers(m_strServer.toStdString()); });
   }
-  if (failure) {  // the selection page keeps the list it had
-    MessageBox(ImportFailedText(FailureText(failure)));
+  using Outcome = DirectoryReadResult::Outcome;
+  const QString message = QString::fromStdString(result.message);
+  if (result.outcome == Outcome::kFailed) {  // the selection page keeps the list it had
+    MessageBox(message);
     return -1;
   }
-  static_cast<CUserSelectorPage*>(Sheet()->GetPage(kUserSelectorPage))->SetUserList(users);
-  if (users.Empty()) {
-    MessageBox(QString::fromUtf8(kNoUsersAvailable), QString::fromUtf8(kApplicationTitle));
+  static_cast<CUserSelectorPage*>(Sheet()->GetPage(kUserSelectorPage))->SetUserList(result.users);
+  if (result.outcome == Outcome::kNoUsers) {
+    MessageBox(message, QString::fromUtf8(kApplicationTitle));
     return -1;
   }
+  if (result.outcome == Outcome::kIncomplete) MessageBox(message + QString::fromUtf8(kIncompleteReadHint));
   return 0;
 }
 

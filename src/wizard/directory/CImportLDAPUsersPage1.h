@@ -8,7 +8,7 @@
 #include <QLineEdit>
 
 #include "app/CWizardPage.h"
-#include "users/ImportUser.h"
+#include "users/DirectoryImport.h"
 
 namespace orn::wizard {
 
@@ -25,7 +25,7 @@ class CImportLDAPUsersPage1 : public CWizardPage {
   QString m_strServer;
   QLineEdit* m_editServer;
   // Reads the users of the server; ReadLdapUsers unless a test replaced it.
-  std::function<ImportUserList(const std::string& server)> m_readUsers;
+  std::function<DirectoryRead(const std::string& server)> m_readUsers;
 };
 
 }  // namespace orn::wizard

@@ -1,7 +1,5 @@
 #include "directory/CImportLDAPUsersPage2.h"
 
-#include <exception>
-
 #include "app/CWizardSheet.h"
 #include "app/PageIndex.h"
 #include "directory/CUserSelectorPage.h"
@@ -23,13 +21,8 @@ bool CImportLDAPUsersPage2::OnSetActive() {
 
 int CImportLDAPUsersPage2::OnWizardFinish() {
   const ImportUserList users = static_cast<CUserSelectorPage*>(Sheet()->GetPage(kUserSelectorPage))->GetUserList();
-  try {
-    AddDirectoryUsers(users, nullptr);
-  } catch (...) {  // the finish is accepted all the same
-    MessageBox(ImportFailedText(FailureText(std::current_exception()), ';'));
-    return 1;
-  }
-  MessageBox(QStringLiteral("Die Benutzerdaten wurden erfolgreich importiert."));
+  // A failure too accepts the finish.
+  MessageBox(QString::fromStdString(ImportDirectoryUsers(DirectorySource::kLdap, users, nullptr).message));
   return 1;
 }
 

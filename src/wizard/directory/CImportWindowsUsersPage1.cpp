@@ -1,7 +1,5 @@
 #include "directory/CImportWindowsUsersPage1.h"
 
-#include <exception>
-
 #include "app/CImportExportWizard.h"
 #include "directory/CImportWindowsUsersPage2.h"
 #include "directory/CWaitDialog.h"
@@ -45,28 +43,21 @@ int CImportWindowsUsersPage1::OnWizardBack() {
 
 int CImportWindowsUsersPage1::OnWizardNext() {
   m_strName = m_editName->text();
-  ImportUserList users;
-  std::exception_ptr failure;
+  DirectoryReadResult result;
   {
     CWaitDialog waitDialog(this);  // gone when Next ends, on every path
     waitDialog.ShowNow();
     WaitCursorScope wait(Ui().waitCursor);
-    try {
-      users = m_readUsers(m_strName.toStdString(), m_bWinNTFirst);
-    } catch (...) {
-      failure = std::current_exception();
-    }
+    result = ReadDirectoryUsers([&] { return m_readUsers(m_strName.toStdString(), m_bWinNTFirst); });
     waitDialog.hide();
   }
-  if (failure) {
-    MessageBox(ImportFailedText(FailureText(failure)));
-    return -1;
+  using Outcome = DirectoryReadResult::Outcome;
+  if (result.outcome != Outcome::kRead) {
+    MessageBox(QString::fromStdString(result.message) +
+               (result.outcome == Outcome::kIncomplete ? QString::fromUtf8(kIncompleteReadHint) : QString()));
+    if (result.outcome != Outcome::kIncomplete) return -1;
   }
-  if (users.Empty()) {
-    MessageBox(QString::fromUtf8(kNoUsersAvailable));
-    return -1;
-  }
-  static_cast<CImportWindowsUsersPage2*>(Sheet()->GetPage(kImportWindowsUsersPage2))->m_users = users;
+  static_cast<CImportWindowsUsersPage2*>(Sheet()->GetPage(kImportWindowsUsersPage2))->m_users = result.users;
   return 0;
 }
 

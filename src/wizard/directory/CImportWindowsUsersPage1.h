@@ -8,7 +8,7 @@
 #include <QLineEdit>
 
 #include "app/CWizardPage.h"
-#include "users/ImportUser.h"
+#include "users/DirectoryImport.h"
 
 namespace orn::wizard {
 
@@ -28,7 +28,7 @@ class CImportWindowsUsersPage1 : public CWizardPage {
   bool m_bWinNTFirst = true;
   QLineEdit* m_editName;
   // Reads the accounts; ReadNetworkUsers unless a test replaced it.
-  std::function<ImportUserList(const std::string& name, bool winNTFirst)> m_readUsers;
+  std::function<DirectoryRead(const std::string& name, bool winNTFirst)> m_readUsers;
 };
 
 }  // namespace orn::wizard

@@ -1,9 +1,6 @@
 #include "directory/CImportWindowsUsersPage2.h"
 
-#include <exception>
-
 #include "app/CWizardSheet.h"
-#include "directory/DirectoryPageTexts.h"
 #include "install/ServerStop.h"
 #include "users/DirectoryImport.h"
 #include "users/DirectorySelection.h"
@@ -12,18 +9,12 @@ namespace orn::wizard {
 
 CImportWindowsUsersPage2::CImportWindowsUsersPage2()
     : CWizardPage({145, QStringLiteral("Konfigurationsdaten aus einem Microsoft-Netzwerk importieren"), 140}),
-      m_lbUsers(new UserListBox),
-      m_btnAll(new QPushButton(QStringLiteral("Alle auswählen"))),
-      m_btnNone(new QPushButton(QStringLiteral("Keine auswählen"))),
+      m_choice(new UserChoice(Units())),
+      m_lbUsers(m_choice->list),
+      m_btnAll(m_choice->all),
+      m_btnNone(m_choice->none),
       m_stopServer(&StopServer) {
-  Place(PageText(QStringLiteral("Wählen Sie die Benutzer aus, die importiert werden sollen.")), 100, 8, 173, 20);
-  Place(m_lbUsers, 100, 30, 173, 98);
-  m_btnAll->setObjectName(QStringLiteral("selectAll"));
-  m_btnNone->setObjectName(QStringLiteral("selectNone"));
-  Place(m_btnAll, 100, 133, 60, 14);
-  Place(m_btnNone, 165, 133, 60, 14);
-  connect(m_btnAll, &QPushButton::clicked, m_lbUsers, &UserListBox::SelectAll);
-  connect(m_btnNone, &QPushButton::clicked, m_lbUsers, &UserListBox::SelectNone);
+  Place(m_choice, UserChoice::kX, UserChoice::kY, UserChoice::kWidth, UserChoice::kHeight);
 }
 
 bool CImportWindowsUsersPage2::OnSetActive() {
@@ -38,17 +29,13 @@ int CImportWindowsUsersPage2::OnWizardFinish() {
     MessageBox(QStringLiteral("Keine Benutzer selektiert."));
     return 0;
   }
-  std::exception_ptr failure;
+  DirectoryImportResult result;
   {
     WaitCursorScope wait(Ui().waitCursor);
-    try {
-      AddDirectoryUsers(users, m_stopServer);
-    } catch (...) {
-      failure = std::current_exception();
-    }
+    result = ImportDirectoryUsers(DirectorySource::kNetwork, users, m_stopServer);
   }
   // After a failure too the finish is accepted; the server starts again when the program ends.
-  MessageBox(failure ? ImportFailedText(FailureText(failure)) : QStringLiteral("Die Benutzer wurden erfolgreich importiert."));
+  MessageBox(QString::fromStdString(result.message));
   return 1;
 }
 

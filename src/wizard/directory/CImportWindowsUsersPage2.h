@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "app/CWizardPage.h"
-#include "directory/UserListBox.h"
+#include "directory/UserChoice.h"
 #include "users/ImportUser.h"
 
 namespace orn::wizard {
@@ -22,6 +22,7 @@ class CImportWindowsUsersPage2 : public CWizardPage {
   int OnWizardFinish() override;
 
   ImportUserList m_users;
+  UserChoice* m_choice;
   UserListBox* m_lbUsers;
   QPushButton* m_btnAll;
   QPushButton* m_btnNone;

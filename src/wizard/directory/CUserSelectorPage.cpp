@@ -8,17 +8,11 @@ namespace orn::wizard {
 
 CUserSelectorPage::CUserSelectorPage()
     : CWizardPage({144, QStringLiteral("Benutzer auswählen"), 140}),
-      m_lbUsers(new UserListBox),
-      m_btnAll(new QPushButton(QStringLiteral("Alle auswählen"))),
-      m_btnNone(new QPushButton(QStringLiteral("Keine auswählen"))) {
-  Place(PageText(QStringLiteral("Wählen Sie die Benutzer aus, die importiert werden sollen.")), 100, 8, 173, 20);
-  Place(m_lbUsers, 100, 30, 173, 98);
-  m_btnAll->setObjectName(QStringLiteral("selectAll"));
-  m_btnNone->setObjectName(QStringLiteral("selectNone"));
-  Place(m_btnAll, 100, 133, 60, 14);
-  Place(m_btnNone, 165, 133, 60, 14);
-  connect(m_btnAll, &QPushButton::clicked, m_lbUsers, &UserListBox::SelectAll);
-  connect(m_btnNone, &QPushButton::clicked, m_lbUsers, &UserListBox::SelectNone);
+      m_choice(new UserChoice(Units())),
+      m_lbUsers(m_choice->list),
+      m_btnAll(m_choice->all),
+      m_btnNone(m_choice->none) {
+  Place(m_choice, UserChoice::kX, UserChoice::kY, UserChoice::kWidth, UserChoice::kHeight);
 }
 
 bool CUserSelectorPage::OnSetActive() {

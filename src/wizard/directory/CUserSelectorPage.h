@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "app/CWizardPage.h"
-#include "directory/UserListBox.h"
+#include "directory/UserChoice.h"
 #include "users/ImportUser.h"
 
 namespace orn::wizard {
@@ -23,6 +23,7 @@ class CUserSelectorPage : public CWizardPage {
   bool OnSetActive() override;
   int OnWizardNext() override;
 
+  UserChoice* m_choice;
   UserListBox* m_lbUsers;
   QPushButton* m_btnAll;
   QPushButton* m_btnNone;

@@ -1,37 +1,14 @@
 // Texts and helpers the pages of the two directory imports share.
 #pragma once
 
-#include <exception>
-
 #include <QLabel>
 #include <QString>
 
-#include "install/MessageError.h"
-
 namespace orn::wizard {
 
-inline constexpr const char* kNoUsersAvailable = "Keine Benutzer verfügbar.";
-inline constexpr const char* kImportFailed = "Die Benutzerdaten konnten nicht importiert werden.";
-
-// "<kImportFailed>\n\nFehlermeldung<separator> <text>". The LDAP import's Finish writes a
-// semicolon after "Fehlermeldung", every other failure a colon.
-inline QString ImportFailedText(const QString& text, char separator = ':') {
-  return QString::fromUtf8(kImportFailed) + QStringLiteral("\n\nFehlermeldung") + QChar(separator) + QChar(' ') + text;
-}
-
-// The text of a failure caught by a page: the message exception's text, else what() of a standard
-// exception, else nothing.
-inline QString FailureText(std::exception_ptr failure) {
-  try {
-    std::rethrow_exception(failure);
-  } catch (const MessageError& error) {
-    return QString::fromUtf8(error.Text());
-  } catch (const std::exception& error) {
-    return QString::fromUtf8(error.what());
-  } catch (...) {
-    return QString();
-  }
-}
+// Follows the message of a read that the directory ended early, before the choice of users.
+inline constexpr const char* kIncompleteReadHint =
+    "\n\nDie gelesenen Benutzer können trotzdem ausgewählt und importiert werden.";
 
 // A static text of a page: wrapped, top left.
 inline QLabel* PageText(const QString& text) {

@@ -16,8 +16,7 @@
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
-#include "users/CSVUserExporter.h"
-#include "users/ConfigUsers.h"
+#include "users/CsvTransfer.h"
 #include "users/CsvPageTexts.h"
 
 namespace orn::wizard {
@@ -114,36 +113,10 @@ void CExportCSVPage1::OnBrowse() {
 
 int CExportCSVPage1::OnWizardFinish() {
   UpdateData();
-  if (m_strPath.isEmpty()) {
-    MessageBox(QStringLiteral("Geben Sie bitte einen Dateipfad an."));
-    return 0;
-  }
-
-  ImportUserList users;
-  try {
-    char configPath[kMaxPath] = {};
-    if (GetCurrentConfigPath(configPath, sizeof configPath) == -1) throw MessageError("GetCurrentConfigPath() failed");
-    users = ReadUsers(configPath);
-  } catch (const MessageError& error) {
-    MessageBox(WithErrorText("Die Konfiguration konnte nicht geladen werden.", error));
-    return 0;
-  } catch (...) {
-    MessageBox(QStringLiteral("Die Konfiguration konnte nicht geladen werden."));
-    return 0;
-  }
-
-  try {
-    CCSVUserExporter(m_strPath.toStdString(), m_cSeparator, m_bOneAddressPerRow != 0).Export(users);
-  } catch (const MessageError& error) {
-    MessageBox(WithErrorText("Die Benutzer konnten nicht geschrieben werden.", error));
-    return 0;
-  } catch (...) {
-    MessageBox(QStringLiteral("Die Benutzer konnten nicht geschrieben werden."));
-    return 0;
-  }
-
-  MessageBox(QStringLiteral("Der Export wurde erfolgreich abgeschlossen."));
-  return 1;
+  const CsvExportResult result =
+      ExportUsersToCsv({m_strPath.toStdString(), m_cSeparator, m_bOneAddressPerRow != 0});
+  MessageBox(QString::fromStdString(result.message));
+  return result.success ? 1 : 0;
 }
 
 }  // namespace orn::wizard

@@ -5,13 +5,7 @@
 #include <QPushButton>
 
 #include "app/CImportExportWizard.h"
-#include "files/FilePaths.h"
-#include "install/InstallPaths.h"
-#include "install/MessageError.h"
-#include "install/ProductKey.h"
-#include "platform/FileAttributes.h"
-#include "users/CSVUserImporter.h"
-#include "users/ConfigUsers.h"
+#include "users/CsvTransfer.h"
 #include "users/CsvPageTexts.h"
 
 namespace orn::wizard {
@@ -50,37 +44,9 @@ void CImportCSVPage1::OnBrowse() {
 
 int CImportCSVPage1::OnWizardFinish() {
   m_strPath = m_editPath->text();
-  const std::string path = m_strPath.toStdString();
-  if (path.empty() || platform::FileAttributes(path) == platform::kInvalidAttributes) {
-    MessageBox(QString::fromUtf8(kInvalidPath));
-    return 0;
-  }
-
-  ImportUserList users;
-  try {
-    users = CCSVUserImporter(path).Import();
-  } catch (const MessageError& error) {
-    MessageBox(WithErrorText("Die Benutzer konnten nicht gelesen werden.", error));
-    return 0;
-  } catch (...) {
-    MessageBox(QStringLiteral("Die Benutzer konnten nicht gelesen werden."));
-    return 0;
-  }
-
-  try {
-    char configPath[kMaxPath] = {};
-    if (GetCurrentConfigPath(configPath, sizeof configPath) == -1) throw MessageError("GetCurrentConfigPath() failed");
-    AddUsers(configPath, users);
-  } catch (const MessageError& error) {
-    MessageBox(WithErrorText("Die Benutzer konnten nicht importiert werden.", error));
-    return 0;
-  } catch (...) {
-    MessageBox(QStringLiteral("Die Benutzer konnten nicht importiert werden."));
-    return 0;
-  }
-
-  MessageBox(QStringLiteral("Das Importieren der Benutzer war erfolgreich."));
-  return 1;
+  const CsvImportResult result = ImportUsersFromCsv(m_strPath.toStdString());
+  MessageBox(QString::fromStdString(result.message));
+  return result.success ? 1 : 0;
 }
 
 }  // namespace orn::wizard
