@@ -15,6 +15,7 @@
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
+#include "platform/AtomicFile.h"
 #include "platform/RuntimeDir.h"
 
 namespace orn {
@@ -90,6 +91,7 @@ BackupResult RunBackup(const BackupRequest& request) {
     return Fail("Die Registry konnte nicht gesichert werden.", target);  // the working folder stays
   }
 
+  platform::RemoveLeftovers(dir.empty() ? "." : dir);  // of a backup that was killed
   const std::string packed = work + "/zip.tmp";
   try {
     char install[kMaxPath];
@@ -111,7 +113,7 @@ BackupResult RunBackup(const BackupRequest& request) {
       DeleteDirectoryTree(work, nullptr, true);
       return Fail("Die Komprimierung schlug fehl.", target);
     }
-  } else if (!CopyFile(packed, target)) {
+  } else if (!CopyFile(packed, target, platform::kPrivateFileMode)) {
     DeleteDirectoryTree(work, nullptr, true);
     return Fail("Die Konfiguration konnte nicht kopiert werden.", target);
   }

@@ -8,9 +8,9 @@
 #include "files/DosTime.h"
 #include "files/EntryData.h"
 #include "files/EntryPath.h"
-#include "files/TempFile.h"
 #include "files/UniqueFd.h"
 #include "files/ZipPaths.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
 #include "files/Progress.h"
 
@@ -160,16 +160,14 @@ bool CZipReader::ExtractFile(int dirFd, const std::string& name, const ZipEntryI
     return false;
   if (info.flag & 1) return false;  // encrypted entries are not ours
   if (unzOpenCurrentFile(zip_) != UNZ_OK) return false;
-  std::string tempName;
-  UniqueFd temp;
+  std::optional<platform::AtomicFile> temp;
   if (ClaimDataRegion(unzGetCurrentFileZStreamPos64(zip_), info.compressedSize))
-    temp.Reset(CreateTempFileAt(dirFd, kTempFilePrefix, 0600, tempName));
-  bool ok = temp.IsValid() && WriteEntryData(zip_, info, temp.Get());  // closes the entry
+    temp.emplace(dirFd, name, platform::kPrivateFileMode);
+  bool ok = temp && temp->IsOpen() && WriteEntryData(zip_, info, temp->Fd());  // closes the entry
   unzCloseCurrentFile(zip_);  // when the data was never read
-  if (ok) SetFileDosTime(temp.Get(), info.dosDateTime);  // as on Windows, its result does not count
-  if (temp.IsValid()) ok = close(temp.Release()) == 0 && ok;
-  ok = ok && renameat(dirFd, tempName.c_str(), dirFd, name.c_str()) == 0;
-  if (!ok && !tempName.empty()) unlinkat(dirFd, tempName.c_str(), 0);
+  if (ok) SetFileDosTime(temp->Fd(), info.dosDateTime);  // as on Windows, its result does not count
+  // The restore's working folder is temporary: nothing waits for the disk here.
+  ok = ok && temp->Commit(platform::Durability::None);
   if (ok) ReportFileDone(info.uncompressedSize);
   return ok;
 }

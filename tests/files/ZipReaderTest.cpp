@@ -51,7 +51,7 @@ class ZipReaderTest : public ::testing::Test {
     EXPECT_TRUE(fs::is_empty(jail_ + "/outside")) << what;
     EXPECT_EQ(std::distance(fs::directory_iterator(jail_), fs::directory_iterator()), 2) << what;
     for (const std::string& path : Tree(jail_ + "/target"))
-      EXPECT_EQ(path.find("orn-tmp-"), std::string::npos) << what << ": " << path;
+      EXPECT_EQ(path.find(".orn-tmp-"), std::string::npos) << what << ": " << path;
   }
   ScratchDir s_;
   std::string jail_ = s_ / "jail";
