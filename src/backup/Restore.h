@@ -30,6 +30,8 @@ enum class RestoreOutcome {
 struct RestoreResult {
   RestoreOutcome outcome = RestoreOutcome::Failed;
   std::string message;
+  std::string safetyFolder;  // where the replaced files were kept (a restore that ran to its end)
+  bool incomplete = false;   // restored, but a file or the "arsp" folder could not be put back
 };
 
 RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& interaction);

@@ -159,8 +159,9 @@ int Restore(const Args& args) {
   switch (result.outcome) {
     case RestoreOutcome::Restored:
       printf("%s", result.message.c_str());
+      printf("Die ersetzten Dateien liegen in %s.\n", result.safetyFolder.c_str());
       printf("ORN! bleibt beendet; 'orncfg-cli server start' startet es wieder.\n");
-      return kExitOk;
+      return result.incomplete ? kExitRestoreIncomplete : kExitOk;
     case RestoreOutcome::Cancelled:
       return ReportFailure("Die Wiederherstellung wurde abgebrochen.");
     default:
@@ -211,7 +212,8 @@ const Command& BackupCommand() {
 
 const Command& RestoreCommand() {
   static const std::string details =
-      std::string("  Ersetzte Dateien werden in <Installationsverzeichnis>/backup/orncfg/TTMMJJ aufbewahrt.\n") +
+      std::string("  Ersetzte Dateien werden in <Installationsverzeichnis>/backup/orncfg/TTMMJJ aufbewahrt.\n"
+                  "  Exit-Code 4: eine Datei oder das Verzeichnis arsp konnte nicht zurückgeschrieben werden.\n") +
       kPasswordDetails;
   static const Command command{
       "restore", "ARCHIVE [--password-file F] [--settings-password-file F]",

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/ExitCodes.h"  // the exit codes
+
 namespace orn::cli {
 
 using Args = std::vector<std::string>;
@@ -20,10 +22,6 @@ struct Command {
   const char* details = "";      // further lines shown by --help
 };
 
-// Exit codes.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailure = 1;
-inline constexpr int kExitUsage = 2;
 
 // The root of the tree.
 const Command& RootCommand();

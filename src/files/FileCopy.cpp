@@ -47,7 +47,12 @@ bool CopyData(int from, int to, off_t size) {
       return CopyByReading(from, to);
     return false;
   }
-  return CopyByReading(from, to);  // what was appended meanwhile; usually one read of nothing
+  return true;  // the file as large as it was when opened
+}
+
+bool IsRoot() {
+  static const bool root = geteuid() == 0;
+  return root;
 }
 
 // Copies the open regular file into place as name in targetDirFd. The finished temporary file
@@ -66,7 +71,7 @@ bool CopyOpenFile(int source, const struct stat& from, int targetDirFd, const st
 
   platform::AtomicFile temp(targetDirFd, targetName, mode);
   if (!temp.IsOpen()) return false;
-  if (replacingFile && geteuid() == 0 && fchown(temp.Fd(), existing.st_uid, existing.st_gid) != 0) return false;
+  if (replacingFile && IsRoot() && fchown(temp.Fd(), existing.st_uid, existing.st_gid) != 0) return false;
   const timespec times[2] = {{0, UTIME_OMIT}, from.st_mtim};
   if (!CopyData(source, temp.Fd(), from.st_size) || futimens(temp.Fd(), times) != 0) return false;
   if (!temp.Commit(platform::Durability::None)) return false;

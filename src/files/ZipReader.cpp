@@ -65,6 +65,8 @@ bool CZipReader::Close() {
   empty_ = false;
   defaultTarget_.clear();
   regions_.clear();
+  dir_.Reset();
+  dirKey_.clear();
   return closed;
 }
 
@@ -140,17 +142,29 @@ bool CZipReader::ExtractAll(const std::string& target, bool flat) {
 bool CZipReader::ExtractCurrent(const std::optional<std::string>& target, bool flat) {
   if (!zip_) return false;
   const std::string& folder = target ? *target : defaultTarget_;
-  if (!CreateDirectoryTree(folder)) return false;
   ZipEntryInfo info;
   if (!GetCurrentFileInfo(info)) return false;
   const auto components = SplitEntryName(info.name);
   if (!components) return false;
+  if (info.isDirectory) return EntryDirectory(folder, *components, components->size()) >= 0;
+  const int dir = EntryDirectory(folder, *components, flat ? 0 : components->size() - 1);
+  return dir >= 0 && ExtractFile(dir, components->back(), info);
+}
+
+// Entries come folder by folder: the folder of the last entry stays open, so that the entries
+// beside it are reached without walking the path again.
+int CZipReader::EntryDirectory(const std::string& folder, const std::vector<std::string>& components, size_t depth) {
+  std::string key = folder;
+  for (size_t i = 0; i < depth; ++i) key.append(1, '\0').append(components[i]);
+  if (dir_.IsValid() && key == dirKey_) return dir_.Get();
+  dir_.Reset();
+  dirKey_.clear();
+  if (!CreateDirectoryTree(folder)) return -1;
   UniqueFd root(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!root.IsValid()) return false;
-  if (info.isDirectory) return UniqueFd(OpenEntryDirectory(root.Get(), *components, components->size())).IsValid();
-  const size_t depth = flat ? 0 : components->size() - 1;
-  UniqueFd dir(OpenEntryDirectory(root.Get(), *components, depth));
-  return dir.IsValid() && ExtractFile(dir.Get(), components->back(), info);
+  if (!root.IsValid()) return -1;
+  dir_.Reset(OpenEntryDirectory(root.Get(), components, depth));
+  if (dir_.IsValid()) dirKey_ = std::move(key);
+  return dir_.Get();
 }
 
 bool CZipReader::ExtractFile(int dirFd, const std::string& name, const ZipEntryInfo& info) {
