@@ -141,7 +141,7 @@ TEST_F(BackupRestoreTest, RestoreGivesBackWhatTheBackupSaw) {
 // target, the safety copy holds what was replaced, and no link inside the tree is written through.
 TEST_F(BackupRestoreTest, RestoreIntoLinkedDataKeepsLinksAndSafetyCopies) {
   fs::create_directory(install_ + "/arsp/viele");
-  for (int i = 0; i < 3000; ++i)
+  for (int i = 0; i < 2000; ++i)
     test::WriteFile(install_ + "/arsp/viele/" + std::to_string(i), std::string(i % 97, 'x'));
   // Path -> content below root; links are not followed.
   auto tree = [](const std::string& root) {
