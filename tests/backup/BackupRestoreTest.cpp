@@ -264,7 +264,6 @@ TEST_F(BackupRestoreTest, BackupRulesAndFailures) {
 // Each failure before the server stop leaves installation, registry and server as they were.
 TEST_F(BackupRestoreTest, RestoreFailuresChangeNothing) {
   const std::string archive = Backup(true);
-  const std::string plain = Backup(false, "plain");
   const auto before = Files();
   const std::string hive = test::ReadFile(demo_ + "/registry.reg");
   auto failure = [&](const std::string& path, std::optional<std::string> password) {
@@ -309,7 +308,6 @@ TEST_F(BackupRestoreTest, RestoreFailuresChangeNothing) {
   EXPECT_EQ(Files(), before);
   EXPECT_EQ(test::ReadFile(demo_ + "/registry.reg"), hive);
   EXPECT_TRUE(ServerRunning());
-  (void)plain;
 }
 
 TEST_F(BackupRestoreTest, ServerThatIgnoresTheStop) {
