@@ -18,6 +18,8 @@
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
+#include "platform/AtomicFile.h"
+#include "platform/RuntimeDir.h"
 
 namespace orn {
 
@@ -95,6 +97,7 @@ BackupResult RunBackup(const BackupRequest& request) {
     return Fail("Die Registry konnte nicht gesichert werden.", target);
   }
 
+  platform::RemoveLeftovers(dir.empty() ? "." : dir);  // of a backup that was killed
   const std::string packed = work + "/zip.tmp";
   try {
     char install[kMaxPath];
@@ -116,7 +119,8 @@ BackupResult RunBackup(const BackupRequest& request) {
       return Fail("Die Komprimierung schlug fehl.", target, SystemReason());
   } else {
     errno = 0;
-    if (!CopyFile(packed, target)) return Fail("Die Konfiguration konnte nicht kopiert werden.", target, SystemReason());
+    if (!CopyFile(packed, target, platform::kPrivateFileMode))
+      return Fail("Die Konfiguration konnte nicht kopiert werden.", target, SystemReason());
   }
   FlushFileSystem(dir.empty() ? "." : dir);
   return {true, "Die Konfiguration wurde unter " + target + " gesichert.", target, {}};

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,7 @@
 #include "install/ProductKey.h"
 #include "install/ServerStop.h"
 #include "install/TaskValues.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
 #include "users/ConfigUsers.h"
 
@@ -33,11 +35,15 @@ namespace orn {
 namespace {
 
 RestoreResult Fail(std::string message, std::string reason = {}) {
-  return {RestoreOutcome::Failed, std::move(message), std::move(reason)};
+  return {RestoreOutcome::Failed, std::move(message), std::move(reason), {}, false};
 }
 
 bool IsRegularFile(const std::string& path) { return platform::FileAttributes(path) != platform::kInvalidAttributes &&
                                                      !(platform::FileAttributes(path) & platform::kAttrDirectory); }
+
+// The folder below the working folder that the archive is unpacked into: no entry can then meet
+// the working files ("zip.tmp") beside it.
+std::string Unpacked(const std::string& work) { return work + "/unpacked"; }
 
 // Steps shared by the restore and the check of an archive: from the path to a loaded archived
 // configuration in the working folder. Returns nothing on success, else the result to report.
@@ -51,7 +57,7 @@ std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const
   const std::string packed = work + "/zip.tmp";
   if (ext == "eff") {
     const std::optional<std::string> password = interaction.AskArchivePassword();
-    if (!password) return RestoreResult{RestoreOutcome::Cancelled, "", ""};
+    if (!password) return RestoreResult{RestoreOutcome::Cancelled, "", "", {}, false};
     if (crypto::DecryptArchiveFile(archivePath.c_str(), packed.c_str(), password->c_str()) != 0)
       return Fail(
           "Die Datei konnte nicht entschlüsselt werden. Bitte stellen Sie sicher, dass die angegebene Datei eine "
@@ -63,11 +69,11 @@ std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const
 
   CZipReader zip;
   if (!zip.Open(packed.c_str())) return Fail("Das ORN!-Konfigurationsarchiv konnte nicht geöffnet werden.");
-  if (zip.EntryCount() == 0 || !zip.ExtractAll(work.c_str(), false))
+  if (zip.EntryCount() == 0 || !zip.ExtractAll(Unpacked(work), false))
     return Fail("Das ORN!-Konfigurationsarchiv konnte nicht entpackt werden.");
   zip.Close();
 
-  const std::string config = work + "/orn.cfg";
+  const std::string config = Unpacked(work) + "/orn.cfg";
   if (!FileExists(config))
     return Fail("Bei der ausgewählten Datei handelt es sich nicht um ein gültiges ORN!-Konfigurationsarchiv.");
   try {
@@ -81,19 +87,30 @@ std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const
 }
 
 // Replaces the installation's files with the archive's, keeping safety copies (the steps after
-// the configuration has been written). Messages about single files do not stop it.
-void RestoreFiles(const std::string& work, const std::string& install, const std::string& safety,
+// the configuration has been written). Messages about single files do not stop it; false when one
+// of them was shown. Each name goes into the safety folder once, before its first replacement
+// ("bpjslist.cfg" stands in the table twice). The table files and "arsp" may be links to data
+// elsewhere: the files they lead to are saved and replaced.
+bool RestoreFiles(const std::string& unpacked, const std::string& install, const std::string& safety,
                   RestoreInteraction& interaction) {
+  bool complete = true;
+  std::set<std::string> saved;
   for (const char* file : kBackupFiles) {
-    CopyFile(install + "/" + file, safety + "/" + file);
-    const std::string archived = work + "/" + file;
-    if (IsRegularFile(archived) && !CopyFile(archived, install + "/" + file))
+    if (saved.insert(file).second) CopyFile(install + "/" + file, safety + "/" + file);
+    const std::string archived = unpacked + "/" + file;
+    if (IsRegularFile(archived) && !CopyFile(archived, install + "/" + file)) {
       interaction.ShowMessage(std::string("Die Datei ") + file + " konnte nicht kopiert werden.");
+      complete = false;
+    }
   }
   const std::string folder = std::string("/") + kArchiveFolder;
-  CopyDirectoryTree(install + folder, safety + folder, nullptr, true);
-  if (!CopyDirectoryTree(work + folder, install + folder, nullptr, true))
+  const std::string target = platform::FollowLink(install + folder);
+  CopyDirectoryTree(target, safety + folder, nullptr, true);
+  if (!CopyDirectoryTree(unpacked + folder, target, nullptr, true)) {
     interaction.ShowMessage(std::string("Das Verzeichnis ") + kArchiveFolder + " konnte nicht kopiert werden.");
+    complete = false;
+  }
+  return complete;
 }
 
 }  // namespace
@@ -121,7 +138,7 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
   CreateDirectoryPath(safety);
 
   try {
-    ReadRegistrySnapshot(work);
+    ReadRegistrySnapshot(Unpacked(work));
   } catch (...) {
     return Fail("Die Registry konnte nicht wiederhergestellt werden.");
   }
@@ -131,7 +148,9 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
     StopServer();
     char current[kMaxPath];
     if (GetCurrentConfigPath(current, sizeof current) == -1) throw MessageError("");
-    CopyFile(current, safety + "/orn.cfg");
+    platform::RemoveLeftovers(install);  // of a restore that was killed
+    platform::RemoveLeftovers(safety);
+    CopyFile(current, safety + "/orn.cfg", platform::kPrivateFileMode);
     archived.Save(current, true);
   } catch (const MessageError& e) {
     interaction.EndWait();
@@ -141,11 +160,12 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
     return Fail("Die Konfiguration konnte nicht wiederhergestellt werden.");
   }
 
-  RestoreFiles(work, install, safety, interaction);
+  const bool complete = RestoreFiles(Unpacked(work), install, safety, interaction);
   FlushFileSystem(install);
   folder.Remove();
   interaction.EndWait();
-  return {RestoreOutcome::Restored, "Die Konfiguration wurde von " + archivePath + " wiederhergestellt.\n", ""};
+  return {RestoreOutcome::Restored, "Die Konfiguration wurde von " + archivePath + " wiederhergestellt.\n", "",
+          safety, !complete};
 }
 
 VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& interaction,
@@ -168,23 +188,23 @@ VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& i
   ArchiveContents& contents = result.contents;
   CZipReader zip;
   if (zip.Open((work + "/zip.tmp").c_str())) contents.entries = zip.EntryNames();
-  std::ifstream snapshot(work + "/reg.cfg", std::ios::binary);
+  std::ifstream snapshot(Unpacked(work) + "/reg.cfg", std::ios::binary);
   if (snapshot) {
     contents.hasRegistrySnapshot = true;
-    contents.taskValues = ReadRegistrySnapshotLines(work);
+    contents.taskValues = ReadRegistrySnapshotLines(Unpacked(work));
   }
   const ConfigSummary summary = Summarize(archived.Record());
   contents.users = summary.users;
   contents.addresses = summary.addresses;
   try {
-    for (const ImportUser& user : ReadUsers((work + "/orn.cfg").c_str())) {
+    for (const ImportUser& user : ReadUsers((Unpacked(work) + "/orn.cfg").c_str())) {
       std::string addresses;
       for (const std::string& a : user.emails) addresses += (addresses.empty() ? "" : ", ") + a;
       contents.userLines.push_back(user.name + "\t" + user.fullName + "\t" + addresses);
     }
   } catch (const MessageError&) {
   }
-  if (inspect) inspect(folder.Path());
+  if (inspect) inspect(Unpacked(work));
   result.outcome = RestoreOutcome::Restored;
   result.message = "Das Archiv " + archivePath + " ist in Ordnung.";
   return result;

@@ -32,6 +32,8 @@ struct RestoreResult {
   RestoreOutcome outcome = RestoreOutcome::Failed;
   std::string message;
   std::string reason;  // the system's reason where message names none; may be empty
+  std::string safetyFolder;  // where the replaced files were kept (a restore that ran to its end)
+  bool incomplete = false;   // restored, but a file or the "arsp" folder could not be put back
 };
 
 // Runs the restore. Its working folder holds the archive's contents in clear and is gone afterwards,

@@ -1,51 +1,33 @@
 // orncfg-cli archive: packs, lists and extracts zip archives the way the backup and the restore
 // do (backslash names relative to a base folder, folder entries, DOS times, attribute words).
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "cli/Json.h"
 #include "cli/Report.h"
 #include "cli/Verbs.h"
 #include "files/FilePaths.h"
-#include "files/TempFile.h"
-#include "files/UniqueFd.h"
 #include "files/ZipPaths.h"
 #include "files/ZipReader.h"
 #include "files/ZipWriter.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
 
 namespace orn::cli {
 
 namespace {
 
-std::string Folder(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Packs into a temporary file beside the archive, renamed over it when everything was packed.
 class PackedArchive {
  public:
-  explicit PackedArchive(const std::string& archive) : archive_(archive) {
-    UniqueFd dir(open(Folder(archive).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.IsValid()) UniqueFd(CreateTempFileAt(dir.Get(), kTempFilePrefix, 0600, tempName_));
-    if (!tempName_.empty()) tempPath_ = Folder(archive) + "/" + tempName_;
-  }
-  ~PackedArchive() {
-    if (!tempPath_.empty()) unlink(tempPath_.c_str());
-  }
+  explicit PackedArchive(const std::string& archive) : file_(archive, platform::kPrivateFileMode) {}
   const std::string& TempPath() const { return tempPath_; }
-  bool Commit() {
-    if (rename(tempPath_.c_str(), archive_.c_str()) != 0) return false;
-    tempPath_.clear();
-    return true;
-  }
+  bool Commit() { return file_.Commit(platform::Durability::None); }
 
  private:
-  std::string archive_, tempName_, tempPath_;
+  platform::AtomicFile file_;
+  std::string tempPath_ = file_.TempPath();
 };
 
 int Pack(const Args& rest) {

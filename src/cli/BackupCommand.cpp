@@ -181,6 +181,8 @@ int Restore(const Args& args) {
   switch (result.outcome) {
     case RestoreOutcome::Restored:
       Say(result.message);
+      Say("Die ersetzten Dateien liegen in " + result.safetyFolder + ".\n");
+      if (result.incomplete) code = kExitRestoreIncomplete;
       break;
     case RestoreOutcome::Cancelled:
       code = ReportFailure("Die Wiederherstellung wurde abgebrochen.");
@@ -266,7 +268,8 @@ const Command& RestoreCommand() {
   static const std::string details =
       std::string("  Ersetzte Dateien werden in <Installationsverzeichnis>/backup/orncfg/TTMMJJ aufbewahrt.\n"
                   "  Danach wird ORN! wieder gestartet, außer mit --no-start. --dry-run zeigt nur, welche Dateien,\n"
-                  "  Dienste und Benutzer ersetzt, hinzugefügt oder belassen würden, und ändert nichts.\n") +
+                  "  Dienste und Benutzer ersetzt, hinzugefügt oder belassen würden, und ändert nichts.\n"
+                  "  Exit-Code 4: eine Datei oder das Verzeichnis arsp konnte nicht zurückgeschrieben werden.\n") +
       kPasswordDetails;
   static const Command command{
       "restore", "ARCHIVE",

@@ -1,5 +1,7 @@
 #include "crypto/FileStreams.h"
 
+#include "platform/AtomicFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,49 +38,44 @@ bool InputFile::Read(void* out, size_t length) {
   return file_ && fread(out, 1, length, file_) == length;
 }
 
-ReplacementFile::~ReplacementFile() { Discard(); }
+ReplacementFile::~ReplacementFile() = default;
 
 bool ReplacementFile::Open() {
   if (target_.empty() || file_) return false;
-  std::string name = target_ + ".XXXXXX";
-  const int fd = mkostemp(name.data(), O_CLOEXEC);  // mode 0600
-  if (fd < 0) return false;
-  temporary_ = name;
-  if (!(file_ = fdopen(fd, "wb"))) {
-    close(fd);
-    Discard();
+  file_ = std::make_unique<platform::AtomicFile>(target_, platform::kPrivateFileMode);
+  if (!file_->IsOpen()) {
+    file_.reset();
     return false;
   }
-  setvbuf(file_, nullptr, _IOFBF, kStreamBuffer);
+  buffer_.reserve(kStreamBuffer);
   return true;
+}
+
+bool ReplacementFile::Flush() {
+  const bool ok = file_ && file_->Write(buffer_.data(), buffer_.size());
+  buffer_.clear();
+  return ok;
 }
 
 bool ReplacementFile::Write(const void* bytes, size_t length) {
-  return file_ && fwrite(bytes, 1, length, file_) == length;
-}
-
-bool ReplacementFile::WriteAt(uint64_t offset, const void* bytes, size_t length) {
-  return file_ && fflush(file_) == 0 &&
-         pwrite(fileno(file_), bytes, length, static_cast<off_t>(offset)) == static_cast<ssize_t>(length);
-}
-
-bool ReplacementFile::Commit() {
   if (!file_) return false;
-  const bool written = fclose(file_) == 0;
-  file_ = nullptr;
-  if (!written || rename(temporary_.c_str(), target_.c_str()) != 0) {
-    Discard();
-    return false;
-  }
-  temporary_.clear();
+  if (buffer_.size() + length > kStreamBuffer && !Flush()) return false;
+  if (length >= kStreamBuffer) return file_->Write(bytes, length);
+  const char* data = static_cast<const char*>(bytes);
+  buffer_.insert(buffer_.end(), data, data + length);
   return true;
 }
 
-void ReplacementFile::Discard() {
-  if (file_) fclose(file_);
-  file_ = nullptr;
-  if (!temporary_.empty()) unlink(temporary_.c_str());
-  temporary_.clear();
+bool ReplacementFile::WriteAt(uint64_t offset, const void* bytes, size_t length) {
+  return file_ && Flush() &&
+         pwrite(file_->Fd(), bytes, length, static_cast<off_t>(offset)) == static_cast<ssize_t>(length);
+}
+
+bool ReplacementFile::Commit() {
+  // The action that wrote the file flushes the file system once at its end.
+  const bool ok = file_ && Flush() && file_->Commit(platform::Durability::None);
+  file_.reset();
+  return ok;
 }
 
 }  // namespace orn::crypto

@@ -5,8 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "platform/AtomicFile.h"
 
 namespace orn::crypto {
 
@@ -29,8 +33,8 @@ class InputFile {
   uint64_t length_ = 0;
 };
 
-// Written under a temporary name beside the target (mode 0600) and renamed over the target by
-// Commit. Until then the target is untouched; a file that is not committed is removed, so a
+// Written under a temporary name beside the target (mode 0600, platform/AtomicFile.h) and renamed
+// over the target by Commit (a link as the target is followed: the file it leads to is replaced). Until then the target is untouched; a file that is not committed is removed, so a
 // failure leaves neither a partial file nor a changed target.
 class ReplacementFile {
  public:
@@ -46,11 +50,11 @@ class ReplacementFile {
   bool Commit();
 
  private:
-  void Discard();
+  bool Flush();
 
   std::string target_;
-  std::string temporary_;
-  FILE* file_ = nullptr;
+  std::unique_ptr<platform::AtomicFile> file_;
+  std::vector<char> buffer_;
 };
 
 }  // namespace orn::crypto

@@ -11,6 +11,7 @@
 #include "files/FilePaths.h"
 #include "files/MessagePump.h"
 #include "files/UniqueFd.h"
+#include "platform/AtomicFile.h"
 
 namespace orn {
 
@@ -38,7 +39,7 @@ bool DeleteListedContents(DirectoryListing& listing, const CancelEvent* cancel, 
   bool success = true;
   while (const char* name = listing.Next()) {
     if (pump) PumpWaitingMessages();
-    if (!IsDotName(name)) success = DeleteEntry(listing, name, cancel, pump);
+    if (!IsDotName(name) || platform::IsLeftoverTempName(name)) success = DeleteEntry(listing, name, cancel, pump);
     if (IsSignalled(cancel)) return false;
     if (!success) break;
   }
@@ -48,19 +49,30 @@ bool DeleteListedContents(DirectoryListing& listing, const CancelEvent* cancel, 
 // Copies the entries of the listed source folder into the open target folder.
 bool CopyListedContents(DirectoryListing& source, int targetFd, const CancelEvent* cancel, bool pump);
 
+// Opens the target's folder of that name, made when missing. A symbolic link in its place is
+// replaced by the folder (the link itself removed, never what it points to); a file stays and fails.
+int OpenTargetFolder(int targetFd, const char* name) {
+  if (mkdirat(targetFd, name, kCreatedDirectoryMode) != 0 && errno != EEXIST) return -1;
+  const int fd = OpenDirectoryAt(targetFd, name);
+  struct stat st {};
+  if (fd >= 0 || fstatat(targetFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) return fd;
+  if (unlinkat(targetFd, name, 0) != 0 || mkdirat(targetFd, name, kCreatedDirectoryMode) != 0) return -1;
+  return OpenDirectoryAt(targetFd, name);
+}
+
 bool CopyEntry(DirectoryListing& source, const char* name, int targetFd, const CancelEvent* cancel) {
   struct stat st {};
   if (fstatat(source.Fd(), name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
   if (S_ISREG(st.st_mode)) return CopyFileAt(source.Fd(), name, targetFd, name);
   if (!S_ISDIR(st.st_mode)) return true;  // links and special files are not copied
-  if (mkdirat(targetFd, name, kCreatedDirectoryMode) != 0 && errno != EEXIST) return false;
-  UniqueFd targetChild(OpenDirectoryAt(targetFd, name));  // fails for a link in the target
+  UniqueFd targetChild(OpenTargetFolder(targetFd, name));
   DirectoryListing sourceChild(source.Fd(), name);
   return targetChild.IsValid() && CopyListedContents(sourceChild, targetChild.Get(), cancel, true);
 }
 
 bool CopyListedContents(DirectoryListing& source, int targetFd, const CancelEvent* cancel, bool pump) {
   if (!source.IsOpen() || IsSignalled(cancel)) return false;
+  platform::RemoveLeftoversAt(targetFd);  // of a copy that was killed
   bool success = true;
   while (const char* name = source.Next()) {
     if (pump) PumpWaitingMessages();

@@ -1,6 +1,8 @@
 // Deleting and copying directory trees. Both walk a folder entry by entry, skip every name that
-// begins with "." (so "." and "..", and also dot files and dot folders, which stay), and never
-// follow a symbolic link: deleting removes the link itself, copying skips it. A read-only entry
+// begins with "." (so "." and "..", and also dot files and dot folders, which stay) except the
+// temporary files that a killed run left (platform/AtomicFile.h), which both remove from the
+// folders they write, and never follow a symbolic link: deleting removes the link itself, copying
+// skips a link in the source and replaces one in the target by the file or folder copied. A read-only entry
 // (no write permission bit) is never deleted or overwritten, also for root. When pump is set,
 // PumpWaitingMessages runs before each entry, so that the user interface stays responsive; a set
 // cancel event stops the walk after the entry at hand. Nothing is undone on failure or cancel:

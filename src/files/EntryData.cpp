@@ -1,6 +1,6 @@
 #include "files/EntryData.h"
 
-#include "files/FileWrite.h"
+#include "platform/AtomicFile.h"
 
 namespace orn {
 
@@ -20,7 +20,7 @@ bool CopyData(unzFile zip, const ZipEntryInfo& info, int fd) {
     if (n < 0) return false;
     if (n == 0) return written == info.uncompressedSize;  // short data fails here
     if (static_cast<uint64_t>(n) > info.uncompressedSize - written) return false;  // never past the declared size
-    if (!WriteAll(fd, buffer, static_cast<size_t>(n))) return false;
+    if (!platform::WriteFully(fd, buffer, static_cast<size_t>(n))) return false;
     written += static_cast<uint64_t>(n);
   }
 }

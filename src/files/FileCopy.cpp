@@ -6,10 +6,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "files/FileWrite.h"
-#include "files/TempFile.h"
-#include "files/UniqueFd.h"
 #include "files/Progress.h"
+#include "files/UniqueFd.h"
+#include "platform/AtomicFile.h"
 
 namespace orn {
 
@@ -19,7 +18,7 @@ constexpr size_t kCopyBufferSize = 64 * 1024;
 
 bool IsReadOnly(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
 
-bool CopyData(int from, int to) {
+bool CopyByReading(int from, int to) {
   std::vector<char> buffer(kCopyBufferSize);
   for (;;) {
     const ssize_t n = read(from, buffer.data(), buffer.size());
@@ -28,53 +27,82 @@ bool CopyData(int from, int to) {
       if (errno == EINTR) continue;
       return false;
     }
-    if (!WriteAll(to, buffer.data(), static_cast<size_t>(n))) return false;
+    if (!platform::WriteFully(to, buffer.data(), static_cast<size_t>(n))) return false;
   }
 }
 
-// Gives the finished temporary file the target's permissions, owner and time, and starts writing
-// it to disk without waiting: the rename that follows is what a killed process cannot tear, and
-// the actions flush the whole file system once when they are done (FlushFileSystem), which costs
-// far less than waiting for every file on its own.
-bool FinishCopy(int fd, const struct stat& source, const struct stat* replaced) {
-  if (replaced && geteuid() == 0 && fchown(fd, replaced->st_uid, replaced->st_gid) != 0) return false;
-  const mode_t mode = (replaced ? replaced->st_mode : source.st_mode) & 0777;
-  const timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
-  if (fchmod(fd, mode) != 0 || futimens(fd, times) != 0) return false;
-  sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+// The kernel copies (a reflink where the file system offers one); files it cannot copy that way
+// (another file system on old kernels, special file systems) are read and written.
+bool CopyData(int from, int to, off_t size) {
+  off_t done = 0;
+  while (done < size) {
+    const ssize_t n = copy_file_range(from, nullptr, to, nullptr, static_cast<size_t>(size - done), 0);
+    if (n > 0) {
+      done += n;
+      continue;
+    }
+    if (n == 0) return true;  // the file became shorter meanwhile
+    if (errno == EINTR) continue;
+    if (done == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))
+      return CopyByReading(from, to);
+    return false;
+  }
+  return true;  // the file as large as it was when opened
+}
+
+bool IsRoot() {
+  static const bool root = geteuid() == 0;
+  return root;
+}
+
+// Copies the open regular file into place as name in targetDirFd. The finished temporary file
+// gets the source's time and is renamed over the target: a killed process cannot tear it. The
+// actions flush the file system once when they are done (FlushFileSystem), which costs far less
+// than waiting for every file on its own.
+bool CopyOpenFile(int source, const struct stat& from, int targetDirFd, const std::string& targetName, mode_t mode) {
+  struct stat existing {};
+  const bool replacing = fstatat(targetDirFd, targetName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+  if (!replacing && errno != ENOENT) return false;
+  if (replacing && S_ISDIR(existing.st_mode)) return false;
+  const bool replacingFile = replacing && S_ISREG(existing.st_mode);
+  if (replacingFile && IsReadOnly(existing)) return false;
+  if (replacing && !replacingFile && !S_ISLNK(existing.st_mode)) return false;  // a device, a pipe
+  if (mode == kKeepMode) mode = (replacingFile ? existing.st_mode : from.st_mode) & 0777;
+
+  platform::AtomicFile temp(targetDirFd, targetName, mode);
+  if (!temp.IsOpen()) return false;
+  if (replacingFile && IsRoot() && fchown(temp.Fd(), existing.st_uid, existing.st_gid) != 0) return false;
+  const timespec times[2] = {{0, UTIME_OMIT}, from.st_mtim};
+  if (!CopyData(source, temp.Fd(), from.st_size) || futimens(temp.Fd(), times) != 0) return false;
+  if (!temp.Commit(platform::Durability::None)) return false;
+  ReportFileDone(static_cast<uint64_t>(from.st_size));
   return true;
+}
+
+bool OpenRegularFile(int dirFd, const std::string& name, int followFlag, UniqueFd& fd, struct stat& st) {
+  fd.Reset(openat(dirFd, name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | followFlag));
+  return fd.IsValid() && fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace
 
-bool CopyFileAt(int sourceDirFd, const std::string& sourceName, int targetDirFd, const std::string& targetName) {
-  UniqueFd source(openat(sourceDirFd, sourceName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+bool CopyFileAt(int sourceDirFd, const std::string& sourceName, int targetDirFd, const std::string& targetName,
+                mode_t mode) {
+  UniqueFd source;
   struct stat from {};
-  if (!source.IsValid() || fstat(source.Get(), &from) != 0 || !S_ISREG(from.st_mode)) return false;
-
-  struct stat existing {};
-  const bool replacing = fstatat(targetDirFd, targetName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
-  if (replacing && (!S_ISREG(existing.st_mode) || IsReadOnly(existing))) return false;
-  if (!replacing && errno != ENOENT) return false;
-
-  std::string tempName;
-  UniqueFd temp(CreateTempFileAt(targetDirFd, kTempFilePrefix, 0600, tempName));
-  if (!temp.IsValid()) return false;
-  bool ok = CopyData(source.Get(), temp.Get()) && FinishCopy(temp.Get(), from, replacing ? &existing : nullptr);
-  ok = close(temp.Release()) == 0 && ok;
-  ok = ok && renameat(targetDirFd, tempName.c_str(), targetDirFd, targetName.c_str()) == 0;
-  if (!ok) unlinkat(targetDirFd, tempName.c_str(), 0);
-  if (ok) ReportFileDone(static_cast<uint64_t>(from.st_size));
-  return ok;
+  return OpenRegularFile(sourceDirFd, sourceName, O_NOFOLLOW, source, from) &&
+         CopyOpenFile(source.Get(), from, targetDirFd, targetName, mode);
 }
 
-bool CopyFile(const std::string& source, const std::string& target) {
-  const size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  if (name.empty()) return false;
-  UniqueFd targetDir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  return targetDir.IsValid() && CopyFileAt(AT_FDCWD, source, targetDir.Get(), name);
+bool CopyFile(const std::string& source, const std::string& target, mode_t mode) {
+  UniqueFd from;
+  struct stat st {};
+  if (!OpenRegularFile(AT_FDCWD, source, 0, from, st)) return false;
+  const std::string file = platform::FollowLink(target);
+  const size_t slash = file.rfind('/');
+  const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+  UniqueFd folder(open(platform::ParentFolder(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return !name.empty() && folder.IsValid() && CopyOpenFile(from.Get(), st, folder.Get(), name, mode);
 }
 
 void FlushFileSystem(const std::string& path) {

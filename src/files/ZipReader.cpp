@@ -8,9 +8,9 @@
 #include "files/DosTime.h"
 #include "files/EntryData.h"
 #include "files/EntryPath.h"
-#include "files/TempFile.h"
 #include "files/UniqueFd.h"
 #include "files/ZipPaths.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
 #include "files/Progress.h"
 
@@ -65,6 +65,8 @@ bool CZipReader::Close() {
   empty_ = false;
   defaultTarget_.clear();
   regions_.clear();
+  dir_.Reset();
+  dirKey_.clear();
   return closed;
 }
 
@@ -140,17 +142,29 @@ bool CZipReader::ExtractAll(const std::string& target, bool flat) {
 bool CZipReader::ExtractCurrent(const std::optional<std::string>& target, bool flat) {
   if (!zip_) return false;
   const std::string& folder = target ? *target : defaultTarget_;
-  if (!CreateDirectoryTree(folder)) return false;
   ZipEntryInfo info;
   if (!GetCurrentFileInfo(info)) return false;
   const auto components = SplitEntryName(info.name);
   if (!components) return false;
+  if (info.isDirectory) return EntryDirectory(folder, *components, components->size()) >= 0;
+  const int dir = EntryDirectory(folder, *components, flat ? 0 : components->size() - 1);
+  return dir >= 0 && ExtractFile(dir, components->back(), info);
+}
+
+// Entries come folder by folder: the folder of the last entry stays open, so that the entries
+// beside it are reached without walking the path again.
+int CZipReader::EntryDirectory(const std::string& folder, const std::vector<std::string>& components, size_t depth) {
+  std::string key = folder;
+  for (size_t i = 0; i < depth; ++i) key.append(1, '\0').append(components[i]);
+  if (dir_.IsValid() && key == dirKey_) return dir_.Get();
+  dir_.Reset();
+  dirKey_.clear();
+  if (!CreateDirectoryTree(folder)) return -1;
   UniqueFd root(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!root.IsValid()) return false;
-  if (info.isDirectory) return UniqueFd(OpenEntryDirectory(root.Get(), *components, components->size())).IsValid();
-  const size_t depth = flat ? 0 : components->size() - 1;
-  UniqueFd dir(OpenEntryDirectory(root.Get(), *components, depth));
-  return dir.IsValid() && ExtractFile(dir.Get(), components->back(), info);
+  if (!root.IsValid()) return -1;
+  dir_.Reset(OpenEntryDirectory(root.Get(), components, depth));
+  if (dir_.IsValid()) dirKey_ = std::move(key);
+  return dir_.Get();
 }
 
 bool CZipReader::ExtractFile(int dirFd, const std::string& name, const ZipEntryInfo& info) {
@@ -160,16 +174,14 @@ bool CZipReader::ExtractFile(int dirFd, const std::string& name, const ZipEntryI
     return false;
   if (info.flag & 1) return false;  // encrypted entries are not ours
   if (unzOpenCurrentFile(zip_) != UNZ_OK) return false;
-  std::string tempName;
-  UniqueFd temp;
+  std::optional<platform::AtomicFile> temp;
   if (ClaimDataRegion(unzGetCurrentFileZStreamPos64(zip_), info.compressedSize))
-    temp.Reset(CreateTempFileAt(dirFd, kTempFilePrefix, 0600, tempName));
-  bool ok = temp.IsValid() && WriteEntryData(zip_, info, temp.Get());  // closes the entry
+    temp.emplace(dirFd, name, platform::kPrivateFileMode);
+  bool ok = temp && temp->IsOpen() && WriteEntryData(zip_, info, temp->Fd());  // closes the entry
   unzCloseCurrentFile(zip_);  // when the data was never read
-  if (ok) SetFileDosTime(temp.Get(), info.dosDateTime);  // as on Windows, its result does not count
-  if (temp.IsValid()) ok = close(temp.Release()) == 0 && ok;
-  ok = ok && renameat(dirFd, tempName.c_str(), dirFd, name.c_str()) == 0;
-  if (!ok && !tempName.empty()) unlinkat(dirFd, tempName.c_str(), 0);
+  if (ok) SetFileDosTime(temp->Fd(), info.dosDateTime);  // as on Windows, its result does not count
+  // The restore's working folder is temporary: nothing waits for the disk here.
+  ok = ok && temp->Commit(platform::Durability::None);
   if (ok) ReportFileDone(info.uncompressedSize);
   return ok;
 }

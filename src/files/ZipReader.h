@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "files/UniqueFd.h"
 #include "files/ZipEntryInfo.h"
 
 namespace orn {
@@ -61,6 +62,7 @@ class CZipReader {
  private:
   bool ExtractFile(int dirFd, const std::string& name, const ZipEntryInfo& info);
   bool ClaimDataRegion(uint64_t start, uint64_t size);
+  int EntryDirectory(const std::string& folder, const std::vector<std::string>& components, size_t depth);
 
   struct DataRegion {
     uint64_t end;
@@ -71,6 +73,8 @@ class CZipReader {
   bool empty_ = false;  // an archive without entries, which minizip cannot open
   std::string defaultTarget_;
   std::map<uint64_t, DataRegion> regions_;  // data extracted so far, by start offset
+  UniqueFd dir_;         // the folder of the last entry
+  std::string dirKey_;   // its target and path components
 };
 
 }  // namespace orn

@@ -1,10 +1,11 @@
 #include "platform/Hive.h"
 
+#include "platform/AtomicFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <functional>
 #include <string_view>
@@ -340,12 +341,6 @@ std::string Serialize(const Model& keys) {
   return out;
 }
 
-std::string Folder(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The exclusive lock on "<hive>.lock" that every change holds.
 class ChangeLock {
  public:
@@ -368,68 +363,23 @@ class ChangeLock {
   int fd_;
 };
 
-// Temporary files "<hive>.tmp.<pid>" left by writers that died; only called under the lock.
-void RemoveStaleTemporaries(const std::string& hive) {
-  std::string folder = Folder(hive);
-  std::string prefix = hive.substr(hive.rfind('/') + 1) + ".tmp.";
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return;
-  while (dirent* entry = readdir(dir)) {
-    std::string_view name = entry->d_name;
-    if (!name.starts_with(prefix) || name.size() == prefix.size()) continue;
-    if (name.find_first_not_of("0123456789", prefix.size()) != std::string_view::npos) continue;
-    unlinkat(dirfd(dir), entry->d_name, 0);
-  }
-  closedir(dir);
-}
-
-void WriteAll(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw std::system_error(errno, std::generic_category());
-    done += static_cast<size_t>(n);
-  }
-}
-
 // Writes the new hive beside the old one, flushes it and renames it over the old one.
 void Replace(const std::string& hive, const std::string& text) {
   struct stat old {};
-  bool hadHive = stat(hive.c_str(), &old) == 0;
-  std::string temporary = hive + ".tmp." + std::to_string(getpid());
-  int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) Fail(hive, "temporary file: " + SystemText(errno));
-  try {
-    if (hadHive) {
-      if (fchmod(fd, old.st_mode & 07777) != 0) throw std::system_error(errno, std::generic_category());
-      // Root keeps the owner of a hive it rewrites; others cannot and need not.
-      if (geteuid() == 0 && fchown(fd, old.st_uid, old.st_gid) != 0)
-        throw std::system_error(errno, std::generic_category());
-    }
-    WriteAll(fd, text);
-    if (fsync(fd) != 0) throw std::system_error(errno, std::generic_category());
-    int closed = close(fd);
-    fd = -1;
-    if (closed != 0) throw std::system_error(errno, std::generic_category());
-    if (rename(temporary.c_str(), hive.c_str()) != 0)
-      throw std::system_error(errno, std::generic_category());
-  } catch (const std::system_error& e) {
-    if (fd >= 0) close(fd);
-    unlink(temporary.c_str());
-    Fail(hive, "cannot be written: " + e.code().message());
-  }
-  int dir = open(Folder(hive).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
+  const bool hadHive = stat(hive.c_str(), &old) == 0;
+  AtomicFile file(hive, hadHive ? old.st_mode & 07777 : kPrivateFileMode);
+  if (!file.IsOpen()) Fail(hive, "temporary file: " + SystemText(errno));
+  // Root keeps the owner of a hive it rewrites; others cannot and need not.
+  if (hadHive && geteuid() == 0 && fchown(file.Fd(), old.st_uid, old.st_gid) != 0)
+    Fail(hive, "cannot be written: " + SystemText(errno));
+  if (!file.Write(text.data(), text.size()) || !file.Commit(Durability::DataAndDirectory))
+    Fail(hive, "cannot be written: " + SystemText(errno));
 }
 
 // Runs one change under the lock; apply returns whether it changed anything.
 bool Modify(const std::string& hive, const std::function<bool(Model&)>& apply) {
   ChangeLock lock(hive);
-  RemoveStaleTemporaries(hive);
+  RemoveLeftovers(ParentFolder(hive));
   Model keys = Load(hive);
   if (!apply(keys)) return false;
   Replace(hive, Serialize(keys));
@@ -505,11 +455,11 @@ std::string Hive::DefaultPath() {
 
 bool Hive::CanRead() const {
   if (access(path_.c_str(), R_OK) == 0) return true;
-  return errno == ENOENT && access(Folder(path_).c_str(), X_OK) == 0;
+  return errno == ENOENT && access(ParentFolder(path_).c_str(), X_OK) == 0;
 }
 
 bool Hive::CanWrite() const {
-  if (access(Folder(path_).c_str(), W_OK | X_OK) != 0) return false;
+  if (access(ParentFolder(path_).c_str(), W_OK | X_OK) != 0) return false;
   return access(path_.c_str(), W_OK) == 0 || errno == ENOENT;
 }
 

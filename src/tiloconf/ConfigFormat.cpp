@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 
+#include "platform/AtomicFile.h"
 #include "tiloconf/ConfigText.h"
 
 namespace orn::tiloconf {
@@ -461,37 +462,11 @@ uint16_t ReadConfigFile(const char* path, std::string* data) {
 }
 
 uint16_t WriteFileAtomically(const char* path, std::string_view data) {
-  std::string temporary = std::string(path) + ".tmp.XXXXXX";
-  const int fd = mkostemp(temporary.data(), O_CLOEXEC);  // mode 0600
-  if (fd < 0) return TILOCONF_ERR_WRITE;
-
-  bool ok = true;
-  struct stat old;
-  if (stat(path, &old) == 0 && S_ISREG(old.st_mode)) ok = fchmod(fd, old.st_mode & 07777) == 0;
-  for (size_t written = 0; ok && written < data.size();) {
-    const ssize_t n = write(fd, data.data() + written, data.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      ok = false;
-    else
-      written += static_cast<size_t>(n);
-  }
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temporary.c_str(), path) == 0;
-  if (!ok) {
-    unlink(temporary.c_str());
+  // The configuration holds passwords: only its owner reads it, also when it replaces a file
+  // that others could read. A link is followed: the file it leads to is replaced.
+  platform::AtomicFile file(path, platform::kPrivateFileMode);
+  if (!file.Write(data.data(), data.size()) || !file.Commit(platform::Durability::DataAndDirectory))
     return TILOCONF_ERR_WRITE;
-  }
-  // Make the rename itself durable; a failure here no longer changes the outcome.
-  std::string folder(path);
-  const size_t slash = folder.rfind('/');
-  folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
-  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
   return TILOCONF_OK;
 }
 

@@ -26,8 +26,9 @@ std::string FormatConfig(const ConfigRecord& record, config_pwfunc encrypt);
 uint16_t ReadConfigFile(const char* path, std::string* data);
 
 // Replaces path atomically by a file holding data: a temporary file beside it, flushed to disk and
-// renamed over it. A new file gets mode 0600, a replaced one keeps its permission bits. On failure
-// the temporary file is removed and an existing file stays as it was. Returns a TILOCONF_* result.
+// renamed over it (a symbolic link is followed: its target is replaced). The file gets mode 0600,
+// also when it replaces one with other permissions. On failure the temporary file is removed and
+// an existing file stays as it was. Returns a TILOCONF_* result.
 uint16_t WriteFileAtomically(const char* path, std::string_view data);
 
 }  // namespace orn::tiloconf

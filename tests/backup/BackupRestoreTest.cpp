@@ -5,6 +5,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
 
 #include "backup/Backup.h"
 #include "backup/Restore.h"
@@ -135,6 +136,74 @@ TEST_F(BackupRestoreTest, RestoreGivesBackWhatTheBackupSaw) {
   EXPECT_FALSE(fs::exists(demo_ + "/tmp/orn"));
 }
 
+// Data moved to another disk behind links, a tree of a few thousand files, leftovers of a killed
+// run and a link inside the tree where the archive has a file: every byte lands in the link's
+// target, the safety copy holds what was replaced, and no link inside the tree is written through.
+TEST_F(BackupRestoreTest, RestoreIntoLinkedDataKeepsLinksAndSafetyCopies) {
+  fs::create_directory(install_ + "/arsp/viele");
+  for (int i = 0; i < 2000; ++i)
+    test::WriteFile(install_ + "/arsp/viele/" + std::to_string(i), std::string(i % 97, 'x'));
+  // Path -> content below root; links are not followed.
+  auto tree = [](const std::string& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+      files[entry.path().string().substr(root.size())] =
+          entry.is_symlink() ? "<link>" : entry.is_regular_file() ? test::ReadFile(entry.path()) : "<dir>";
+    return files;
+  };
+  const auto before = tree(install_ + "/arsp");
+  const std::string table = test::ReadFile(install_ + "/blacklist.cfg");
+  const std::string archive = Backup(false);
+
+  const std::string disk = demo_ + "/disk";
+  fs::create_directories(disk);
+  fs::rename(install_ + "/arsp", disk + "/arsp");
+  fs::create_directory_symlink(disk + "/arsp", install_ + "/arsp");
+  fs::rename(install_ + "/blacklist.cfg", disk + "/blacklist.cfg");
+  fs::create_symlink(disk + "/blacklist.cfg", install_ + "/blacklist.cfg");
+  test::WriteFile(disk + "/blacklist.cfg", "geändert\n");
+  test::WriteFile(install_ + "/bpjslist.cfg", "vor der Wiederherstellung\n");
+  test::WriteFile(disk + "/arsp/viele/0", "geändert");
+  test::WriteFile(demo_ + "/outside.txt", "unberührt");
+  fs::remove(disk + "/arsp/README.txt");
+  fs::create_symlink(demo_ + "/outside.txt", disk + "/arsp/README.txt");
+  fs::remove_all(disk + "/arsp/postfaecher/gruppe2");
+  fs::create_directory_symlink(demo_, disk + "/arsp/postfaecher/gruppe2");
+  fs::create_directory_symlink("..", disk + "/arsp/viele/schleife");
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string leftover = "/.orn-tmp-" + std::to_string(gone) + "-0-0";
+  for (const std::string& folder : {install_, disk + "/arsp/viele", SafetyFolder()}) {
+    fs::create_directories(folder);
+    test::WriteFile(folder + leftover, "halb");
+  }
+
+  Answers answers(std::nullopt);
+  const RestoreResult result = RunRestore(archive, answers);
+  ASSERT_EQ(result.outcome, RestoreOutcome::Restored) << result.message;
+  EXPECT_EQ(answers.messages, std::vector<std::string>{});
+  EXPECT_EQ(result.safetyFolder, SafetyFolder());
+  EXPECT_FALSE(result.incomplete);
+
+  EXPECT_TRUE(fs::is_symlink(install_ + "/arsp") && fs::is_symlink(install_ + "/blacklist.cfg"));
+  EXPECT_EQ(test::ReadFile(disk + "/blacklist.cfg"), table);
+  EXPECT_FALSE(fs::is_symlink(disk + "/arsp/README.txt") || fs::is_symlink(disk + "/arsp/postfaecher/gruppe2"));
+  EXPECT_TRUE(fs::is_symlink(disk + "/arsp/viele/schleife"));  // not the archive's: left as it is
+  EXPECT_EQ(test::ReadFile(demo_ + "/outside.txt"), "unberührt");
+  auto after = tree(disk + "/arsp");
+  EXPECT_EQ(after.erase("/viele/schleife"), 1u);
+  EXPECT_EQ(after, before);
+
+  EXPECT_EQ(test::ReadFile(SafetyFolder() + "/bpjslist.cfg"), "vor der Wiederherstellung\n");
+  EXPECT_EQ(test::ReadFile(SafetyFolder() + "/blacklist.cfg"), "geändert\n");
+  EXPECT_EQ(test::ReadFile(SafetyFolder() + "/arsp/viele/0"), "geändert");
+  EXPECT_EQ(fs::status(SafetyFolder() + "/orn.cfg").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  for (const std::string& folder : {install_, disk + "/arsp/viele", SafetyFolder()})
+    EXPECT_FALSE(fs::exists(folder + leftover)) << folder;
+}
+
 TEST_F(BackupRestoreTest, ArchiveLayout) {
   const std::string archive = Backup(false);
   EXPECT_EQ(fs::status(archive).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
@@ -168,9 +237,13 @@ TEST_F(BackupRestoreTest, ArchiveLayout) {
 }
 
 TEST_F(BackupRestoreTest, BackupRulesAndFailures) {
+  // A plain archive holds passwords in clear: private also when it replaces a readable file.
+  test::WriteFile(Scratch() / "x.zip", "alt");
+  fs::permissions(Scratch() / "x.zip", fs::perms(0644));
   const BackupResult plain = RunBackup({Scratch() / "x.tar", false, "", ""});
   EXPECT_EQ(plain.message, "Die Konfiguration wurde unter " + Scratch() / "x.zip" + " gesichert.");
-  EXPECT_TRUE(fs::exists(Scratch() / "x.zip"));
+  EXPECT_EQ(fs::status(Scratch() / "x.zip").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_FALSE(fs::exists(Scratch() / "x.tar"));
 
   // A target folder that does not exist included: nothing under the name, the working folder gone.
@@ -282,6 +355,18 @@ TEST_F(BackupRestoreTest, VerifyReportsAndChangesNothing) {
   EXPECT_TRUE(ServerRunning());
   Answers wrong("x");
   EXPECT_EQ(VerifyArchive(archive, wrong).outcome, RestoreOutcome::Failed);
+
+  // An entry named like the working files disturbs neither the check nor the restore.
+  const std::string odd = Backup(false, "odd");
+  ASSERT_EQ(test::RunCommand("python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1], \"a\").writestr(\"zip.tmp\", "
+                             "\"kein Archiv\")' '" + odd + "'"),
+            0);
+  Answers none(std::nullopt);
+  const VerifyResult checked = VerifyArchive(odd, none);
+  ASSERT_EQ(checked.outcome, RestoreOutcome::Restored) << checked.message;
+  EXPECT_EQ(checked.contents.entries.size(), result.contents.entries.size() + 1);
+  EXPECT_EQ(checked.contents.entries.back(), "zip.tmp");
+  EXPECT_EQ(RunRestore(odd, none).outcome, RestoreOutcome::Restored);
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ inline std::set<std::string> Tree(const std::string& root) {
 // True when a temporary file of ours was left in the folder.
 inline bool HasTempLeftover(const std::string& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder))
-    if (entry.path().filename().string().rfind("orn-tmp-", 0) == 0) return true;
+    if (entry.path().filename().string().rfind(".orn-tmp-", 0) == 0) return true;
   return false;
 }
 

@@ -30,7 +30,7 @@ class HiveTest : public test::IsolatedTest {
   bool TemporariesLeft() {
     bool found = false;
     DIR* dir = opendir(Scratch().Path().c_str());
-    while (dirent* e = readdir(dir)) found |= std::string(e->d_name).find(".tmp.") != std::string::npos;
+    while (dirent* e = readdir(dir)) found |= std::string(e->d_name).rfind(".orn-tmp-", 0) == 0;
     closedir(dir);
     return found;
   }
@@ -214,7 +214,7 @@ TEST_F(HiveTest, WriterKilledHoldingTheLockLeavesTheOldHive) {
   ASSERT_GE(pid, 0);
   if (pid == 0) {  // a writer that took the lock and got half way through its temporary file
     flock(open((HivePath() + ".lock").c_str(), O_RDWR), LOCK_EX);
-    WriteFile(HivePath() + ".tmp." + std::to_string(getpid()), "REGEDIT4\n\n[HKEY_LOC");
+    WriteFile(Scratch().Path() + "/.orn-tmp-" + std::to_string(getpid()) + "-0-0", "REGEDIT4\n\n[HKEY_LOC");
     if (write(ready[1], "x", 1) != 1) _exit(1);
     for (;;) pause();
   }

@@ -196,11 +196,11 @@ TEST_F(ConfigFormatTest, SaveReplacesTheFileAtomicallyWithPrivateMode) {
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
 
-  // A file that is replaced keeps its permission bits.
-  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  // A file that others could read becomes private.
+  ASSERT_EQ(chmod(path.c_str(), 0644), 0);
   SaveToText(record.r, path);
   ASSERT_EQ(stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
 
   // A failed save leaves no temporary file behind and the old file as it was.
   EXPECT_EQ(TILOCONF_varsave(Path("no/such/folder/orn.cfg").c_str(), record.get()),
@@ -211,7 +211,7 @@ TEST_F(ConfigFormatTest, SaveReplacesTheFileAtomicallyWithPrivateMode) {
   size_t entries = 0;
   for (const auto& entry : std::filesystem::directory_iterator(Scratch().Path())) {
     ++entries;
-    EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos) << entry.path();
+    EXPECT_EQ(entry.path().filename().string().find(".orn-tmp-"), std::string::npos) << entry.path();
   }
   EXPECT_EQ(entries, 3u);  // orn.cfg, taken, and the test's own tmp folder
   EXPECT_EQ(ReadFile(Path("taken/inside")), "x");
