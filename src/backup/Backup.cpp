@@ -116,7 +116,8 @@ BackupResult RunBackup(const BackupRequest& request) {
       return Fail("Die Komprimierung schlug fehl.", target, SystemReason());
   } else {
     errno = 0;
-    if (!CopyFile(packed, target)) return Fail("Die Konfiguration konnte nicht kopiert werden.", target, SystemReason());
+    if (!CopyFile(packed, target))
+      return Fail("Die Konfiguration konnte nicht kopiert werden.", target, SystemReason());
   }
   FlushFileSystem(dir.empty() ? "." : dir);
   return {true, "Die Konfiguration wurde unter " + target + " gesichert.", target, {}};

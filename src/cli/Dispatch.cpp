@@ -60,13 +60,13 @@ void PrintHelp(const Command& command, FILE* out) {
 }
 
 struct GuardOptions {
-  const std::string* settingsPasswordFile = nullptr;
+  std::optional<std::string> settingsPasswordFile;
   int waitSeconds = 0;
 };
 
 // Takes the options of the leaf's guards out of rest. Returns an exit code to end with, or
 // nothing to go on.
-std::optional<int> TakeGuardOptions(unsigned guards, Args& rest, std::string& settingsFile, GuardOptions* options) {
+std::optional<int> TakeGuardOptions(unsigned guards, Args& rest, GuardOptions* options) {
   Args kept;
   for (size_t i = 0; i < rest.size(); ++i) {
     const bool settings = (guards & kAsksSettingsPassword) && rest[i] == kSettingsPasswordOption;
@@ -78,8 +78,7 @@ std::optional<int> TakeGuardOptions(unsigned guards, Args& rest, std::string& se
     if (i + 1 == rest.size()) return UsageError("Zur Angabe " + rest[i] + " fehlt der Wert.");
     const std::string& value = rest[++i];
     if (settings) {
-      settingsFile = value;
-      options->settingsPasswordFile = &settingsFile;
+      options->settingsPasswordFile = value;
     } else {
       char* end = nullptr;
       const long seconds = strtol(value.c_str(), &end, 10);
@@ -96,8 +95,7 @@ std::optional<int> TakeGuardOptions(unsigned guards, Args& rest, std::string& se
 // password checked before anything is read.
 int RunGuarded(const Command& leaf, Args rest) {
   GuardOptions options;
-  std::string settingsFile;
-  if (const std::optional<int> end = TakeGuardOptions(leaf.guards, rest, settingsFile, &options)) return *end;
+  if (const std::optional<int> end = TakeGuardOptions(leaf.guards, rest, &options)) return *end;
   std::optional<RunMutex> mutex;
   if (leaf.guards & kHoldsRunMutex) {
     mutex.emplace(options.waitSeconds);
@@ -109,7 +107,8 @@ int RunGuarded(const Command& leaf, Args rest) {
   if (leaf.guards & kAsksSettingsPassword) {
     std::string error;
     try {
-      if (!CheckSettingsPassword(options.settingsPasswordFile, &error)) return ReportFailure(error);
+      const std::string* file = options.settingsPasswordFile ? &*options.settingsPasswordFile : nullptr;
+      if (!CheckSettingsPassword(file, &error)) return ReportFailure(error);
     } catch (const MessageError& e) {
       return ReportNoInstallation(e.Text());
     }
