@@ -64,7 +64,8 @@ std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const
           "gültige Sicherungsdatei einer ORN!-Konfiguration ist. Überprüfen Sie auch das Kennwort.");
   } else {
     errno = 0;
-    if (!CopyFile(archivePath, packed)) return Fail("Die Datei konnte nicht kopiert werden.", errno ? strerror(errno) : "");
+    if (!CopyFile(archivePath, packed))
+      return Fail("Die Datei konnte nicht kopiert werden.", errno ? strerror(errno) : "");
   }
 
   CZipReader zip;

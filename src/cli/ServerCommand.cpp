@@ -1,6 +1,7 @@
 // orncfg-cli server: stopping and starting the installed server.
 #include "cli/Report.h"
 #include "cli/Verbs.h"
+#include "install/MessageError.h"
 #include "install/Server.h"
 #include "install/ServerStop.h"
 #include "oskasys/oskasys.h"
@@ -18,7 +19,11 @@ int Stop(const Args& args) {
 
 int Start(const Args& args) {
   if (!args.empty()) return UsageError("Dieser Befehl nimmt keine Argumente.");
-  RestartServer();
+  try {
+    RestartServer();
+  } catch (const MessageError& e) {
+    return ReportFailure(kServerNotStarted, e.Text());
+  }
   Say("ORN! wurde gestartet.\n");
   return kExitOk;
 }

@@ -27,5 +27,7 @@ ProcessHandle LaunchProcess(const char* commandLine, const char* workingDirector
 // "process could not be created." when the program cannot be started (also for an installation
 // directory of 250 characters or more).
 void RestartServer();
+// Shown by both front ends, with the text thrown, when RestartServer fails.
+inline constexpr const char* kServerNotStarted = "Der ORN!-Server konnte nicht gestartet werden.";
 
 }  // namespace orn

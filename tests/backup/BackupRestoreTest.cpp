@@ -282,9 +282,11 @@ TEST_F(BackupRestoreTest, RestoreFailuresChangeNothing) {
   test::WriteFile(made + "/orn.cfg", "ORNCFG 1\n[general]\n");
   test::WriteFile(made + "/other.txt", "x");
   test::WriteFile(made + "/.hidden", "x");
-  ASSERT_EQ(test::RunCommand("cd '" + made + "' && zip -q nocfg.zip other.txt && zip -q damaged.zip orn.cfg .hidden && "
+  ASSERT_EQ(test::RunCommand("cd '" + made + "' && zip -q nocfg.zip other.txt && "
+                             "zip -q damaged.zip orn.cfg .hidden && "
                              "python3 -c 'import zipfile; zipfile.ZipFile(\"empty.zip\", \"w\").close(); "
-                             "z=zipfile.ZipFile(\"evil.zip\",\"w\"); z.writestr(\"..\\\\..\\\\evil.txt\",\"x\"); z.close()'"),
+                             "z=zipfile.ZipFile(\"evil.zip\",\"w\"); "
+                             "z.writestr(\"..\\\\..\\\\evil.txt\",\"x\"); z.close()'"),
             0);
   const std::string decrypt =
       "Die Datei konnte nicht entschlüsselt werden. Bitte stellen Sie sicher, dass die angegebene Datei eine gültige "

@@ -21,8 +21,6 @@ namespace {
 
 void ProcessWaitingEvents() { QCoreApplication::processEvents(); }
 
-constexpr const char* kServerNotStarted = "Der ORN!-Server konnte nicht gestartet werden.";
-
 }  // namespace
 
 CImportExportApp::CImportExportApp() { SetMessagePumpHook(&ProcessWaitingEvents); }
