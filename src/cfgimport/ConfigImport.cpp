@@ -5,7 +5,6 @@
 
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
-#include "install/ProductKey.h"
 #include "install/ServerStop.h"
 
 namespace orn {
@@ -113,9 +112,7 @@ ConfigImportResult ImportConfiguration(const ConfigImportRequest& request, Produ
     target.Merge(source, request.selection, request.overwrite);
     target.CheckAndConvert();
     if (!request.dryRun) {
-      char path[kMaxPath];
-      if (GetCurrentConfigPath(path, sizeof path) == -1) throw MessageError("GetCurrentConfigPath() failed");
-      target.Save(path, true);
+      target.Save(CurrentConfigPath().c_str(), true);
     }
     result.outcome = ConfigImportOutcome::Imported;
     result.message = kImported;

@@ -68,4 +68,24 @@ int ReadConfigPassword(char* buffer, size_t size) {
   return static_cast<int>(strlen(buffer));
 }
 
+std::string InstallDirectory() {
+  char directory[kMaxPath];
+  if (GetInstallDirectory(directory, sizeof directory) == -1) throw MessageError("GetInstallDirectory() failed");
+  return directory;
+}
+
+std::string CurrentConfigPath() {
+  char path[kMaxPath];
+  if (GetCurrentConfigPath(path, sizeof path) == -1) throw MessageError("GetCurrentConfigPath() failed");
+  return path;
+}
+
+std::optional<std::string> FindInstallDirectory() {
+  try {
+    return InstallDirectory();
+  } catch (const MessageError&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace orn

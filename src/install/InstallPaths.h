@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string>
 
 namespace orn {
 
@@ -21,5 +23,15 @@ int GetCurrentConfigPath(char* buffer, size_t size);
 // text in the buffer; 0 when none is stored. Throws "Die Registry konnte nicht geöffnet werden"
 // when the installation key cannot be opened.
 int ReadConfigPassword(char* buffer, size_t size);
+
+// The same paths as values, for callers that need no buffer. Each throws what its buffer function
+// throws, and MessageError "<function>() failed" where the buffer function would return -1 (a
+// path too long for kMaxPath).
+std::string InstallDirectory();
+std::string CurrentConfigPath();
+
+// The installation directory, or nothing when it cannot be read; for callers that only show that
+// no installation was found.
+std::optional<std::string> FindInstallDirectory();
 
 }  // namespace orn

@@ -8,10 +8,10 @@
 #include <ctime>
 
 #include "app/CImportExportWizard.h"
-#include "app/Installation.h"
 #include "app/PageIndex.h"
 #include "backup/Backup.h"
 #include "files/FilePaths.h"
+#include "install/InstallPaths.h"
 
 namespace orn::wizard {
 

@@ -5,9 +5,9 @@
 #include <QPushButton>
 
 #include "app/CImportExportWizard.h"
-#include "app/Installation.h"
 #include "app/PageIndex.h"
 #include "backup/Restore.h"
+#include "install/InstallPaths.h"
 #include "restore/CArchivePasswordDlg.h"
 
 namespace orn::wizard {

@@ -15,7 +15,6 @@
 #include "backup/Backup.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
-#include "install/ProductKey.h"
 #include "users/CSVUserExporter.h"
 #include "users/ConfigUsers.h"
 #include "users/CsvPageTexts.h"
@@ -67,10 +66,8 @@ CExportCSVPage1::CExportCSVPage1()
 
 bool CExportCSVPage1::OnInitDialog() {
   const std::string name = FormatLocalTime(std::time(nullptr), "orn_%d%m%y.csv");
-  char directory[kMaxPath] = {};
   try {
-    if (GetInstallDirectory(directory, sizeof directory) == -1) throw MessageError("GetInstallDirectory() failed");
-    m_strPath = QString::fromUtf8(directory) + QLatin1Char('/') + QString::fromUtf8(name);
+    m_strPath = QString::fromStdString(InstallDirectory()) + QLatin1Char('/') + QString::fromUtf8(name);
   } catch (const MessageError& error) {
     // Without an installation directory there is no place to propose: the field stays empty and
     // the user learns why at once, not only when Finish fails to read the configuration.
@@ -121,9 +118,7 @@ int CExportCSVPage1::OnWizardFinish() {
 
   ImportUserList users;
   try {
-    char configPath[kMaxPath] = {};
-    if (GetCurrentConfigPath(configPath, sizeof configPath) == -1) throw MessageError("GetCurrentConfigPath() failed");
-    users = ReadUsers(configPath);
+    users = ReadUsers(CurrentConfigPath().c_str());
   } catch (const MessageError& error) {
     MessageBox(WithErrorText("Die Konfiguration konnte nicht geladen werden.", error));
     return 0;

@@ -7,7 +7,6 @@
 #include "app/CImportExportWizard.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
-#include "install/ProductKey.h"
 #include "platform/FileAttributes.h"
 #include "users/CSVUserImporter.h"
 #include "users/ConfigUsers.h"
@@ -67,9 +66,7 @@ int CImportCSVPage1::OnWizardFinish() {
   }
 
   try {
-    char configPath[kMaxPath] = {};
-    if (GetCurrentConfigPath(configPath, sizeof configPath) == -1) throw MessageError("GetCurrentConfigPath() failed");
-    AddUsers(configPath, users);
+    AddUsers(CurrentConfigPath().c_str(), users);
   } catch (const MessageError& error) {
     MessageBox(WithErrorText("Die Benutzer konnten nicht importiert werden.", error));
     return 0;
