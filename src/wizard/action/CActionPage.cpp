@@ -8,7 +8,6 @@
 #include "action/ActionTable.h"
 #include "users/DirectoryModule.h"
 #include "app/CWizardSheet.h"
-#include "app/PageIndex.h"
 
 namespace orn::wizard {
 

@@ -31,4 +31,11 @@ void CWizardPage::MessageBox(const QString& text, const QString& caption) {
 
 UiServices& CWizardPage::Ui() const { return sheet_->Ui(); }
 
+CWizardPage* CWizardPage::SheetPage(int index) const { return sheet_ ? sheet_->GetPage(index) : nullptr; }
+
+int CWizardPage::BackToActionPage() {
+  sheet_->SetActivePage(kActionPage);
+  return -1;
+}
+
 }  // namespace orn::wizard

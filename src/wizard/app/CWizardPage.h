@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "app/DialogUnits.h"
+#include "app/PageTable.h"
 #include "app/UiServices.h"
 
 class QLabel;
@@ -58,8 +59,17 @@ class CWizardPage : public QWidget {
   void MessageBox(const QString& text);
   void MessageBox(const QString& text, const QString& caption);
   UiServices& Ui() const;
+  // Another page of the wizard, by its class (PageId); null when the sheet has another page there.
+  template <class T>
+  T* Page() const {
+    return dynamic_cast<T*>(SheetPage(PageId<T>::value));
+  }
+  // The Back of an action's first page: makes the action page active and stays (-1).
+  int BackToActionPage();
 
  private:
+  CWizardPage* SheetPage(int index) const;
+
   friend class CWizardSheet;
 
   PageTemplate template_;

@@ -8,7 +8,6 @@
 #include <ctime>
 
 #include "app/CImportExportWizard.h"
-#include "app/PageIndex.h"
 #include "backup/Backup.h"
 #include "files/FilePaths.h"
 #include "install/InstallPaths.h"
@@ -119,8 +118,7 @@ bool CBackupCFGPage1::OnSetActive() {
 }
 
 int CBackupCFGPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 void CBackupCFGPage1::OnBrowse() {

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/CImportExportWizard.h"
+#include "app/CWizardSheet.h"
 #include "platform/FileAttributes.h"
 
 namespace orn::wizard {
@@ -37,8 +37,7 @@ bool CImportCFGPage1::OnSetActive() {
 }
 
 int CImportCFGPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 int CImportCFGPage1::OnWizardNext() {

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/CImportExportWizard.h"
+#include "app/CWizardSheet.h"
 #include "app/Captions.h"
 #include "directory/CUserSelectorPage.h"
 #include "directory/DirectoryPageTexts.h"
@@ -28,8 +28,7 @@ bool CImportLDAPUsersPage1::OnSetActive() {
 }
 
 int CImportLDAPUsersPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 int CImportLDAPUsersPage1::OnWizardNext() {
@@ -48,7 +47,7 @@ int CImportLDAPUsersPage1::OnWizardNext() {
     MessageBox(ImportFailedText(FailureText(failure)));
     return -1;
   }
-  static_cast<CUserSelectorPage*>(Sheet()->GetPage(kUserSelectorPage))->SetUserList(users);
+  Page<CUserSelectorPage>()->SetUserList(users);
   if (users.Empty()) {
     MessageBox(QString::fromUtf8(kNoUsersAvailable), QString::fromUtf8(kApplicationTitle));
     return -1;

@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "app/CWizardSheet.h"
-#include "app/PageIndex.h"
 #include "directory/CUserSelectorPage.h"
 #include "directory/DirectoryPageTexts.h"
 #include "users/DirectoryImport.h"
@@ -22,7 +21,7 @@ bool CImportLDAPUsersPage2::OnSetActive() {
 }
 
 int CImportLDAPUsersPage2::OnWizardFinish() {
-  const ImportUserList users = static_cast<CUserSelectorPage*>(Sheet()->GetPage(kUserSelectorPage))->GetUserList();
+  const ImportUserList users = Page<CUserSelectorPage>()->GetUserList();
   try {
     AddDirectoryUsers(users, nullptr);
   } catch (...) {  // the finish is accepted all the same

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "app/CImportExportWizard.h"
+#include "app/CWizardSheet.h"
 #include "directory/CImportWindowsUsersPage2.h"
 #include "directory/CWaitDialog.h"
 #include "directory/DirectoryPageTexts.h"
@@ -39,8 +39,7 @@ bool CImportWindowsUsersPage1::OnSetActive() {
 }
 
 int CImportWindowsUsersPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 int CImportWindowsUsersPage1::OnWizardNext() {
@@ -66,7 +65,7 @@ int CImportWindowsUsersPage1::OnWizardNext() {
     MessageBox(QString::fromUtf8(kNoUsersAvailable));
     return -1;
   }
-  static_cast<CImportWindowsUsersPage2*>(Sheet()->GetPage(kImportWindowsUsersPage2))->m_users = users;
+  Page<CImportWindowsUsersPage2>()->m_users = users;
   return 0;
 }
 

@@ -4,10 +4,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/CImportExportWizard.h"
-#include "app/PageIndex.h"
-#include "backup/Restore.h"
+#include "app/CWizardSheet.h"
 #include "install/InstallPaths.h"
+#include "backup/Restore.h"
 #include "restore/CArchivePasswordDlg.h"
 
 namespace orn::wizard {
@@ -77,8 +76,7 @@ bool CRestoreCFGPage1::OnSetActive() {
 }
 
 int CRestoreCFGPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 void CRestoreCFGPage1::OnBrowse() {

@@ -11,7 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/CImportExportWizard.h"
+#include "app/CWizardSheet.h"
 #include "backup/Backup.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
@@ -86,8 +86,7 @@ bool CExportCSVPage1::OnSetActive() {
 }
 
 int CExportCSVPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 bool CExportCSVPage1::eventFilter(QObject* watched, QEvent* event) {

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/CImportExportWizard.h"
+#include "app/CWizardSheet.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "platform/FileAttributes.h"
@@ -35,8 +35,7 @@ bool CImportCSVPage1::OnSetActive() {
 }
 
 int CImportCSVPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 void CImportCSVPage1::OnBrowse() {
