@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "app/CImportExportApp.h"
+#include "wizard/app/CImportExportApp.h"
 
 namespace {
 

@@ -1,26 +1,26 @@
-#include "app/CImportExportWizard.h"
+#include "wizard/app/CImportExportWizard.h"
 
 #include <algorithm>
 #include <array>
 #include <iterator>
 
-#include "action/CActionPage.h"
-#include "backup/CBackupCFGPage1.h"
-#include "cfgimport/CImportCFGPage1.h"
-#include "cfgimport/CImportCFGPage2.h"
-#include "cfgimport/CImportCFGPage3.h"
-#include "directory/CImportLDAPUsersPage1.h"
-#include "directory/CImportLDAPUsersPage2.h"
-#include "directory/CImportWindowsUsersPage1.h"
-#include "directory/CImportWindowsUsersPage2.h"
-#include "directory/CUserSelectorPage.h"
-#include "restore/CRestoreCFGPage1.h"
-#include "app/CSettingsPasswordDlg.h"
-#include "app/Captions.h"
+#include "wizard/action/CActionPage.h"
+#include "wizard/backup/CBackupCFGPage1.h"
+#include "wizard/cfgimport/CImportCFGPage1.h"
+#include "wizard/cfgimport/CImportCFGPage2.h"
+#include "wizard/cfgimport/CImportCFGPage3.h"
+#include "wizard/directory/CImportLDAPUsersPage1.h"
+#include "wizard/directory/CImportLDAPUsersPage2.h"
+#include "wizard/directory/CImportWindowsUsersPage1.h"
+#include "wizard/directory/CImportWindowsUsersPage2.h"
+#include "wizard/directory/CUserSelectorPage.h"
+#include "wizard/restore/CRestoreCFGPage1.h"
+#include "wizard/app/CSettingsPasswordDlg.h"
+#include "wizard/app/Captions.h"
 #include "install/InstallPaths.h"
 #include "install/ProductKey.h"
-#include "users/CExportCSVPage1.h"
-#include "users/CImportCSVPage1.h"
+#include "wizard/users/CExportCSVPage1.h"
+#include "wizard/users/CImportCSVPage1.h"
 
 namespace orn::wizard {
 

@@ -1,11 +1,11 @@
-#include "app/CWizardPage.h"
+#include "wizard/app/CWizardPage.h"
 
 #include <QLabel>
 #include <QPixmap>
 
-#include "app/CWizardSheet.h"
-#include "app/Captions.h"
-#include "app/SidePicture.h"
+#include "wizard/app/CWizardSheet.h"
+#include "wizard/app/Captions.h"
+#include "wizard/app/SidePicture.h"
 
 namespace orn::wizard {
 

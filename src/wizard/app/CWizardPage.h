@@ -6,9 +6,9 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/DialogUnits.h"
-#include "app/PageTable.h"
-#include "app/UiServices.h"
+#include "wizard/app/DialogUnits.h"
+#include "wizard/app/PageTable.h"
+#include "wizard/app/UiServices.h"
 
 class QLabel;
 

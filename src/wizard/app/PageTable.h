@@ -3,7 +3,7 @@
 // (CWizardPage::Page<T>()), never by a bare index.
 #pragma once
 
-#include "app/PageIndex.h"
+#include "wizard/app/PageIndex.h"
 
 namespace orn::wizard {
 

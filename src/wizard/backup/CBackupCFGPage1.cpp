@@ -1,4 +1,4 @@
-#include "backup/CBackupCFGPage1.h"
+#include "wizard/backup/CBackupCFGPage1.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <ctime>
 
-#include "app/CImportExportWizard.h"
+#include "wizard/app/CImportExportWizard.h"
 #include "backup/Backup.h"
 #include "files/FilePaths.h"
 #include "install/InstallPaths.h"

@@ -1,10 +1,10 @@
-#include "cfgimport/CImportCFGPage1.h"
+#include "wizard/cfgimport/CImportCFGPage1.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/CWizardSheet.h"
+#include "wizard/app/CWizardSheet.h"
 #include "platform/FileAttributes.h"
 
 namespace orn::wizard {

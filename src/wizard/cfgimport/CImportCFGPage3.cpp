@@ -1,13 +1,13 @@
-#include "cfgimport/CImportCFGPage3.h"
+#include "wizard/cfgimport/CImportCFGPage3.h"
 
 #include <QButtonGroup>
 #include <QLabel>
 #include <QRadioButton>
 
-#include "app/CImportExportWizard.h"
-#include "cfgimport/CImportCFGPage1.h"
-#include "cfgimport/CImportCFGPage2.h"
-#include "cfgimport/ProductCodeDialog.h"
+#include "wizard/app/CImportExportWizard.h"
+#include "wizard/cfgimport/CImportCFGPage1.h"
+#include "wizard/cfgimport/CImportCFGPage2.h"
+#include "wizard/cfgimport/ProductCodeDialog.h"
 #include "install/ServerStop.h"
 
 namespace orn::wizard {

@@ -1,11 +1,11 @@
-#include "directory/CImportLDAPUsersPage1.h"
+#include "wizard/directory/CImportLDAPUsersPage1.h"
 
 #include <exception>
 
-#include "app/CWizardSheet.h"
-#include "app/Captions.h"
-#include "directory/CUserSelectorPage.h"
-#include "directory/DirectoryPageTexts.h"
+#include "wizard/app/CWizardSheet.h"
+#include "wizard/app/Captions.h"
+#include "wizard/directory/CUserSelectorPage.h"
+#include "wizard/directory/DirectoryPageTexts.h"
 #include "users/DirectoryImport.h"
 
 namespace orn::wizard {

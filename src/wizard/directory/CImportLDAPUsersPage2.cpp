@@ -1,10 +1,10 @@
-#include "directory/CImportLDAPUsersPage2.h"
+#include "wizard/directory/CImportLDAPUsersPage2.h"
 
 #include <exception>
 
-#include "app/CWizardSheet.h"
-#include "directory/CUserSelectorPage.h"
-#include "directory/DirectoryPageTexts.h"
+#include "wizard/app/CWizardSheet.h"
+#include "wizard/directory/CUserSelectorPage.h"
+#include "wizard/directory/DirectoryPageTexts.h"
 #include "users/DirectoryImport.h"
 
 namespace orn::wizard {

@@ -1,11 +1,11 @@
-#include "directory/CImportWindowsUsersPage1.h"
+#include "wizard/directory/CImportWindowsUsersPage1.h"
 
 #include <exception>
 
-#include "app/CWizardSheet.h"
-#include "directory/CImportWindowsUsersPage2.h"
-#include "directory/CWaitDialog.h"
-#include "directory/DirectoryPageTexts.h"
+#include "wizard/app/CWizardSheet.h"
+#include "wizard/directory/CImportWindowsUsersPage2.h"
+#include "wizard/directory/CWaitDialog.h"
+#include "wizard/directory/DirectoryPageTexts.h"
 #include "users/DirectoryImport.h"
 
 namespace orn::wizard {

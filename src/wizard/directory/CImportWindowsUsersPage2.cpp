@@ -1,9 +1,9 @@
-#include "directory/CImportWindowsUsersPage2.h"
+#include "wizard/directory/CImportWindowsUsersPage2.h"
 
 #include <exception>
 
-#include "app/CWizardSheet.h"
-#include "directory/DirectoryPageTexts.h"
+#include "wizard/app/CWizardSheet.h"
+#include "wizard/directory/DirectoryPageTexts.h"
 #include "install/ServerStop.h"
 #include "users/DirectoryImport.h"
 #include "users/DirectorySelection.h"

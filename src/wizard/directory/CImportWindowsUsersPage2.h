@@ -6,8 +6,8 @@
 
 #include <QPushButton>
 
-#include "app/CWizardPage.h"
-#include "directory/UserListBox.h"
+#include "wizard/app/CWizardPage.h"
+#include "wizard/directory/UserListBox.h"
 #include "users/ImportUser.h"
 
 namespace orn::wizard {

@@ -1,13 +1,13 @@
-#include "restore/CRestoreCFGPage1.h"
+#include "wizard/restore/CRestoreCFGPage1.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/CWizardSheet.h"
+#include "wizard/app/CWizardSheet.h"
 #include "install/InstallPaths.h"
 #include "backup/Restore.h"
-#include "restore/CArchivePasswordDlg.h"
+#include "wizard/restore/CArchivePasswordDlg.h"
 
 namespace orn::wizard {
 

@@ -1,4 +1,4 @@
-#include "users/CExportCSVPage1.h"
+#include "wizard/users/CExportCSVPage1.h"
 
 #include <ctime>
 
@@ -11,13 +11,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/CWizardSheet.h"
+#include "wizard/app/CWizardSheet.h"
 #include "backup/Backup.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "users/CSVUserExporter.h"
 #include "users/ConfigUsers.h"
-#include "users/CsvPageTexts.h"
+#include "wizard/users/CsvPageTexts.h"
 
 namespace orn::wizard {
 

@@ -1,16 +1,16 @@
-#include "users/CImportCSVPage1.h"
+#include "wizard/users/CImportCSVPage1.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/CWizardSheet.h"
+#include "wizard/app/CWizardSheet.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "platform/FileAttributes.h"
 #include "users/CSVUserImporter.h"
 #include "users/ConfigUsers.h"
-#include "users/CsvPageTexts.h"
+#include "wizard/users/CsvPageTexts.h"
 
 namespace orn::wizard {
 
