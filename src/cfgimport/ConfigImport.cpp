@@ -6,6 +6,7 @@
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ServerStop.h"
+#include "platform/AsciiCase.h"
 
 namespace orn {
 
@@ -28,12 +29,7 @@ bool Printable(const char* text) {
   return true;
 }
 
-std::string Folded(const char* text) {
-  std::string folded = text ? text : "";
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return folded;
-}
+std::string Folded(const char* text) { return AsciiLower(text ? text : ""); }
 
 // Sorts each entry of the source into added, replaced or kept, by the identity the merge uses
 // (the text ignoring ASCII case); an entry the file holds twice counts once.

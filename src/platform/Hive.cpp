@@ -14,6 +14,8 @@
 #include <unistd.h>
 #include <unordered_map>
 
+#include "platform/AsciiCase.h"
+
 namespace orn::platform {
 
 namespace {
@@ -27,21 +29,6 @@ struct Key {
   std::vector<HiveValue> values;
 };
 using Model = std::vector<Key>;
-
-char FoldChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Fold(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = FoldChar(c);
-  return out;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldChar(a[i]) != FoldChar(b[i])) return false;
-  return true;
-}
 
 // A key path: backslash-separated non-empty names, no NUL and no line break.
 bool ValidKeyPath(std::string_view path) {
@@ -60,7 +47,7 @@ std::string_view Trim(std::string_view s) {
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = FoldChar(c);
+  c = AsciiLowerChar(c);
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
@@ -116,7 +103,7 @@ class Parser {
     if (t.size() < 2 || t.back() != ']') Error("section without closing bracket");
     std::string_view path = t.substr(1, t.size() - 2);
     if (!ValidKeyPath(path)) Error("bad key path");
-    std::string folded = Fold(path);
+    std::string folded = AsciiLower(path);
     auto [it, added] = keyIndex_.emplace(folded, keys_.size());
     if (added) {
       keys_.push_back(Key{std::string(path), std::move(folded), {}});
@@ -221,7 +208,7 @@ class Parser {
   // A later line for the same value name replaces the data and keeps the first position.
   void Store(HiveValue value) {
     Key& key = keys_[current_];
-    auto [it, added] = valueIndex_[current_].emplace(Fold(value.name), key.values.size());
+    auto [it, added] = valueIndex_[current_].emplace(AsciiLower(value.name), key.values.size());
     if (added) {
       key.values.push_back(std::move(value));
     } else {
@@ -451,7 +438,7 @@ Key* FindKey(Model& keys, const std::string& folded) {
 
 std::vector<HiveValue>::iterator FindValue(Key& key, const std::string& name) {
   for (auto it = key.values.begin(); it != key.values.end(); ++it)
-    if (SameName(it->name, name)) return it;
+    if (EqualsIgnoringAsciiCase(it->name, name)) return it;
   return key.values.end();
 }
 
@@ -470,7 +457,7 @@ size_t SharedLength(const std::string& a, const std::string& b) {
 
 // The spelling for a new key: the leading names that already exist keep their stored case.
 std::string Spelling(const Model& keys, const std::string& path) {
-  std::string folded = Fold(path);
+  std::string folded = AsciiLower(path);
   std::string best = path;
   size_t bestLength = 0;
   for (const Key& key : keys) {
@@ -484,7 +471,7 @@ std::string Spelling(const Model& keys, const std::string& path) {
 }
 
 Key& CreateIn(Model& keys, const std::string& path) {
-  std::string folded = Fold(path);
+  std::string folded = AsciiLower(path);
   if (Key* key = FindKey(keys, folded)) return *key;
   keys.push_back(Key{Spelling(keys, path), std::move(folded), {}});
   return keys.back();
@@ -516,7 +503,7 @@ bool Hive::CanWrite() const {
 bool Hive::KeyExists(const std::string& key) const {
   Model keys = Load(path_);
   if (!ValidKeyPath(key)) return false;
-  std::string folded = Fold(key);
+  std::string folded = AsciiLower(key);
   for (const Key& k : keys)
     if (IsSameOrBelow(k.folded, folded)) return true;
   return false;
@@ -524,23 +511,23 @@ bool Hive::KeyExists(const std::string& key) const {
 
 std::optional<HiveValue> Hive::GetValue(const std::string& key, const std::string& name) const {
   Model keys = Load(path_);
-  const Key* k = FindKey(keys, Fold(key));
+  const Key* k = FindKey(keys, AsciiLower(key));
   if (!k) return std::nullopt;
   for (const HiveValue& value : k->values)
-    if (SameName(value.name, name)) return value;
+    if (EqualsIgnoringAsciiCase(value.name, name)) return value;
   return std::nullopt;
 }
 
 std::vector<HiveValue> Hive::ListValues(const std::string& key) const {
   Model keys = Load(path_);
-  const Key* k = FindKey(keys, Fold(key));
+  const Key* k = FindKey(keys, AsciiLower(key));
   return k ? k->values : std::vector<HiveValue>{};
 }
 
 void Hive::CreateKey(const std::string& key) {
   CheckKeyPath(path_, key);
   Modify(path_, [&](Model& keys) {
-    std::string folded = Fold(key);
+    std::string folded = AsciiLower(key);
     for (const Key& k : keys)
       if (IsSameOrBelow(k.folded, folded)) return false;  // exists already (maybe as a parent)
     CreateIn(keys, key);
@@ -573,7 +560,7 @@ void Hive::SetValue(const std::string& key, const HiveValue& value) {
 
 bool Hive::DeleteValue(const std::string& key, const std::string& name) {
   return Modify(path_, [&](Model& keys) {
-    Key* k = FindKey(keys, Fold(key));
+    Key* k = FindKey(keys, AsciiLower(key));
     if (!k) return false;
     auto it = FindValue(*k, name);
     if (it == k->values.end()) return false;
@@ -585,7 +572,7 @@ bool Hive::DeleteValue(const std::string& key, const std::string& name) {
 bool Hive::DeleteKey(const std::string& key) {
   return Modify(path_, [&](Model& keys) {
     if (!ValidKeyPath(key)) return false;
-    std::string folded = Fold(key);
+    std::string folded = AsciiLower(key);
     return std::erase_if(keys, [&](const Key& k) { return IsSameOrBelow(k.folded, folded); }) > 0;
   });
 }
