@@ -11,17 +11,10 @@
 namespace orn {
 namespace {
 
+using test::ThrownText;
+
 using test::IsolatedTest;
 using test::WriteInstallationHive;
-
-std::string ThrownText(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const MessageError& e) {
-    return e.Text();
-  }
-  return "(nothing thrown)";
-}
 
 class InstallPathsTest : public IsolatedTest {};
 
