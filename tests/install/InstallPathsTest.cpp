@@ -11,9 +11,8 @@
 namespace orn {
 namespace {
 
-using test::ThrownText;
-
 using test::IsolatedTest;
+using test::ThrownText;
 using test::WriteInstallationHive;
 
 class InstallPathsTest : public IsolatedTest {};
