@@ -6,8 +6,8 @@
 #include "install/FailureText.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
-#include "install/ProductKey.h"
 #include "install/ServerStop.h"
+#include "platform/AsciiCase.h"
 
 namespace orn {
 
@@ -30,12 +30,7 @@ bool Printable(const char* text) {
   return true;
 }
 
-std::string Folded(const char* text) {
-  std::string folded = text ? text : "";
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return folded;
-}
+std::string Folded(const char* text) { return AsciiLower(text ? text : ""); }
 
 // Sorts each entry of the source into added, replaced or kept, by the identity the merge uses
 // (the text ignoring ASCII case); an entry the file holds twice counts once.
@@ -117,9 +112,7 @@ ConfigImportResult ImportConfiguration(const ConfigImportRequest& request, Produ
     target.Merge(source, request.selection, request.overwrite);
     target.CheckAndConvert();
     if (!request.dryRun) {
-      char path[kMaxPath];
-      if (GetCurrentConfigPath(path, sizeof path) == -1) throw MessageError("GetCurrentConfigPath() failed");
-      target.Save(path, true);
+      target.Save(CurrentConfigPath().c_str(), true);
     }
     result.outcome = ConfigImportOutcome::Imported;
     result.message = kImported;

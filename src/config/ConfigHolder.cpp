@@ -210,11 +210,10 @@ void ConfigHolder::LoadUnderProductCode(const char* path, const char* code) {
 }
 
 ConfigRecord* LoadCurrentConfig() {
-  char path[kMaxPath];
-  if (GetCurrentConfigPath(path, sizeof path) == -1) throw MessageError("GetCurrentConfigPath() failed");
+  const std::string path = CurrentConfigPath();
   ConfigHolder holder(false);
   try {
-    holder.Load(path);
+    holder.Load(path.c_str());
   } catch (...) {
     FreeConfigRecord(holder.Release());
     throw;

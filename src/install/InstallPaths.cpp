@@ -99,4 +99,24 @@ SettingsPasswordState ReadSettingsPassword(std::string* password) {
   return length >= 2 ? SettingsPasswordState::Stored : SettingsPasswordState::None;
 }
 
+std::string InstallDirectory() {
+  char directory[kMaxPath];
+  if (GetInstallDirectory(directory, sizeof directory) == -1) throw MessageError("GetInstallDirectory() failed");
+  return directory;
+}
+
+std::string CurrentConfigPath() {
+  char path[kMaxPath];
+  if (GetCurrentConfigPath(path, sizeof path) == -1) throw MessageError("GetCurrentConfigPath() failed");
+  return path;
+}
+
+std::optional<std::string> FindInstallDirectory() {
+  try {
+    return InstallDirectory();
+  } catch (const MessageError&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace orn

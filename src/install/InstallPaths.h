@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace orn {
@@ -37,5 +38,14 @@ SettingsPasswordState ReadSettingsPassword(std::string* password);
 inline constexpr const char* kSettingsPasswordUndecipherable =
     "Das gespeicherte Kennwort der Einstellungen ist beschädigt und kann nicht gelesen werden. Ohne dieses "
     "Kennwort kann die Konfiguration nicht gesichert, wiederhergestellt oder geändert werden.";
+// The same paths as values, for callers that need no buffer. Each throws what its buffer function
+// throws, and MessageError "<function>() failed" where the buffer function would return -1 (a
+// path too long for kMaxPath).
+std::string InstallDirectory();
+std::string CurrentConfigPath();
+
+// The installation directory, or nothing when it cannot be read; for callers that only show that
+// no installation was found.
+std::optional<std::string> FindInstallDirectory();
 
 }  // namespace orn

@@ -15,6 +15,8 @@
 #include <unistd.h>
 #include <unordered_map>
 
+#include "platform/AsciiCase.h"
+
 namespace orn::platform {
 
 namespace {
@@ -28,21 +30,6 @@ struct Key {
   std::vector<HiveValue> values;
 };
 using Model = std::vector<Key>;
-
-char FoldChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Fold(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = FoldChar(c);
-  return out;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (FoldChar(a[i]) != FoldChar(b[i])) return false;
-  return true;
-}
 
 // A key path: backslash-separated non-empty names, no NUL and no line break.
 bool ValidKeyPath(std::string_view path) {
@@ -61,7 +48,7 @@ std::string_view Trim(std::string_view s) {
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = FoldChar(c);
+  c = AsciiLowerChar(c);
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
@@ -117,7 +104,7 @@ class Parser {
     if (t.size() < 2 || t.back() != ']') Error("section without closing bracket");
     std::string_view path = t.substr(1, t.size() - 2);
     if (!ValidKeyPath(path)) Error("bad key path");
-    std::string folded = Fold(path);
+    std::string folded = AsciiLower(path);
     auto [it, added] = keyIndex_.emplace(folded, keys_.size());
     if (added) {
       keys_.push_back(Key{std::string(path), std::move(folded), {}});
@@ -222,7 +209,7 @@ class Parser {
   // A later line for the same value name replaces the data and keeps the first position.
   void Store(HiveValue value) {
     Key& key = keys_[current_];
-    auto [it, added] = valueIndex_[current_].emplace(Fold(value.name), key.values.size());
+    auto [it, added] = valueIndex_[current_].emplace(AsciiLower(value.name), key.values.size());
     if (added) {
       key.values.push_back(std::move(value));
     } else {
@@ -401,7 +388,7 @@ Key* FindKey(Model& keys, const std::string& folded) {
 
 std::vector<HiveValue>::iterator FindValue(Key& key, const std::string& name) {
   for (auto it = key.values.begin(); it != key.values.end(); ++it)
-    if (SameName(it->name, name)) return it;
+    if (EqualsIgnoringAsciiCase(it->name, name)) return it;
   return key.values.end();
 }
 
@@ -420,7 +407,7 @@ size_t SharedLength(const std::string& a, const std::string& b) {
 
 // The spelling for a new key: the leading names that already exist keep their stored case.
 std::string Spelling(const Model& keys, const std::string& path) {
-  std::string folded = Fold(path);
+  std::string folded = AsciiLower(path);
   std::string best = path;
   size_t bestLength = 0;
   for (const Key& key : keys) {
@@ -434,7 +421,7 @@ std::string Spelling(const Model& keys, const std::string& path) {
 }
 
 Key& CreateIn(Model& keys, const std::string& path) {
-  std::string folded = Fold(path);
+  std::string folded = AsciiLower(path);
   if (Key* key = FindKey(keys, folded)) return *key;
   keys.push_back(Key{Spelling(keys, path), std::move(folded), {}});
   return keys.back();
@@ -466,7 +453,7 @@ bool Hive::CanWrite() const {
 bool Hive::KeyExists(const std::string& key) const {
   Model keys = Load(path_);
   if (!ValidKeyPath(key)) return false;
-  std::string folded = Fold(key);
+  std::string folded = AsciiLower(key);
   for (const Key& k : keys)
     if (IsSameOrBelow(k.folded, folded)) return true;
   return false;
@@ -474,23 +461,23 @@ bool Hive::KeyExists(const std::string& key) const {
 
 std::optional<HiveValue> Hive::GetValue(const std::string& key, const std::string& name) const {
   Model keys = Load(path_);
-  const Key* k = FindKey(keys, Fold(key));
+  const Key* k = FindKey(keys, AsciiLower(key));
   if (!k) return std::nullopt;
   for (const HiveValue& value : k->values)
-    if (SameName(value.name, name)) return value;
+    if (EqualsIgnoringAsciiCase(value.name, name)) return value;
   return std::nullopt;
 }
 
 std::vector<HiveValue> Hive::ListValues(const std::string& key) const {
   Model keys = Load(path_);
-  const Key* k = FindKey(keys, Fold(key));
+  const Key* k = FindKey(keys, AsciiLower(key));
   return k ? k->values : std::vector<HiveValue>{};
 }
 
 void Hive::CreateKey(const std::string& key) {
   CheckKeyPath(path_, key);
   Modify(path_, [&](Model& keys) {
-    std::string folded = Fold(key);
+    std::string folded = AsciiLower(key);
     for (const Key& k : keys)
       if (IsSameOrBelow(k.folded, folded)) return false;  // exists already (maybe as a parent)
     CreateIn(keys, key);
@@ -523,7 +510,7 @@ void Hive::SetValue(const std::string& key, const HiveValue& value) {
 
 bool Hive::DeleteValue(const std::string& key, const std::string& name) {
   return Modify(path_, [&](Model& keys) {
-    Key* k = FindKey(keys, Fold(key));
+    Key* k = FindKey(keys, AsciiLower(key));
     if (!k) return false;
     auto it = FindValue(*k, name);
     if (it == k->values.end()) return false;
@@ -535,7 +522,7 @@ bool Hive::DeleteValue(const std::string& key, const std::string& name) {
 bool Hive::DeleteKey(const std::string& key) {
   return Modify(path_, [&](Model& keys) {
     if (!ValidKeyPath(key)) return false;
-    std::string folded = Fold(key);
+    std::string folded = AsciiLower(key);
     return std::erase_if(keys, [&](const Key& k) { return IsSameOrBelow(k.folded, folded); }) > 0;
   });
 }

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/AsciiCase.h"
+
 namespace orn::tiloconf {
 
 namespace {
@@ -28,10 +30,6 @@ int LetterEscape(char letter) {
 }
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-char AsciiLowerChar(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 }  // namespace
 
@@ -164,18 +162,8 @@ bool ParseNumber(std::string_view text, intptr_t* value) {
   return true;
 }
 
-std::string AsciiLower(const char* text) {
-  std::string result(text ? text : "");
-  for (char& c : result) c = AsciiLowerChar(c);
-  return result;
-}
+std::string AsciiLower(const char* text) { return orn::AsciiLower(text ? text : ""); }
 
-bool EqualsIgnoreCase(const char* a, const char* b) {
-  if (!a) a = "";
-  if (!b) b = "";
-  for (; *a && *b; ++a, ++b)
-    if (AsciiLowerChar(*a) != AsciiLowerChar(*b)) return false;
-  return *a == *b;
-}
+bool EqualsIgnoreCase(const char* a, const char* b) { return EqualsIgnoringAsciiCase(a ? a : "", b ? b : ""); }
 
 }  // namespace orn::tiloconf

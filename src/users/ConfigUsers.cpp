@@ -13,19 +13,13 @@
 #include "config/ConfigHolder.h"
 #include "install/MessageError.h"
 #include "oskasys/oskasys.h"
+#include "platform/AsciiCase.h"
 
 namespace orn {
 
 namespace {
 
 constexpr const char* kOpeningFailed = "opening config file failed";
-
-std::string FoldCase(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return folded;
-}
 
 void LoadOrThrow(ConfigHolder& holder, const char* path) {
   try {
@@ -169,12 +163,12 @@ int AddUsers(const char* configPath, const ImportUserList& users, AddUsersReport
     present.reserve(users.Count());
     if (record->users)
       for (const TILOCONF_user* entry = record->users->users; entry; entry = entry->next)
-        if (entry->name) present.insert(FoldCase(entry->name));
+        if (entry->name) present.insert(AsciiLower(entry->name));
 
     ListTail<TILOCONF_user> userTail(&EnsurePart(record->users)->users);
     std::optional<ListTail<TILOCONF_emailaddress>> addressTail;
     for (const ImportUser& user : users) {
-      if (present.count(FoldCase(user.name))) {
+      if (present.count(AsciiLower(user.name))) {
         ++counts.skipped;
         continue;
       }
@@ -185,7 +179,7 @@ int AddUsers(const char* configPath, const ImportUserList& users, AddUsersReport
         addressTail->Append(address);
       }
       TILOCONF_user* entry = builder.TakeUser();
-      present.insert(FoldCase(entry->name));
+      present.insert(AsciiLower(entry->name));
       userTail.Append(entry);
       ++counts.added;
     }

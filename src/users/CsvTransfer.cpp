@@ -3,6 +3,7 @@
 #include <exception>
 #include <functional>
 
+#include "install/FailureText.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
@@ -14,12 +15,6 @@ namespace orn {
 
 namespace {
 
-std::string CurrentConfigPath() {
-  char path[kMaxPath] = {};
-  if (GetCurrentConfigPath(path, sizeof path) == -1) throw MessageError("GetCurrentConfigPath() failed");
-  return path;
-}
-
 // Runs step; on a failure *message becomes the sentence, with "\nFehlermeldung: <text>" when the
 // failure carries a text.
 bool Step(const char* sentence, std::string* message, const std::function<void()>& step) {
@@ -27,7 +22,7 @@ bool Step(const char* sentence, std::string* message, const std::function<void()
     step();
     return true;
   } catch (const MessageError& error) {
-    *message = std::string(sentence) + "\nFehlermeldung: " + error.Text();
+    *message = FailureText(sentence, error.Text());
   } catch (...) {
     *message = sentence;
   }

@@ -11,7 +11,6 @@
 
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
-#include "install/ProductKey.h"
 #include "platform/RuntimeDir.h"
 #include "users/DirectoryReader.h"
 
@@ -25,12 +24,6 @@ std::string EnvironmentValue(const char* name) {
   const char* value = getenv(name);
   if (!value || strlen(value) > kMaxEnvironmentValue) return "";
   return value;
-}
-
-std::string CurrentConfigPath() {
-  char path[kMaxPath];
-  if (GetCurrentConfigPath(path, sizeof path) == -1) throw MessageError("GetCurrentConfigPath() failed");
-  return path;
 }
 
 template <class Reader>

@@ -5,8 +5,8 @@
 
 #include <QApplication>
 
-#include "app/CImportExportApp.h"
-#include "app/QtUiServices.h"
+#include "wizard/app/CImportExportApp.h"
+#include "wizard/app/QtUiServices.h"
 
 namespace {
 

@@ -12,6 +12,8 @@
 namespace orn {
 namespace {
 
+using test::ThrownText;
+
 using test::Addresses;
 using test::IsolatedTest;
 using test::RecordBuilder;
@@ -20,15 +22,6 @@ using test::Users;
 
 constexpr const char* kCode = "A7K2QXM4P9ZRT3CW8N";
 constexpr const char* kOtherCode = "ZZZ111YYY222XXX333";
-
-std::string ThrownText(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const MessageError& e) {
-    return e.Text();
-  }
-  return "(nothing thrown)";
-}
 
 bool Printable(const char* text) {
   for (; text && *text; ++text) {

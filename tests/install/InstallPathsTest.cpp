@@ -12,16 +12,8 @@ namespace orn {
 namespace {
 
 using test::IsolatedTest;
+using test::ThrownText;
 using test::WriteInstallationHive;
-
-std::string ThrownText(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const MessageError& e) {
-    return e.Text();
-  }
-  return "(nothing thrown)";
-}
 
 class InstallPathsTest : public IsolatedTest {};
 
@@ -61,6 +53,18 @@ TEST_F(InstallPathsTest, TrailingSeparatorIsDropped) {
   char buffer[260];
   GetCurrentConfigPath(buffer, sizeof buffer);
   EXPECT_STREQ(buffer, "/opt/orn/orn.cfg");
+}
+
+TEST_F(InstallPathsTest, ValueFormsKeepTheBufferFunctionsFailures) {
+  EXPECT_EQ(ThrownText([] { InstallDirectory(); }), "Die Registry konnte nicht geöffnet werden");
+  EXPECT_EQ(FindInstallDirectory(), std::nullopt);
+  WriteInstallationHive(HivePath(), {{"InstallDirectory", "/opt/orn/"}});
+  EXPECT_EQ(FindInstallDirectory(), "/opt/orn");
+  EXPECT_EQ(CurrentConfigPath(), "/opt/orn/orn.cfg");
+  // 251 characters fit the directory's buffer but leave no room for "/orn.cfg".
+  WriteInstallationHive(HivePath(), {{"InstallDirectory", "/" + std::string(250, 'd')}});
+  EXPECT_EQ(InstallDirectory().size(), 251u);
+  EXPECT_EQ(ThrownText([] { CurrentConfigPath(); }), "GetCurrentConfigPath() failed");
 }
 
 TEST_F(InstallPathsTest, SettingsPasswordPlainEncipheredAndAbsent) {

@@ -16,6 +16,8 @@
 namespace orn {
 namespace {
 
+using test::ThrownText;
+
 using test::IsolatedTest;
 using test::WaitFor;
 
@@ -26,15 +28,6 @@ bool ServerMutexExists() {
 }
 
 bool ServerPipeExists() { return test::PathExists(platform::PipePath("oska_orn_service")); }
-
-std::string ThrownText(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const MessageError& e) {
-    return e.Text();
-  }
-  return "(nothing thrown)";
-}
 
 class ServerTest : public IsolatedTest {
  protected:

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,79 +13,107 @@
 
 namespace orn::test {
 
+// Appends a zero-filled entry (calloc'ed, as the library frees it) to a list.
+template <class Entry>
+Entry* AppendEntry(Entry** head) {
+  auto* entry = static_cast<Entry*>(calloc(1, sizeof(Entry)));
+  while (*head) head = &(*head)->next;
+  *head = entry;
+  return entry;
+}
+
+// strdup'ed copy; null stays null.
+inline char* DupC(const char* text) { return text ? strdup(text) : nullptr; }
+
+template <class Part>
+Part* PartOf(Part** part) {
+  if (!*part) *part = static_cast<Part*>(calloc(1, sizeof(Part)));
+  return *part;
+}
+
+// Entries with the given texts (null allowed) and every other field zero.
+inline TILOCONF_general* SetGeneral(ConfigRecord* record, const char* servername, intptr_t configured) {
+  TILOCONF_general* general = PartOf(&record->general);
+  free(general->servername);
+  general->servername = DupC(servername);
+  general->configured = configured;
+  return general;
+}
+inline TILOCONF_provider* AddProvider(ConfigRecord* record, const char* name, const char* password) {
+  auto* entry = AppendEntry(&PartOf(&record->inet)->providers);
+  entry->name = DupC(name);
+  entry->password = DupC(password);
+  return entry;
+}
+inline TILOCONF_mailaccount* AddAccount(ConfigRecord* record, const char* server, const char* login,
+                                        const char* password, const char* password2) {
+  auto* entry = AppendEntry(&PartOf(&record->mail)->accounts);
+  entry->server = DupC(server);
+  entry->login = DupC(login);
+  entry->password = DupC(password);
+  entry->password2 = DupC(password2);
+  return entry;
+}
+inline TILOCONF_emailaddress* AddAddress(ConfigRecord* record, intptr_t kind, const char* text,
+                                         std::initializer_list<const char*> owners) {
+  auto* entry = AppendEntry(&PartOf(&record->mail)->addresses);
+  entry->kind = kind;
+  entry->address = DupC(text);
+  for (const char* owner : owners) stringlist_append_string(&entry->owners, owner);
+  return entry;
+}
+inline TILOCONF_user* AddUser(ConfigRecord* record, const char* name, const char* password,
+                              const char* email = nullptr) {
+  auto* entry = AppendEntry(&PartOf(&record->users)->users);
+  entry->name = DupC(name);
+  entry->password = DupC(password);
+  entry->email = DupC(email);
+  return entry;
+}
+inline TILOCONF_section* AddSection(ConfigRecord* record, const char* name, const char* text) {
+  auto* entry = AppendEntry(&record->sections);
+  entry->name = DupC(name);
+  entry->text = DupC(text);
+  return entry;
+}
+
+// A record as the server writes it: a general part and, with each entry, the defaults of its part
+// (POP3 port 110, proxy port 8080, SMTP port 25, polling every 15 minutes).
 class RecordBuilder {
  public:
-  explicit RecordBuilder(ConfigRecord* record) : r_(record) {
-    r_->general = New<TILOCONF_general>();
-    r_->general->configured = 1;
-    r_->general->servername = strdup("gateway");
-  }
+  explicit RecordBuilder(ConfigRecord* record) : r_(record) { SetGeneral(r_, "gateway", 1); }
   RecordBuilder& User(const char* name, const char* password, const char* email = nullptr,
                       const char* fullname = "") {
-    if (!r_->users) r_->users = New<TILOCONF_userpart>();
-    auto* user = New<TILOCONF_user>();
-    user->name = strdup(name);
-    user->fullname = strdup(fullname);
-    user->password = strdup(password);
-    if (email) user->email = strdup(email);
-    Append(&r_->users->users, user);
+    AddUser(r_, name, password, email)->fullname = strdup(fullname);
     return *this;
   }
   RecordBuilder& Address(const char* text, std::vector<const char*> owners, intptr_t kind = TILOCONF_ADDR_MAILBOX) {
     Mail();
-    auto* address = New<TILOCONF_emailaddress>();
-    address->kind = kind;
-    address->address = strdup(text);
+    auto* address = AddAddress(r_, kind, text, {});
     for (const char* owner : owners) stringlist_append_string(&address->owners, owner);
-    Append(&r_->mail->addresses, address);
     return *this;
   }
   RecordBuilder& MailAccount(const char* server, const char* login, const char* password, const char* password2) {
     Mail();
-    auto* account = New<TILOCONF_mailaccount>();
-    account->server = strdup(server);
-    account->login = strdup(login);
-    account->password = strdup(password);
-    if (password2) account->password2 = strdup(password2);
-    account->port = 110;
-    Append(&r_->mail->accounts, account);
+    AddAccount(r_, server, login, password, password2)->port = 110;
     return *this;
   }
   RecordBuilder& Provider(const char* name, const char* password) {
-    if (!r_->inet) {
-      r_->inet = New<TILOCONF_inetpart>();
-      r_->inet->proxyport = 8080;
-    }
-    auto* provider = New<TILOCONF_provider>();
-    provider->name = strdup(name);
+    if (!r_->inet) PartOf(&r_->inet)->proxyport = 8080;
+    TILOCONF_provider* provider = AddProvider(r_, name, password);
     provider->login = strdup("login");
-    provider->password = strdup(password);
     provider->dialin = strdup("pppoe");
-    Append(&r_->inet->providers, provider);
     return *this;
   }
   RecordBuilder& Section(const char* name, const char* text) {
-    auto* section = New<TILOCONF_section>();
-    section->name = strdup(name);
-    section->text = strdup(text);
-    Append(&r_->sections, section);
+    AddSection(r_, name, text);
     return *this;
   }
 
  private:
-  template <typename T>
-  static T* New() {
-    return static_cast<T*>(calloc(1, sizeof(T)));
-  }
-  template <typename T>
-  static void Append(T** head, T* entry) {
-    while (*head) head = &(*head)->next;
-    *head = entry;
-  }
   void Mail() {
     if (!r_->mail) {
-      r_->mail = New<TILOCONF_mailpart>();
-      r_->mail->smtpport = 25;
+      PartOf(&r_->mail)->smtpport = 25;
       r_->mail->pollinterval = 15;
     }
   }

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "install/MessageError.h"
+
 namespace orn::test {
 
 // Creates a fresh folder below the system's temporary folder; removes it with its contents.
@@ -48,6 +50,16 @@ bool PathExists(const std::string& path);
 std::map<std::string, std::string> TreeSnapshot(const std::string& root);
 // Runs a shell command line, returns its exit status (or -1) and its standard output.
 int RunCommand(const std::string& commandLine, std::string* output = nullptr);
+
+// The text of the MessageError that call throws, or "(nothing thrown)".
+inline std::string ThrownText(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const MessageError& e) {
+    return e.Text();
+  }
+  return "(nothing thrown)";
+}
 
 // Polls condition every 10 ms until it holds or timeoutMs has passed; returns its last result.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs);

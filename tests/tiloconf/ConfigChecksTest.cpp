@@ -45,28 +45,37 @@ class ConfigChecksTest : public IsolatedTest {
   HooksOff hooksOff_;
 };
 
-TEST_F(ConfigChecksTest, InternetPartFailures) {
+TEST_F(ConfigChecksTest, EachDamageFailsItsCheckWithItsResult) {
   struct Case {
     const char* what;
+    int (*check)(ConfigRecord*);
     void (*damage)(ConfigRecord*);
     int result;
   };
   const Case cases[] = {
-      {"provider without name", [](ConfigRecord* r) { AddProvider(r, nullptr, "x"); }, -1},
-      {"provider with empty name", [](ConfigRecord* r) { AddProvider(r, "", "x"); }, -1},
-      {"two providers of one name", [](ConfigRecord* r) { AddProvider(r, "ARCOR", "x"); }, -2},
-      {"unknown default provider",
-       [](ConfigRecord* r) { r->inet->defaultprovider = strdup("Telekom"); }, -3},
-      {"proxy port too large", [](ConfigRecord* r) { r->inet->proxyport = 65536; }, -4},
-      {"negative proxy port", [](ConfigRecord* r) { r->inet->proxyport = -1; }, -4},
-      {"negative idle timeout", [](ConfigRecord* r) { r->inet->idletimeout = -1; }, -5},
+      {"provider without name", CheckInet, [](ConfigRecord* r) { AddProvider(r, nullptr, "x"); }, -1},
+      {"provider with empty name", CheckInet, [](ConfigRecord* r) { AddProvider(r, "", "x"); }, -1},
+      {"two providers of one name", CheckInet, [](ConfigRecord* r) { AddProvider(r, "ARCOR", "x"); }, -2},
+      {"unknown default provider", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup("Telekom"); }, -3},
+      {"proxy port too large", CheckInet, [](ConfigRecord* r) { r->inet->proxyport = 65536; }, -4},
+      {"negative proxy port", CheckInet, [](ConfigRecord* r) { r->inet->proxyport = -1; }, -4},
+      {"negative idle timeout", CheckInet, [](ConfigRecord* r) { r->inet->idletimeout = -1; }, -5},
+      {"address kind 0", CheckMail, [](ConfigRecord* r) { r->mail->addresses->kind = 0; }, -1},
+      {"address kind 5", CheckMail, [](ConfigRecord* r) { r->mail->addresses->kind = 5; }, -1},
+      {"account without server", CheckMail, [](ConfigRecord* r) { AddAccount(r, nullptr, "l", "p", nullptr); }, -2},
+      {"account with empty server", CheckMail, [](ConfigRecord* r) { AddAccount(r, "", "l", "p", nullptr); }, -2},
+      {"account port too large", CheckMail, [](ConfigRecord* r) { r->mail->accounts->port = 70000; }, -3},
+      {"negative SMTP port", CheckMail, [](ConfigRecord* r) { r->mail->smtpport = -25; }, -4},
+      {"negative poll interval", CheckMail, [](ConfigRecord* r) { r->mail->pollinterval = -1; }, -5},
   };
   for (const Case& c : cases) {
     Record record;
     AddProvider(record.get(), "Arcor", "p");
-    EXPECT_EQ(CheckInet(record.get()), 0) << c.what;
+    AddAccount(record.get(), "pop.example.net", "info", "p", nullptr);
+    AddAddress(record.get(), TILOCONF_ADDR_CATCHALL, "x@example.org", {"x"});
+    EXPECT_EQ(c.check(record.get()), 0) << c.what;
     c.damage(record.get());
-    EXPECT_EQ(CheckInet(record.get()), c.result) << c.what;
+    EXPECT_EQ(c.check(record.get()), c.result) << c.what;
   }
 
   // The default provider is found ignoring case; none at all is fine too.
@@ -78,33 +87,6 @@ TEST_F(ConfigChecksTest, InternetPartFailures) {
   free(record->inet->defaultprovider);
   record->inet->defaultprovider = strdup("");
   EXPECT_EQ(CheckInet(record.get()), 0);
-}
-
-TEST_F(ConfigChecksTest, MailPartFailures) {
-  struct Case {
-    const char* what;
-    void (*damage)(ConfigRecord*);
-    int result;
-  };
-  const Case cases[] = {
-      {"address kind 0", [](ConfigRecord* r) { r->mail->addresses->kind = 0; }, -1},
-      {"address kind 5", [](ConfigRecord* r) { r->mail->addresses->kind = 5; }, -1},
-      {"account without server", [](ConfigRecord* r) { AddAccount(r, nullptr, "l", "p", nullptr); },
-       -2},
-      {"account with empty server", [](ConfigRecord* r) { AddAccount(r, "", "l", "p", nullptr); },
-       -2},
-      {"account port too large", [](ConfigRecord* r) { r->mail->accounts->port = 70000; }, -3},
-      {"negative SMTP port", [](ConfigRecord* r) { r->mail->smtpport = -25; }, -4},
-      {"negative poll interval", [](ConfigRecord* r) { r->mail->pollinterval = -1; }, -5},
-  };
-  for (const Case& c : cases) {
-    Record record;
-    AddAccount(record.get(), "pop.example.net", "info", "p", nullptr);
-    AddAddress(record.get(), TILOCONF_ADDR_CATCHALL, "x@example.org", {"x"});
-    EXPECT_EQ(CheckMail(record.get()), 0) << c.what;
-    c.damage(record.get());
-    EXPECT_EQ(CheckMail(record.get()), c.result) << c.what;
-  }
 }
 
 TEST_F(ConfigChecksTest, ConversionsFillDefaultsAndTidyOwners) {

@@ -1,4 +1,4 @@
-#include "TiloconfTestUtil.h"
+#include "tiloconf/TiloconfTestUtil.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,28 +9,6 @@ namespace orn::test {
 char* Dup(const std::optional<std::string>& text) { return text ? strdup(text->c_str()) : nullptr; }
 
 namespace {
-
-char* DupC(const char* text) { return text ? strdup(text) : nullptr; }
-
-template <class Entry>
-Entry* Append(Entry** head) {
-  auto* entry = static_cast<Entry*>(calloc(1, sizeof(Entry)));
-  while (*head) head = &(*head)->next;
-  *head = entry;
-  return entry;
-}
-
-TILOCONF_inetpart* Inet(ConfigRecord* record) {
-  if (!record->inet)
-    record->inet = static_cast<TILOCONF_inetpart*>(calloc(1, sizeof(TILOCONF_inetpart)));
-  return record->inet;
-}
-
-TILOCONF_mailpart* Mail(ConfigRecord* record) {
-  if (!record->mail)
-    record->mail = static_cast<TILOCONF_mailpart*>(calloc(1, sizeof(TILOCONF_mailpart)));
-  return record->mail;
-}
 
 void Text(std::string& out, const char* label, const char* text) {
   out += label;
@@ -60,59 +38,6 @@ void Number(std::string& out, const char* label, intptr_t value) {
 }
 
 }  // namespace
-
-TILOCONF_general* SetGeneral(ConfigRecord* record, const char* servername, intptr_t configured) {
-  if (!record->general)
-    record->general = static_cast<TILOCONF_general*>(calloc(1, sizeof(TILOCONF_general)));
-  free(record->general->servername);
-  record->general->servername = DupC(servername);
-  record->general->configured = configured;
-  return record->general;
-}
-
-TILOCONF_provider* AddProvider(ConfigRecord* record, const char* name, const char* password) {
-  auto* entry = Append(&Inet(record)->providers);
-  entry->name = DupC(name);
-  entry->password = DupC(password);
-  return entry;
-}
-
-TILOCONF_mailaccount* AddAccount(ConfigRecord* record, const char* server, const char* login,
-                                 const char* password, const char* password2) {
-  auto* entry = Append(&Mail(record)->accounts);
-  entry->server = DupC(server);
-  entry->login = DupC(login);
-  entry->password = DupC(password);
-  entry->password2 = DupC(password2);
-  return entry;
-}
-
-TILOCONF_emailaddress* AddAddress(ConfigRecord* record, intptr_t kind, const char* text,
-                                  std::initializer_list<const char*> owners) {
-  auto* entry = Append(&Mail(record)->addresses);
-  entry->kind = kind;
-  entry->address = DupC(text);
-  for (const char* owner : owners) stringlist_append_string(&entry->owners, owner);
-  return entry;
-}
-
-TILOCONF_user* AddUser(ConfigRecord* record, const char* name, const char* password,
-                       const char* email) {
-  if (!record->users)
-    record->users = static_cast<TILOCONF_userpart*>(calloc(1, sizeof(TILOCONF_userpart)));
-  auto* entry = Append(&record->users->users);
-  entry->name = DupC(name);
-  entry->password = DupC(password);
-  entry->email = DupC(email);
-  return entry;
-}
-
-TILOCONF_section* AddSection(ConfigRecord* record, const char* name, const char* text) {
-  auto* entry = Append(&record->sections);
-  entry->name = DupC(name);
-  entry->text = DupC(text);
-  return entry;
-}
 
 TILOCONF_user* FindUser(const ConfigRecord* record, const char* name) {
   if (!record->users) return nullptr;
@@ -248,10 +173,10 @@ HooksOff::~HooksOff() { config_set_pwfuncs(encrypt_, decrypt_); }
 
 void WriteCodes(const std::string& hivePath, const std::optional<std::string>& cdKey,
                 const std::optional<std::string>& oldCdKey) {
-  std::string text = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\OSKA\\ORN\\CurrentVersion]\n";
-  if (cdKey) text += "\"CDKey\"=\"" + *cdKey + "\"\n";
-  if (oldCdKey) text += "\"OldCDKey\"=\"" + *oldCdKey + "\"\n";
-  WriteFile(hivePath, text);
+  std::vector<std::pair<std::string, std::string>> values;
+  if (cdKey) values.emplace_back("CDKey", *cdKey);
+  if (oldCdKey) values.emplace_back("OldCDKey", *oldCdKey);
+  WriteInstallationHive(hivePath, values);
 }
 
 std::string SaveToText(const ConfigRecord& record, const std::string& path) {

@@ -1,11 +1,12 @@
-// Helpers of the configuration library tests: records that release themselves, builders for their
-// entries, a field-by-field description for comparisons, and a hive holding product codes.
+// Helpers of the configuration library tests: records that release themselves, a field-by-field
+// description for comparisons, and a hive holding product codes. Entries are built with the
+// helpers of support/RecordBuilder.h.
 #pragma once
 
-#include <initializer_list>
 #include <optional>
 #include <string>
 
+#include "support/RecordBuilder.h"
 #include "support/TestSupport.h"
 #include "tiloconf/tiloconf.h"
 
@@ -24,16 +25,6 @@ struct Record {
 
 // malloc'ed copy, or null for std::nullopt.
 char* Dup(const std::optional<std::string>& text);
-
-TILOCONF_general* SetGeneral(ConfigRecord* record, const char* servername, intptr_t configured);
-TILOCONF_provider* AddProvider(ConfigRecord* record, const char* name, const char* password);
-TILOCONF_mailaccount* AddAccount(ConfigRecord* record, const char* server, const char* login,
-                                 const char* password, const char* password2);
-TILOCONF_emailaddress* AddAddress(ConfigRecord* record, intptr_t kind, const char* text,
-                                  std::initializer_list<const char*> owners);
-TILOCONF_user* AddUser(ConfigRecord* record, const char* name, const char* password,
-                       const char* email = nullptr);
-TILOCONF_section* AddSection(ConfigRecord* record, const char* name, const char* text);
 
 TILOCONF_user* FindUser(const ConfigRecord* record, const char* name);  // exact name
 size_t CountUsers(const ConfigRecord* record);

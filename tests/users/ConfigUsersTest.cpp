@@ -12,19 +12,12 @@
 namespace orn {
 namespace {
 
+using test::ThrownText;
+
 using test::RecordBuilder;
 
 ImportUser User(std::string name, std::vector<std::string> emails = {}, std::string fullName = "") {
   return ImportUser{std::move(name), std::move(fullName), std::move(emails)};
-}
-
-std::string ThrownText(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const MessageError& e) {
-    return e.Text();
-  }
-  return "(nothing thrown)";
 }
 
 class ConfigUsersTest : public test::IsolatedTest {

@@ -12,6 +12,8 @@
 namespace orn {
 namespace {
 
+using test::ThrownText;
+
 using test::FakeChild;
 using test::FakeDirectory;
 
@@ -19,15 +21,6 @@ FakeChild Person(std::string name, std::map<std::string, std::string> attributes
   return FakeChild{"dominoPerson", std::move(name), std::move(attributes)};
 }
 FakeChild Unit(std::string name) { return FakeChild{"organizationalUnit", std::move(name), {}}; }
-
-std::string ThrownText(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const MessageError& e) {
-    return e.Text();
-  }
-  return "(nothing thrown)";
-}
 
 std::vector<std::string> Names(const ImportUserList& users) {
   std::vector<std::string> names;

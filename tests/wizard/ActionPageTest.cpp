@@ -7,9 +7,9 @@
 #include <QTemporaryFile>
 #include <QtTest>
 
-#include "action/ActionTable.h"
-#include "action/CActionPage.h"
-#include "app/CImportExportWizard.h"
+#include "wizard/action/ActionTable.h"
+#include "wizard/action/CActionPage.h"
+#include "wizard/app/CImportExportWizard.h"
 #include "support/FakeUi.h"
 #include "support/TestInstallation.h"
 

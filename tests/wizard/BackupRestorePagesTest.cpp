@@ -10,13 +10,13 @@
 #include <QtTest>
 #include <ctime>
 
-#include "app/CImportExportWizard.h"
-#include "app/PageIndex.h"
-#include "app/QtUiServices.h"
+#include "wizard/app/CImportExportWizard.h"
+#include "wizard/app/PageIndex.h"
+#include "wizard/app/QtUiServices.h"
 #include "backup/Backup.h"
-#include "backup/CBackupCFGPage1.h"
+#include "wizard/backup/CBackupCFGPage1.h"
 #include "install/ServerStop.h"
-#include "restore/CRestoreCFGPage1.h"
+#include "wizard/restore/CRestoreCFGPage1.h"
 #include "support/FakeUi.h"
 
 namespace orn::wizard::test {

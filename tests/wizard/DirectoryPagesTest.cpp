@@ -5,12 +5,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 
-#include "directory/CImportLDAPUsersPage1.h"
-#include "directory/CImportLDAPUsersPage2.h"
-#include "directory/CImportWindowsUsersPage1.h"
-#include "directory/CImportWindowsUsersPage2.h"
-#include "directory/CUserSelectorPage.h"
-#include "directory/CWaitDialog.h"
+#include "wizard/directory/CImportLDAPUsersPage1.h"
+#include "wizard/directory/CImportLDAPUsersPage2.h"
+#include "wizard/directory/CImportWindowsUsersPage1.h"
+#include "wizard/directory/CImportWindowsUsersPage2.h"
+#include "wizard/directory/CUserSelectorPage.h"
+#include "wizard/directory/CWaitDialog.h"
 #include "install/MessageError.h"
 #include "support/DemoWizard.h"
 #include "users/DirectoryImport.h"

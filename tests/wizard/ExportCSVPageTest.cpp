@@ -7,9 +7,9 @@
 #include <QListWidget>
 #include <QRadioButton>
 
-#include "action/CActionPage.h"
+#include "wizard/action/CActionPage.h"
 #include "support/DemoWizard.h"
-#include "users/CExportCSVPage1.h"
+#include "wizard/users/CExportCSVPage1.h"
 
 namespace orn::wizard::test {
 

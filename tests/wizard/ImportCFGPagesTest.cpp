@@ -8,11 +8,11 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "action/CActionPage.h"
-#include "cfgimport/CImportCFGPage1.h"
-#include "cfgimport/CImportCFGPage2.h"
-#include "cfgimport/CImportCFGPage3.h"
-#include "cfgimport/ProductCodeDialog.h"
+#include "wizard/action/CActionPage.h"
+#include "wizard/cfgimport/CImportCFGPage1.h"
+#include "wizard/cfgimport/CImportCFGPage2.h"
+#include "wizard/cfgimport/CImportCFGPage3.h"
+#include "wizard/cfgimport/ProductCodeDialog.h"
 #include "config/ConfigHolder.h"
 #include "install/ServerStop.h"
 #include "support/DemoWizard.h"

@@ -3,7 +3,7 @@
 #include <QLineEdit>
 
 #include "support/DemoWizard.h"
-#include "users/CImportCSVPage1.h"
+#include "wizard/users/CImportCSVPage1.h"
 
 namespace orn::wizard::test {
 

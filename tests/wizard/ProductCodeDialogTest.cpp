@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "cfgimport/ProductCodeDialog.h"
+#include "wizard/cfgimport/ProductCodeDialog.h"
 
 namespace orn::wizard::test {
 

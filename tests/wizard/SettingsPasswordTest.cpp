@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/CImportExportWizard.h"
-#include "app/CSettingsPasswordDlg.h"
+#include "wizard/app/CImportExportWizard.h"
+#include "wizard/app/CSettingsPasswordDlg.h"
 #include "install/MessageError.h"
 #include "support/FakeUi.h"
 #include "support/TestInstallation.h"

@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/CWizardPage.h"
-#include "app/CWizardSheet.h"
-#include "app/QtUiServices.h"
+#include "wizard/app/CWizardPage.h"
+#include "wizard/app/CWizardSheet.h"
+#include "wizard/app/QtUiServices.h"
 #include "support/FakeUi.h"
 
 namespace orn::wizard::test {

@@ -1,6 +1,6 @@
-#include "action/ActionTable.h"
+#include "wizard/action/ActionTable.h"
 
-#include "app/PageIndex.h"
+#include "wizard/app/PageIndex.h"
 
 namespace orn::wizard {
 

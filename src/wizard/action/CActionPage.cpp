@@ -1,14 +1,13 @@
-#include "action/CActionPage.h"
+#include "wizard/action/CActionPage.h"
 
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 
-#include "action/ActionTable.h"
+#include "wizard/action/ActionTable.h"
 #include "users/DirectoryModule.h"
-#include "app/CWizardSheet.h"
-#include "app/PageIndex.h"
+#include "wizard/app/CWizardSheet.h"
 
 namespace orn::wizard {
 

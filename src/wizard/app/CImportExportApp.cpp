@@ -1,12 +1,12 @@
-#include "app/CImportExportApp.h"
+#include "wizard/app/CImportExportApp.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 #include <QCoreApplication>
 
-#include "app/CImportExportWizard.h"
-#include "app/Captions.h"
+#include "wizard/app/CImportExportWizard.h"
+#include "wizard/app/Captions.h"
 #include "files/MessagePump.h"
 #include "install/FailureText.h"
 #include "install/InstallPaths.h"

@@ -1,7 +1,7 @@
 // The application: one instance at a time, the wizard run once, the server started at the end.
 #pragma once
 
-#include "app/QtUiServices.h"
+#include "wizard/app/QtUiServices.h"
 
 namespace orn::wizard {
 

@@ -1,26 +1,26 @@
-#include "app/CImportExportWizard.h"
+#include "wizard/app/CImportExportWizard.h"
 
 #include <algorithm>
 #include <array>
 #include <iterator>
 
-#include "action/CActionPage.h"
-#include "backup/CBackupCFGPage1.h"
-#include "cfgimport/CImportCFGPage1.h"
-#include "cfgimport/CImportCFGPage2.h"
-#include "cfgimport/CImportCFGPage3.h"
-#include "directory/CImportLDAPUsersPage1.h"
-#include "directory/CImportLDAPUsersPage2.h"
-#include "directory/CImportWindowsUsersPage1.h"
-#include "directory/CImportWindowsUsersPage2.h"
-#include "directory/CUserSelectorPage.h"
-#include "restore/CRestoreCFGPage1.h"
-#include "app/CSettingsPasswordDlg.h"
-#include "app/Captions.h"
+#include "wizard/action/CActionPage.h"
+#include "wizard/backup/CBackupCFGPage1.h"
+#include "wizard/cfgimport/CImportCFGPage1.h"
+#include "wizard/cfgimport/CImportCFGPage2.h"
+#include "wizard/cfgimport/CImportCFGPage3.h"
+#include "wizard/directory/CImportLDAPUsersPage1.h"
+#include "wizard/directory/CImportLDAPUsersPage2.h"
+#include "wizard/directory/CImportWindowsUsersPage1.h"
+#include "wizard/directory/CImportWindowsUsersPage2.h"
+#include "wizard/directory/CUserSelectorPage.h"
+#include "wizard/restore/CRestoreCFGPage1.h"
+#include "wizard/app/CSettingsPasswordDlg.h"
+#include "wizard/app/Captions.h"
 #include "install/InstallPaths.h"
 #include "install/ProductKey.h"
-#include "users/CExportCSVPage1.h"
-#include "users/CImportCSVPage1.h"
+#include "wizard/users/CExportCSVPage1.h"
+#include "wizard/users/CImportCSVPage1.h"
 
 namespace orn::wizard {
 
@@ -32,27 +32,39 @@ CWizardPage* Make() {
 }
 
 struct PageSlot {
-  const char* className;
-  CWizardPage* (*make)();  // null: the page is not part of this program yet
+  PageIndex index;
+  CWizardPage* (*make)();
 };
 
-// The pages by sheet index. A page is added by including its header above and putting its Make
-// here; until then its slot stays empty and the action page refuses the row that leads there.
+template <class Page>
+constexpr PageSlot Slot() {
+  return {PageId<Page>::value, &Make<Page>};
+}
+
+// The pages by sheet index. A page is added by including its header above, giving it its PageId
+// (app/PageTable.h) and putting its Slot here, at the place of its index.
 constexpr std::array<PageSlot, kPageCount> kPages = {{
-    {"CActionPage", &Make<CActionPage>},
-    {"CBackupCFGPage1", &Make<CBackupCFGPage1>},
-    {"CRestoreCFGPage1", &Make<CRestoreCFGPage1>},
-    {"CImportCFGPage1", &Make<CImportCFGPage1>},
-    {"CImportCFGPage2", &Make<CImportCFGPage2>},
-    {"CImportCFGPage3", &Make<CImportCFGPage3>},
-    {"CImportWindowsUsersPage1", &Make<CImportWindowsUsersPage1>},
-    {"CImportWindowsUsersPage2", &Make<CImportWindowsUsersPage2>},
-    {"CImportLDAPUsersPage1", &Make<CImportLDAPUsersPage1>},
-    {"CUserSelectorPage", &Make<CUserSelectorPage>},
-    {"CImportLDAPUsersPage2", &Make<CImportLDAPUsersPage2>},
-    {"CExportCSVPage1", &Make<CExportCSVPage1>},
-    {"CImportCSVPage1", &Make<CImportCSVPage1>},
+    Slot<CActionPage>(),
+    Slot<CBackupCFGPage1>(),
+    Slot<CRestoreCFGPage1>(),
+    Slot<CImportCFGPage1>(),
+    Slot<CImportCFGPage2>(),
+    Slot<CImportCFGPage3>(),
+    Slot<CImportWindowsUsersPage1>(),
+    Slot<CImportWindowsUsersPage2>(),
+    Slot<CImportLDAPUsersPage1>(),
+    Slot<CUserSelectorPage>(),
+    Slot<CImportLDAPUsersPage2>(),
+    Slot<CExportCSVPage1>(),
+    Slot<CImportCSVPage1>(),
 }};
+
+constexpr bool InIndexOrder() {
+  for (size_t i = 0; i < kPages.size(); ++i)
+    if (kPages[i].index != static_cast<int>(i)) return false;
+  return true;
+}
+static_assert(InIndexOrder(), "kPages must list every page at the place of its PageIndex");
 
 }  // namespace
 
@@ -61,7 +73,7 @@ CImportExportWizard::CImportExportWizard(UiServices ui, PasswordPrompt prompt)
   if (!prompt_) {
     prompt_ = [this](const QString& expected) { return PromptForSettingsPassword(expected, Ui().messages); };
   }
-  for (const PageSlot& slot : kPages) AddPage(slot.make ? slot.make() : nullptr);
+  for (const PageSlot& slot : kPages) AddPage(slot.make());
 }
 
 bool CImportExportWizard::OnInitDialog() {

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "app/CWizardSheet.h"
-#include "app/PageIndex.h"
+#include "wizard/app/CWizardSheet.h"
+#include "wizard/app/PageIndex.h"
 
 namespace orn::wizard {
 

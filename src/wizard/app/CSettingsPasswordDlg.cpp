@@ -1,11 +1,11 @@
-#include "app/CSettingsPasswordDlg.h"
+#include "wizard/app/CSettingsPasswordDlg.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/Captions.h"
-#include "app/UiServices.h"
+#include "wizard/app/Captions.h"
+#include "wizard/app/UiServices.h"
 
 namespace orn::wizard {
 

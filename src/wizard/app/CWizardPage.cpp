@@ -1,11 +1,11 @@
-#include "app/CWizardPage.h"
+#include "wizard/app/CWizardPage.h"
 
 #include <QLabel>
 #include <QPixmap>
 
-#include "app/CWizardSheet.h"
-#include "app/Captions.h"
-#include "app/SidePicture.h"
+#include "wizard/app/CWizardSheet.h"
+#include "wizard/app/Captions.h"
+#include "wizard/app/SidePicture.h"
 
 namespace orn::wizard {
 
@@ -30,5 +30,12 @@ void CWizardPage::MessageBox(const QString& text, const QString& caption) {
 }
 
 UiServices& CWizardPage::Ui() const { return sheet_->Ui(); }
+
+CWizardPage* CWizardPage::SheetPage(int index) const { return sheet_ ? sheet_->GetPage(index) : nullptr; }
+
+int CWizardPage::BackToActionPage() {
+  sheet_->SetActivePage(kActionPage);
+  return -1;
+}
 
 }  // namespace orn::wizard

@@ -6,8 +6,9 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/DialogUnits.h"
-#include "app/UiServices.h"
+#include "wizard/app/DialogUnits.h"
+#include "wizard/app/PageTable.h"
+#include "wizard/app/UiServices.h"
 
 class QLabel;
 
@@ -58,8 +59,17 @@ class CWizardPage : public QWidget {
   void MessageBox(const QString& text);
   void MessageBox(const QString& text, const QString& caption);
   UiServices& Ui() const;
+  // Another page of the wizard, by its class (PageId); null when the sheet has another page there.
+  template <class T>
+  T* Page() const {
+    return dynamic_cast<T*>(SheetPage(PageId<T>::value));
+  }
+  // The Back of an action's first page: makes the action page active and stays (-1).
+  int BackToActionPage();
 
  private:
+  CWizardPage* SheetPage(int index) const;
+
   friend class CWizardSheet;
 
   PageTemplate template_;

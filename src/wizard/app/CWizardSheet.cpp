@@ -1,4 +1,4 @@
-#include "app/CWizardSheet.h"
+#include "wizard/app/CWizardSheet.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,8 +11,8 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "app/CWizardPage.h"
-#include "app/Captions.h"
+#include "wizard/app/CWizardPage.h"
+#include "wizard/app/Captions.h"
 #include "platform/ProgramFiles.h"
 
 namespace orn::wizard {

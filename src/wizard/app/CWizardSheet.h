@@ -9,8 +9,8 @@
 #include <QDialog>
 #include <QString>
 
-#include "app/DialogUnits.h"
-#include "app/UiServices.h"
+#include "wizard/app/DialogUnits.h"
+#include "wizard/app/UiServices.h"
 
 class QPushButton;
 class QStackedWidget;

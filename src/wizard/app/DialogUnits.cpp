@@ -1,4 +1,4 @@
-#include "app/DialogUnits.h"
+#include "wizard/app/DialogUnits.h"
 
 #include <QFontMetrics>
 

@@ -1,4 +1,4 @@
-#include "app/QtUiServices.h"
+#include "wizard/app/QtUiServices.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -3,7 +3,7 @@
 
 #include <QStringList>
 
-#include "app/UiServices.h"
+#include "wizard/app/UiServices.h"
 
 namespace orn::wizard {
 

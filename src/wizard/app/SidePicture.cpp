@@ -1,4 +1,4 @@
-#include "app/SidePicture.h"
+#include "wizard/app/SidePicture.h"
 
 #include <QString>
 

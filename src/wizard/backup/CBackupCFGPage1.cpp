@@ -1,4 +1,4 @@
-#include "backup/CBackupCFGPage1.h"
+#include "wizard/backup/CBackupCFGPage1.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -7,9 +7,7 @@
 #include <QPushButton>
 #include <ctime>
 
-#include "app/CImportExportWizard.h"
-#include "app/Installation.h"
-#include "app/PageIndex.h"
+#include "wizard/app/CImportExportWizard.h"
 #include "backup/Backup.h"
 #include "files/FilePaths.h"
 #include "install/InstallPaths.h"
@@ -120,8 +118,7 @@ bool CBackupCFGPage1::OnSetActive() {
 }
 
 int CBackupCFGPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 void CBackupCFGPage1::OnBrowse() {

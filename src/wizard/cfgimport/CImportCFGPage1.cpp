@@ -1,10 +1,10 @@
-#include "cfgimport/CImportCFGPage1.h"
+#include "wizard/cfgimport/CImportCFGPage1.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/CImportExportWizard.h"
+#include "wizard/app/CImportExportWizard.h"
 #include "files/FilePaths.h"
 #include "platform/FileAttributes.h"
 
@@ -38,8 +38,7 @@ bool CImportCFGPage1::OnSetActive() {
 }
 
 int CImportCFGPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 int CImportCFGPage1::OnWizardNext() {

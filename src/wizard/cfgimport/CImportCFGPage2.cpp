@@ -1,9 +1,9 @@
-#include "cfgimport/CImportCFGPage2.h"
+#include "wizard/cfgimport/CImportCFGPage2.h"
 
 #include <QCheckBox>
 #include <QLabel>
 
-#include "app/CWizardSheet.h"
+#include "wizard/app/CWizardSheet.h"
 
 namespace orn::wizard {
 

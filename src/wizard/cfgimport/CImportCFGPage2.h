@@ -1,7 +1,7 @@
 // The configuration import, second page: what to take from the file.
 #pragma once
 
-#include "app/CWizardPage.h"
+#include "wizard/app/CWizardPage.h"
 
 class QCheckBox;
 

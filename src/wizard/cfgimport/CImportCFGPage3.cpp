@@ -1,13 +1,13 @@
-#include "cfgimport/CImportCFGPage3.h"
+#include "wizard/cfgimport/CImportCFGPage3.h"
 
 #include <QButtonGroup>
 #include <QLabel>
 #include <QRadioButton>
 
-#include "app/CImportExportWizard.h"
-#include "cfgimport/CImportCFGPage1.h"
-#include "cfgimport/CImportCFGPage2.h"
-#include "cfgimport/ProductCodeDialog.h"
+#include "wizard/app/CImportExportWizard.h"
+#include "wizard/cfgimport/CImportCFGPage1.h"
+#include "wizard/cfgimport/CImportCFGPage2.h"
+#include "wizard/cfgimport/ProductCodeDialog.h"
 #include "install/ServerStop.h"
 
 namespace orn::wizard {
@@ -45,8 +45,8 @@ std::optional<std::string> CImportCFGPage3::AskProductCode() {
 
 int CImportCFGPage3::OnWizardFinish() {
   auto* wizard = static_cast<CImportExportWizard*>(Sheet());
-  const auto* file = static_cast<const CImportCFGPage1*>(wizard->GetPage(kImportCFGPage1));
-  const auto* choice = static_cast<const CImportCFGPage2*>(wizard->GetPage(kImportCFGPage2));
+  const auto* file = Page<CImportCFGPage1>();
+  const auto* choice = Page<CImportCFGPage2>();
 
   ConfigImportRequest request;
   request.path = file->m_strPath.toStdString();

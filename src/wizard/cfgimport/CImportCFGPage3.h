@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/CWizardPage.h"
+#include "wizard/app/CWizardPage.h"
 #include "cfgimport/ConfigImport.h"
 
 class QRadioButton;

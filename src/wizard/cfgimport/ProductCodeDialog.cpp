@@ -1,4 +1,4 @@
-#include "cfgimport/ProductCodeDialog.h"
+#include "wizard/cfgimport/ProductCodeDialog.h"
 
 #include <QApplication>
 #include <QLabel>

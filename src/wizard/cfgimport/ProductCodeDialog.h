@@ -9,7 +9,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "app/DialogUnits.h"
+#include "wizard/app/DialogUnits.h"
 
 class QLineEdit;
 class QPushButton;

@@ -1,9 +1,9 @@
-#include "directory/CImportLDAPUsersPage1.h"
+#include "wizard/directory/CImportLDAPUsersPage1.h"
 
-#include "app/CImportExportWizard.h"
-#include "app/Captions.h"
-#include "directory/CUserSelectorPage.h"
-#include "directory/DirectoryPageTexts.h"
+#include "wizard/app/CImportExportWizard.h"
+#include "wizard/app/Captions.h"
+#include "wizard/directory/CUserSelectorPage.h"
+#include "wizard/directory/DirectoryPageTexts.h"
 #include "users/DirectoryImport.h"
 
 namespace orn::wizard {
@@ -26,8 +26,7 @@ bool CImportLDAPUsersPage1::OnSetActive() {
 }
 
 int CImportLDAPUsersPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 int CImportLDAPUsersPage1::OnWizardNext() {

@@ -1,9 +1,9 @@
-#include "directory/CImportLDAPUsersPage2.h"
+#include "wizard/directory/CImportLDAPUsersPage2.h"
 
-#include "app/CWizardSheet.h"
-#include "app/PageIndex.h"
-#include "directory/CUserSelectorPage.h"
-#include "directory/DirectoryPageTexts.h"
+#include "wizard/app/CWizardSheet.h"
+#include "wizard/app/PageIndex.h"
+#include "wizard/directory/CUserSelectorPage.h"
+#include "wizard/directory/DirectoryPageTexts.h"
 #include "users/DirectoryImport.h"
 
 namespace orn::wizard {

@@ -2,7 +2,7 @@
 // configuration. The server keeps running.
 #pragma once
 
-#include "app/CWizardPage.h"
+#include "wizard/app/CWizardPage.h"
 
 namespace orn::wizard {
 

@@ -1,9 +1,9 @@
-#include "directory/CImportWindowsUsersPage1.h"
+#include "wizard/directory/CImportWindowsUsersPage1.h"
 
-#include "app/CImportExportWizard.h"
-#include "directory/CImportWindowsUsersPage2.h"
-#include "directory/CWaitDialog.h"
-#include "directory/DirectoryPageTexts.h"
+#include "wizard/app/CImportExportWizard.h"
+#include "wizard/directory/CImportWindowsUsersPage2.h"
+#include "wizard/directory/CWaitDialog.h"
+#include "wizard/directory/DirectoryPageTexts.h"
 #include "users/DirectoryImport.h"
 
 namespace orn::wizard {
@@ -37,8 +37,7 @@ bool CImportWindowsUsersPage1::OnSetActive() {
 }
 
 int CImportWindowsUsersPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 int CImportWindowsUsersPage1::OnWizardNext() {

@@ -7,7 +7,7 @@
 
 #include <QLineEdit>
 
-#include "app/CWizardPage.h"
+#include "wizard/app/CWizardPage.h"
 #include "users/DirectoryImport.h"
 
 namespace orn::wizard {

@@ -1,6 +1,6 @@
-#include "directory/CImportWindowsUsersPage2.h"
+#include "wizard/directory/CImportWindowsUsersPage2.h"
 
-#include "app/CWizardSheet.h"
+#include "wizard/app/CWizardSheet.h"
 #include "install/ServerStop.h"
 #include "users/DirectoryImport.h"
 #include "users/DirectorySelection.h"

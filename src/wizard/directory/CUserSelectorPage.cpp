@@ -1,7 +1,7 @@
-#include "directory/CUserSelectorPage.h"
+#include "wizard/directory/CUserSelectorPage.h"
 
-#include "app/CWizardSheet.h"
-#include "directory/DirectoryPageTexts.h"
+#include "wizard/app/CWizardSheet.h"
+#include "wizard/directory/DirectoryPageTexts.h"
 #include "users/DirectorySelection.h"
 
 namespace orn::wizard {

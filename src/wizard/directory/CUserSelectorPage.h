@@ -4,8 +4,8 @@
 
 #include <QPushButton>
 
-#include "app/CWizardPage.h"
-#include "directory/UserChoice.h"
+#include "wizard/app/CWizardPage.h"
+#include "wizard/directory/UserChoice.h"
 #include "users/ImportUser.h"
 
 namespace orn::wizard {

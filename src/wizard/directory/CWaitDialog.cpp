@@ -1,9 +1,9 @@
-#include "directory/CWaitDialog.h"
+#include "wizard/directory/CWaitDialog.h"
 
 #include <QCoreApplication>
 #include <QLabel>
 
-#include "app/DialogUnits.h"
+#include "wizard/app/DialogUnits.h"
 
 namespace orn::wizard {
 

@@ -1,6 +1,6 @@
-#include "directory/UserChoice.h"
+#include "wizard/directory/UserChoice.h"
 
-#include "directory/DirectoryPageTexts.h"
+#include "wizard/directory/DirectoryPageTexts.h"
 
 namespace orn::wizard {
 

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "app/DialogUnits.h"
-#include "directory/UserListBox.h"
+#include "wizard/app/DialogUnits.h"
+#include "wizard/directory/UserListBox.h"
 
 namespace orn::wizard {
 

@@ -1,4 +1,4 @@
-#include "directory/UserListBox.h"
+#include "wizard/directory/UserListBox.h"
 
 namespace orn::wizard {
 

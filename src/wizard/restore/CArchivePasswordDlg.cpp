@@ -1,4 +1,4 @@
-#include "restore/CArchivePasswordDlg.h"
+#include "wizard/restore/CArchivePasswordDlg.h"
 
 #include <QLabel>
 #include <QLineEdit>

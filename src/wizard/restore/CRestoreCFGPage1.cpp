@@ -1,15 +1,14 @@
-#include "restore/CRestoreCFGPage1.h"
+#include "wizard/restore/CRestoreCFGPage1.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/CImportExportWizard.h"
-#include "app/Installation.h"
-#include "app/PageIndex.h"
+#include "wizard/app/CWizardSheet.h"
+#include "install/InstallPaths.h"
 #include "backup/Restore.h"
 #include "install/InstallPaths.h"
-#include "restore/CArchivePasswordDlg.h"
+#include "wizard/restore/CArchivePasswordDlg.h"
 
 namespace orn::wizard {
 
@@ -78,8 +77,7 @@ bool CRestoreCFGPage1::OnSetActive() {
 }
 
 int CRestoreCFGPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 void CRestoreCFGPage1::OnBrowse() {

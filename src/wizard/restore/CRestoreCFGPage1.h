@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/CWizardPage.h"
+#include "wizard/app/CWizardPage.h"
 
 class QLineEdit;
 class QPushButton;

@@ -1,4 +1,4 @@
-#include "users/CExportCSVPage1.h"
+#include "wizard/users/CExportCSVPage1.h"
 
 #include <ctime>
 
@@ -11,13 +11,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/CImportExportWizard.h"
+#include "wizard/app/CWizardSheet.h"
 #include "backup/Backup.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
 #include "users/CsvTransfer.h"
-#include "users/CsvPageTexts.h"
+#include "wizard/users/CsvPageTexts.h"
 
 namespace orn::wizard {
 
@@ -66,10 +66,8 @@ CExportCSVPage1::CExportCSVPage1()
 
 bool CExportCSVPage1::OnInitDialog() {
   const std::string name = FormatLocalTime(std::time(nullptr), "orn_%d%m%y.csv");
-  char directory[kMaxPath] = {};
   try {
-    if (GetInstallDirectory(directory, sizeof directory) == -1) throw MessageError("GetInstallDirectory() failed");
-    m_strPath = QString::fromUtf8(directory) + QLatin1Char('/') + QString::fromUtf8(name);
+    m_strPath = QString::fromStdString(InstallDirectory()) + QLatin1Char('/') + QString::fromUtf8(name);
   } catch (const MessageError& error) {
     // Without an installation directory there is no place to propose: the field stays empty and
     // the user learns why at once, not only when Finish fails to read the configuration.
@@ -88,8 +86,7 @@ bool CExportCSVPage1::OnSetActive() {
 }
 
 int CExportCSVPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 bool CExportCSVPage1::eventFilter(QObject* watched, QEvent* event) {

@@ -1,12 +1,12 @@
-#include "users/CImportCSVPage1.h"
+#include "wizard/users/CImportCSVPage1.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/CImportExportWizard.h"
+#include "wizard/app/CImportExportWizard.h"
 #include "users/CsvTransfer.h"
-#include "users/CsvPageTexts.h"
+#include "wizard/users/CsvPageTexts.h"
 
 namespace orn::wizard {
 
@@ -31,8 +31,7 @@ bool CImportCSVPage1::OnSetActive() {
 }
 
 int CImportCSVPage1::OnWizardBack() {
-  static_cast<CImportExportWizard*>(Sheet())->SetActiveActionPage();
-  return -1;
+  return BackToActionPage();
 }
 
 void CImportCSVPage1::OnBrowse() {

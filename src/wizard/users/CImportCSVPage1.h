@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "app/CWizardPage.h"
+#include "wizard/app/CWizardPage.h"
 
 class QLineEdit;
 class QPushButton;

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/CImportExportWizard.h"
+#include "wizard/app/CImportExportWizard.h"
 #include "support/FakeUi.h"
 #include "users/ConfigUsers.h"
 

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/UiServices.h"
+#include "wizard/app/UiServices.h"
 
 namespace orn::wizard::test {
 
