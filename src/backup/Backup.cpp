@@ -7,11 +7,13 @@
 #include "backup/BackupTable.h"
 #include "backup/RegistrySnapshot.h"
 #include "config/ConfigHolder.h"
-#include "crypto/ArchiveFile.h"
+#include "crypto/ArchiveEncryptor.h"
 #include "files/DirectoryTree.h"
 #include "files/FileCopy.h"
 #include "files/FilePaths.h"
-#include "files/ZipWriter.h"
+#include "files/FileSink.h"
+#include "files/PackingWalk.h"
+#include "files/ZipPacker.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
@@ -27,6 +29,19 @@ BackupResult Fail(std::string message, std::string path = {}) { return {false, s
 
 std::string WithError(const char* sentence, const char* error) {
   return std::string(sentence) + "\nFehlermeldung: " + error;
+}
+
+// The archive layout: "orn.cfg" and "reg.cfg" from the working folder, the table files that exist,
+// then "arsp" with its tree. The installation's own paths are followed when they are links.
+bool PackBackup(CPackSink& sink, unsigned threads, const std::string& work, const std::string& install,
+                std::vector<LeftOutEntry>& leftOut) {
+  CZipPacker packer(sink, threads, work);
+  if (!packer.Open() || !PackFile(packer, work + "/orn.cfg", "orn.cfg", leftOut) ||
+      !PackFile(packer, work + "/reg.cfg", "reg.cfg", leftOut))
+    return false;
+  for (const char* file : kBackupFiles)
+    if (!PackFile(packer, install + "/" + file, file, leftOut)) return false;
+  return PackTree(packer, install + "/" + kArchiveFolder, kArchiveFolder, leftOut) && packer.Close();
 }
 
 }  // namespace
@@ -90,34 +105,41 @@ BackupResult RunBackup(const BackupRequest& request) {
     return Fail("Die Registry konnte nicht gesichert werden.", target);  // the working folder stays
   }
 
-  const std::string packed = work + "/zip.tmp";
+  std::string install;
   try {
-    char install[kMaxPath];
-    GetInstallDirectory(install, sizeof install);
-    CZipWriter zip(packed.c_str(), install, false);
-    zip.AddFile(config.c_str(), true);
-    zip.AddFile((work + "/reg.cfg").c_str(), true);
-    for (const char* file : kBackupFiles) zip.AddFile((std::string(install) + "/" + file).c_str(), false);
-    zip.AddDirectory((std::string(install) + "/" + kArchiveFolder).c_str(), false);
-    zip.Close();
+    char buffer[kMaxPath];
+    GetInstallDirectory(buffer, sizeof buffer);
+    install = buffer;
   } catch (const MessageError& e) {
     DeleteDirectoryTree(work, nullptr, true);
     return Fail(WithError("Die Konfiguration konnte nicht gesichert werden.", e.Text()), target);
   }
-  chmod(packed.c_str(), 0600);  // the archive holds the configuration: only its owner reads it
 
+  const std::string packed = work + "/zip.tmp";
+  std::vector<LeftOutEntry> leftOut;
   if (request.encrypt) {
-    if (crypto::EncryptArchiveFile(packed.c_str(), target.c_str(), request.password.c_str(), 1) != 0) {
+    crypto::CArchiveEncryptor eff(target);
+    if (!eff.Open(request.password.c_str(), 1, packed) || !PackBackup(eff, request.threads, work, install, leftOut) ||
+        !eff.Finish()) {
       DeleteDirectoryTree(work, nullptr, true);
       return Fail("Die Komprimierung schlug fehl.", target);
     }
-  } else if (!CopyFile(packed, target)) {
-    DeleteDirectoryTree(work, nullptr, true);
-    return Fail("Die Konfiguration konnte nicht kopiert werden.", target);
+  } else {
+    CFileSink zip;
+    if (!zip.Open(packed) || !PackBackup(zip, request.threads, work, install, leftOut) || !zip.Close()) {
+      DeleteDirectoryTree(work, nullptr, true);
+      return Fail("Die Konfiguration konnte nicht gesichert werden.", target);
+    }
+    if (!CopyFile(packed, target)) {
+      DeleteDirectoryTree(work, nullptr, true);
+      return Fail("Die Konfiguration konnte nicht kopiert werden.", target);
+    }
   }
   FlushFileSystem(dir.empty() ? "." : dir);
   DeleteDirectoryTree(work, nullptr, true);
-  return {true, "Die Konfiguration wurde unter " + target + " gesichert.", target};
+  BackupResult result{true, "Die Konfiguration wurde unter " + target + " gesichert.", target, {}};
+  for (const LeftOutEntry& entry : leftOut) result.leftOut.push_back(entry.name + ": " + LeftOutText(entry.reason));
+  return result;
 }
 
 }  // namespace orn
