@@ -4,6 +4,7 @@
 #include <ctime>
 #include <sys/stat.h>
 
+#include "backup/BackupPacking.h"
 #include "backup/BackupTable.h"
 #include "backup/RegistrySnapshot.h"
 #include "config/ConfigHolder.h"
@@ -12,8 +13,6 @@
 #include "files/FileCopy.h"
 #include "files/FilePaths.h"
 #include "files/FileSink.h"
-#include "files/PackingWalk.h"
-#include "files/ZipPacker.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
@@ -25,23 +24,10 @@ namespace {
 
 constexpr const char* kNoTempFiles = "Es konnten keine temporären Dateien erzeugt werden.";
 
-BackupResult Fail(std::string message, std::string path = {}) { return {false, std::move(message), std::move(path)}; }
+BackupResult Fail(std::string message, std::string path = {}) { return {false, std::move(message), std::move(path), {}}; }
 
 std::string WithError(const char* sentence, const char* error) {
   return std::string(sentence) + "\nFehlermeldung: " + error;
-}
-
-// The archive layout: "orn.cfg" and "reg.cfg" from the working folder, the table files that exist,
-// then "arsp" with its tree. The installation's own paths are followed when they are links.
-bool PackBackup(CPackSink& sink, unsigned threads, const std::string& work, const std::string& install,
-                std::vector<LeftOutEntry>& leftOut) {
-  CZipPacker packer(sink, threads, work);
-  if (!packer.Open() || !PackFile(packer, work + "/orn.cfg", "orn.cfg", leftOut) ||
-      !PackFile(packer, work + "/reg.cfg", "reg.cfg", leftOut))
-    return false;
-  for (const char* file : kBackupFiles)
-    if (!PackFile(packer, install + "/" + file, file, leftOut)) return false;
-  return PackTree(packer, install + "/" + kArchiveFolder, kArchiveFolder, leftOut) && packer.Close();
 }
 
 }  // namespace
