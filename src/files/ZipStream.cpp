@@ -12,6 +12,8 @@ namespace {
 constexpr size_t kLeaveAt = 256 * 1024;
 constexpr size_t kLocalHeaderSize = 30;
 constexpr int kMemLevel = 8;
+constexpr size_t kEndRecordSize = 22;  // without a comment
+constexpr size_t kTailKept = 64;       // held back while closing, for the end record
 
 CZipStream* Stream(voidpf stream) { return static_cast<CZipStream*>(stream); }
 
@@ -24,17 +26,24 @@ ZPOS64_T ZCALLBACK TellStream(voidpf, voidpf stream) { return Stream(stream)->Te
 long ZCALLBACK SeekStream(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
   return Stream(stream)->Seek(offset, origin);
 }
-int ZCALLBACK CloseStream(voidpf, voidpf stream) { return Stream(stream)->Flush() ? 0 : -1; }
+int ZCALLBACK CloseStream(voidpf, voidpf stream) { return Stream(stream)->EndArchive() ? 0 : -1; }
 int ZCALLBACK StreamError(voidpf, voidpf stream) { return Stream(stream)->Failed() ? 1 : 0; }
 
 void PutLittleEndian(unsigned char* at, uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
+uint32_t ReadLittleEndian(const unsigned char* at, int bytes) {
+  uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) value = value << 8 | at[i];
+  return value;
+}
+
 }  // namespace
 
 CZipStream::~CZipStream() {
-  failed_ = true;  // an archive not closed is lost: nothing more leaves
+  failed_ = true;
+  closing_ = false;  // an archive not closed is lost: nothing more leaves
   if (zip_) zipClose(zip_, nullptr);
 }
 
@@ -84,15 +93,44 @@ long CZipStream::Seek(uint64_t offset, int origin) {
 
 bool CZipStream::Flush() {
   if (failed_) return false;
-  if (!buffer_.empty() && !sink_.Write(buffer_.data(), buffer_.size())) failed_ = true;
-  bufferStart_ += buffer_.size();
-  buffer_.clear();
+  const size_t leave = closing_ ? buffer_.size() - std::min(buffer_.size(), kTailKept) : buffer_.size();
+  if (leave > 0 && !sink_.Write(buffer_.data(), leave)) failed_ = true;
+  bufferStart_ += leave;
+  buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<long>(leave));
   return !failed_;
+}
+
+bool CZipStream::EndArchive() {
+  closing_ = false;
+  const size_t size = buffer_.size();
+  if (failed_ || size < kEndRecordSize) return false;
+  const unsigned char* end = buffer_.data() + size - kEndRecordSize;
+  const bool zip64Written = size >= kEndRecordSize + 20 && ReadLittleEndian(end - 20, 4) == 0x07064b50;
+  if (entries_ >= 0xFFFF && !zip64Written && ReadLittleEndian(end, 4) == 0x06054b50) {
+    const uint64_t directorySize = ReadLittleEndian(end + 12, 4), directoryAt = ReadLittleEndian(end + 16, 4);
+    unsigned char records[56 + 20] = {};
+    unsigned char* record = records;
+    PutLittleEndian(record, 0x06064b50, 4);
+    PutLittleEndian(record + 4, 44, 8);
+    PutLittleEndian(record + 12, 45, 2);
+    PutLittleEndian(record + 14, 45, 2);
+    PutLittleEndian(record + 24, entries_, 8);
+    PutLittleEndian(record + 32, entries_, 8);
+    PutLittleEndian(record + 40, directorySize, 8);
+    PutLittleEndian(record + 48, directoryAt, 8);
+    unsigned char* locator = records + 56;
+    PutLittleEndian(locator, 0x07064b50, 4);
+    PutLittleEndian(locator + 8, directoryAt + directorySize, 8);
+    PutLittleEndian(locator + 16, 1, 4);
+    buffer_.insert(buffer_.end() - kEndRecordSize, records, records + sizeof records);
+  }
+  return Flush();
 }
 
 bool CZipStream::WriteEntry(const std::string& name, zip_fileinfo info, bool zip64, const EntryDigest& digest,
                             const CCompressedData& data) {
   if (!zip_ || failed_) return false;
+  ++entries_;
   const uint64_t header = position_;
   holding_ = true;
   info.internal_fa = digest.text ? 1 : 0;  // minizip stores zlib's data type of the deflated entry
@@ -128,7 +166,8 @@ bool CZipStream::WriteEntry(const std::string& name, zip_fileinfo info, bool zip
 
 bool CZipStream::Close() {
   if (!zip_) return false;
-  const bool closed = zipClose(zip_, nullptr) == ZIP_OK;  // flushes through CloseStream
+  closing_ = true;
+  const bool closed = zipClose(zip_, nullptr) == ZIP_OK;  // ends through EndArchive
   zip_ = nullptr;
   return closed && !failed_;
 }

@@ -4,7 +4,9 @@
 // with its CRC and sizes still zero and rewrites them after the data; since they are known
 // beforehand, they are filled in at once, so the bytes can leave (be enciphered, written) before
 // the entry is closed. minizip's own rewrite must then match what left, or the archive fails.
-// Bytes leave in blocks of 256 KB: no system call per entry.
+// Bytes leave in blocks of 256 KB: no system call per entry. For 65,535 entries or more minizip
+// writes the count 0xFFFF without the zip64 end records that say the real one; the stream adds
+// them (zip64 end of central directory record and locator) before the end record.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +40,7 @@ class CZipStream {
   uint64_t Tell() const { return position_; }
   bool Flush();
   bool Failed() const { return failed_; }
+  bool EndArchive();
 
  private:
   CPackSink& sink_;
@@ -49,6 +52,8 @@ class CZipStream {
   uint64_t promisedAt_ = 0;   // the last local header as it left
   std::vector<unsigned char> promised_;
   bool failed_ = false;
+  bool closing_ = false;
+  uint64_t entries_ = 0;
 };
 
 }  // namespace orn

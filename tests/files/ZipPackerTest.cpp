@@ -107,6 +107,19 @@ TEST(ZipPackerTest, LinksArePackedAsTheirTargetsAndWhatCannotBeIsReported) {
   }
 }
 
+TEST(ZipPackerTest, SixtyFiveThousandEntriesOrMoreGetTheZip64EndRecords) {
+  ScratchDir s;
+  for (unsigned threads : {1u, 2u}) {
+    CFileSink sink;
+    CZipPacker packer(sink, threads, s.Path());
+    ASSERT_TRUE(sink.Open(s / "many.zip") && packer.Open());
+    for (int i = 0; i < 70000; ++i) ASSERT_TRUE(packer.Add("ordner" + std::to_string(i), nullptr, UniqueFd()));
+    ASSERT_TRUE(packer.Close() && sink.Close());
+    EXPECT_EQ(CZipReader(s / "many.zip").EntryCount(), 70000u);
+    EXPECT_EQ(test::RunCommand("unzip -tqq '" + s / "many.zip" + "'"), 0);
+  }
+}
+
 // Folders nested depth deep below root, made relative to each other (the path grows beyond PATH_MAX).
 void MakeDeep(const std::string& root, int depth) {
   MakeDir(root);
