@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "files/DirectoryListing.h"
 #include "files/FileSink.h"
 #include "files/PackingWalk.h"
 #include "files/TreeHelpers.h"
@@ -120,11 +121,29 @@ TEST(ZipPackerTest, SixtyFiveThousandEntriesOrMoreGetTheZip64EndRecords) {
   }
 }
 
-// Folders nested depth deep below root, made relative to each other (the path grows beyond PATH_MAX).
-void MakeDeep(const std::string& root, int depth) {
+// A name that the file system lists after "d" in a folder made like those below, so that the walk
+// needs each folder again after its deep subfolder (the order is the file system's: hash or age).
+std::string NameListedAfterD(const std::string& probe) {
+  MakeDir(probe);
+  for (int i = 0; i < 20; ++i) WriteFile(probe + "/f" + std::to_string(i), "");
+  MakeDir(probe + "/d");
+  std::string name;
+  bool seen = false;
+  DirectoryListing listing(probe);
+  while (const char* entry = listing.Next()) {
+    if (seen && entry[0] == 'f' && name.empty()) name = entry;
+    seen = seen || std::string(entry) == "d";
+  }
+  return name;
+}
+
+// Folders "d" nested depth deep below root, each beside a file listed after it; made relative to
+// each other, as the path grows beyond PATH_MAX.
+void MakeDeep(const std::string& root, int depth, const std::string& after) {
   MakeDir(root);
   int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
   for (int i = 0; i < depth; ++i) {
+    close(openat(fd, after.c_str(), O_WRONLY | O_CREAT, 0644));
     ASSERT_EQ(mkdirat(fd, "d", 0755), 0);
     const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
     close(fd);
@@ -135,18 +154,20 @@ void MakeDeep(const std::string& root, int depth) {
 }
 
 // Lifts the tree up one level at a time, so that the scratch folder can be removed by path.
-void RemoveDeep(const std::string& root, int depth) {
+void RemoveDeep(const std::string& root, int depth, const std::string& after) {
   const std::string twoDown = root + "/d/d", lifted = root + "/t", oneDown = root + "/d";
   for (int i = 1; i < depth; ++i)
-    ASSERT_TRUE(rename(twoDown.c_str(), lifted.c_str()) == 0 && rmdir(oneDown.c_str()) == 0 &&
-                rename(lifted.c_str(), oneDown.c_str()) == 0);
+    ASSERT_TRUE(rename(twoDown.c_str(), lifted.c_str()) == 0 && unlink((oneDown + "/" + after).c_str()) == 0 &&
+                rmdir(oneDown.c_str()) == 0 && rename(lifted.c_str(), oneDown.c_str()) == 0);
 }
 
 TEST(ZipPackerTest, ATreeDeeperThanTheOpenFileLimitPacksWholeOrFails) {
   const struct { int depth; bool packs; } cases[] = {{300, true}, {2100, false}};  // 2100 levels: names > 4095
   for (const auto& c : cases) {
     ScratchDir s;
-    MakeDeep(s / "arsp", c.depth);
+    const std::string after = NameListedAfterD(s / "probe");
+    ASSERT_FALSE(after.empty());
+    MakeDeep(s / "arsp", c.depth, after);
     const pid_t child = fork();
     if (child == 0) {
       const struct rlimit limit = {32, 32};
@@ -160,9 +181,9 @@ TEST(ZipPackerTest, ATreeDeeperThanTheOpenFileLimitPacksWholeOrFails) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), c.packs ? 0 : 1) << c.depth;
     if (c.packs) {
-      EXPECT_EQ(CZipReader(s / "deep.zip").EntryCount(), static_cast<uint64_t>(c.depth) + 2);
+      EXPECT_EQ(CZipReader(s / "deep.zip").EntryCount(), 2 * static_cast<uint64_t>(c.depth) + 2);
     }
-    RemoveDeep(s / "arsp", c.depth);
+    RemoveDeep(s / "arsp", c.depth, after);
   }
 }
 
