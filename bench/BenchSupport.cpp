@@ -49,6 +49,24 @@ void WriteContent(const std::string& path, uint64_t size, bool text, Random& ran
 
 }  // namespace
 
+TreeSize MakeSmallTree(const std::string& arsp, int files, uint64_t seed) {
+  Random random(seed);
+  TreeSize size;
+  for (int i = 0; i < files; ++i) {
+    const std::string folder = arsp + "/ordner" + std::to_string(i / 100);
+    if (i % 100 == 0) {
+      fs::create_directories(folder);
+      ++size.folders;
+    }
+    const uint64_t bytes = 1 + random.Below(2000);
+    const bool text = random.Below(10) == 0;
+    WriteContent(folder + "/datei" + std::to_string(i) + (text ? ".log" : ".bin"), bytes, text, random);
+    (text ? size.textBytes : size.randomBytes) += bytes;
+    ++size.files;
+  }
+  return size;
+}
+
 TreeSize MakeTree(const std::string& arsp) {
   Random random(20240605);
   TreeSize size;

@@ -35,6 +35,10 @@ struct TreeSize {
 // small files and half the large ones text, the others random; 5 empty folders.
 TreeSize MakeTree(const std::string& arsp);
 
+// files small files (1 to 2,000 bytes, one in ten log-like text, the others random) in folders
+// of 100, reproducible from seed.
+TreeSize MakeSmallTree(const std::string& arsp, int files, uint64_t seed);
+
 struct Run {
   double seconds = 0;
   double cpuSeconds = 0;  // user and system

@@ -6,14 +6,15 @@
 #include <exception>
 #include <sys/stat.h>
 
+#include "backup/BackupPacking.h"
 #include "backup/BackupTable.h"
 #include "backup/RegistrySnapshot.h"
 #include "config/ConfigHolder.h"
-#include "crypto/ArchiveFile.h"
+#include "crypto/ArchiveEncryptor.h"
 #include "files/FileCopy.h"
 #include "files/FilePaths.h"
+#include "files/FileSink.h"
 #include "files/WorkFolder.h"
-#include "files/ZipWriter.h"
 #include "install/FailureText.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
@@ -29,7 +30,7 @@ namespace {
 std::string SystemReason() { return errno ? strerror(errno) : ""; }
 
 BackupResult Fail(std::string message, std::string path = {}, std::string reason = {}) {
-  return {false, std::move(message), std::move(path), std::move(reason)};
+  return {false, std::move(message), std::move(path), std::move(reason), {}};
 }
 
 }  // namespace
@@ -98,32 +99,36 @@ BackupResult RunBackup(const BackupRequest& request) {
   }
 
   platform::RemoveLeftovers(dir.empty() ? "." : dir);  // of a backup that was killed
-  const std::string packed = work + "/zip.tmp";
+  std::string install;
   try {
-    char install[kMaxPath];
-    GetInstallDirectory(install, sizeof install);
-    CZipWriter zip(packed.c_str(), install, false);
-    zip.AddFile(config.c_str(), true);
-    zip.AddFile((work + "/reg.cfg").c_str(), true);
-    for (const char* file : kBackupFiles) zip.AddFile((std::string(install) + "/" + file).c_str(), false);
-    zip.AddDirectory((std::string(install) + "/" + kArchiveFolder).c_str(), false);
-    zip.Close();
+    char buffer[kMaxPath];
+    GetInstallDirectory(buffer, sizeof buffer);
+    install = buffer;
   } catch (const MessageError& e) {
     return Fail(FailureText("Die Konfiguration konnte nicht gesichert werden.", e.Text()), target);
   }
-  chmod(packed.c_str(), 0600);  // the archive holds the configuration: only its owner reads it
 
+  const std::string packed = work + "/zip.tmp";
+  std::vector<LeftOutEntry> leftOut;
   if (request.encrypt) {
+    crypto::CArchiveEncryptor eff(target);
     errno = 0;
-    if (crypto::EncryptArchiveFile(packed.c_str(), target.c_str(), request.password.c_str(), 1) != 0)
+    if (!eff.Open(request.password.c_str(), 1, packed) || !PackBackup(eff, request.threads, work, install, leftOut) ||
+        !eff.Finish())
       return Fail("Die Komprimierung schlug fehl.", target, SystemReason());
   } else {
+    CFileSink zip;
+    errno = 0;
+    if (!zip.Open(packed) || !PackBackup(zip, request.threads, work, install, leftOut) || !zip.Close())
+      return Fail("Die Konfiguration konnte nicht gesichert werden.", target, SystemReason());
     errno = 0;
     if (!CopyFile(packed, target, platform::kPrivateFileMode))
       return Fail("Die Konfiguration konnte nicht kopiert werden.", target, SystemReason());
   }
   FlushFileSystem(dir.empty() ? "." : dir);
-  return {true, "Die Konfiguration wurde unter " + target + " gesichert.", target, {}};
+  BackupResult result{true, "Die Konfiguration wurde unter " + target + " gesichert.", target, {}, {}};
+  for (const LeftOutEntry& entry : leftOut) result.leftOut.push_back(entry.name + ": " + LeftOutText(entry.reason));
+  return result;
 }
 
 }  // namespace orn

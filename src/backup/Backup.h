@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orn {
 
@@ -12,6 +13,7 @@ struct BackupRequest {
   bool encrypt = true;
   std::string password;
   std::string confirm;
+  unsigned threads = 0;  // threads that deflate; 0: one per processor
 };
 
 struct BackupResult {
@@ -19,6 +21,9 @@ struct BackupResult {
   std::string message;      // the text to show, success or failure
   std::string archivePath;  // the path written (or meant)
   std::string reason;       // the system's reason where message names none; may be empty
+  // The entries a successful backup left out, each "<entry name>: <reason>" (the command line
+  // shows them; the wizard stays silent).
+  std::vector<std::string> leftOut;
 };
 
 // Runs the backup; the server keeps running. The target is replaced only by a complete archive.

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "crypto/ArchiveHeader.h"
+#include "crypto/ArchiveSecrets.h"
 #include "crypto/ChunkCipher.h"
 #include "crypto/FileStreams.h"
 #include "crypto/Hmac.h"
-#include "crypto/RandomPool.h"
 
 namespace orn::crypto {
 
@@ -18,39 +20,41 @@ namespace {
 
 constexpr uint32_t kPiece = 1024;
 constexpr size_t kTargetPathBound = 260;
-// The derived-key buffer of both operations; zero beyond the 20 derived bytes, so that the 24-byte
-// DES-EDE3 key ends in four zero bytes.
-constexpr size_t kDerivedCapacity = 30;
+// Decryption works on slices of this size, one per thread, several slices a round.
+constexpr size_t kSlice = 256 * 1024;
+constexpr unsigned kMaxDecryptThreads = 16;
 
 uint64_t RoundUp(uint64_t length, uint64_t multiple) { return (length + multiple - 1) / multiple * multiple; }
 
-// The key material of one operation, wiped when the operation ends.
-struct Secrets {
-  unsigned char derived[kDerivedCapacity] = {};
-  unsigned char iv[16] = {};  // HMAC-MD5 of the name; the content IV is its first IV length bytes
-  ~Secrets() { OPENSSL_cleanse(this, sizeof *this); }
-};
-
-struct Password {
-  explicit Password(const char* text)
-      : bytes(reinterpret_cast<const unsigned char*>(text)), length(strlen(text)) {}
-  const unsigned char* bytes;
-  size_t length;
-};
-
-// The part of the path behind its last separator; the whole path when it has none or ends in one.
-std::string SourceFileName(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos || slash + 1 == path.size()) return path;
-  return path.substr(slash + 1);
+// Deciphers length bytes (whole blocks) of in under key with iv, the cipher block before them.
+// One block of readable bytes must follow them in in: the decrypting update holds it back.
+bool DecipherSlice(int cipherId, const unsigned char* key, const unsigned char* iv, const unsigned char* in,
+                   size_t length, unsigned char* out) {
+  CipherContext cipher;
+  int written = 0;
+  const int block = CipherById(cipherId)->blockSize;
+  return CipherInit(cipher, CipherById(cipherId), key, iv, 0) &&
+         CipherUpdate(cipher, out, &written, in, static_cast<int>(length) + block) &&
+         written == static_cast<int>(length);
 }
 
-// The name MAC and the content IV source of name under password.
-bool NameSecrets(const Password& password, const unsigned char* name, size_t nameLength,
-                 unsigned char nameMac[kArchiveMacSize], Secrets& secrets) {
-  int macLength = kArchiveMacSize;
-  return HmacSha1Of(name, nameLength, password.bytes, password.length, nameMac, &macLength) == 0 &&
-         HmacMd5Of(name, nameLength, password.bytes, password.length, secrets.iv, sizeof secrets.iv) == 0;
+// CBC decryption does not chain: every slice of a round is deciphered at once, each on its own
+// thread (the first on the caller's), each from the cipher text before it.
+bool DecipherRound(int cipherId, const unsigned char* key, const unsigned char* iv, const unsigned char* in,
+                   size_t length, unsigned char* out, int ivLength) {
+  const size_t slices = (length + kSlice - 1) / kSlice;
+  std::vector<std::thread> threads;
+  std::vector<char> results(slices, 1);
+  for (size_t i = 1; i < slices; ++i) {
+    const size_t from = i * kSlice;
+    threads.emplace_back([&, i, from] {
+      results[i] = DecipherSlice(cipherId, key, in + from - ivLength, in + from, std::min(kSlice, length - from),
+                                 out + from);
+    });
+  }
+  results[0] = DecipherSlice(cipherId, key, iv, in, std::min(kSlice, length), out);
+  for (auto& thread : threads) thread.join();
+  return std::all_of(results.begin(), results.end(), [](char ok) { return ok != 0; });
 }
 
 }  // namespace
@@ -70,6 +74,11 @@ std::string DecryptTargetPath(const char* sourcePath, const char* targetPath) {
 }
 
 int EncryptArchiveFile(const char* sourcePath, const char* targetPath, const char* password, int cipherId) {
+  return EncryptArchiveFile(sourcePath, targetPath, password, cipherId, nullptr);
+}
+
+int EncryptArchiveFile(const char* sourcePath, const char* targetPath, const char* password, int cipherId,
+                       const unsigned char* salt) {
   if (!sourcePath || !targetPath || !password) return -1;
   const Password key(password);
   HmacContext contentMac;
@@ -77,33 +86,13 @@ int EncryptArchiveFile(const char* sourcePath, const char* targetPath, const cha
 
   InputFile source;
   if (!source.Open(sourcePath) || source.Length() > UINT32_MAX) return -1;
-  const std::string name = SourceFileName(sourcePath);
   ArchiveHeader header;
   header.plainLength = static_cast<uint32_t>(source.Length());
-  header.cipherId = static_cast<uint32_t>(cipherId);
-  header.nameLength = static_cast<uint32_t>(name.size());
-  header.nameBlockLength = static_cast<uint32_t>(RoundUp(name.size(), 16));
-  if (header.nameBlockLength > kNameBlockBound) return -1;
-
-  if (RandomPoolInit() != 0) return -1;
-  RandomPoolAddTimer();
-  RandomPoolGetBytes(header.salt, kArchiveSaltSize);
-
   Secrets secrets;
-  const auto* nameBytes = reinterpret_cast<const unsigned char*>(name.data());
-  if (!NameSecrets(key, nameBytes, name.size(), header.nameMac, secrets) ||
-      DeriveCipherKey(cipherId, key.bytes, key.length, header.salt, secrets.derived, sizeof secrets.derived) != 0)
-    return -1;
-
-  // The padded name: the name, then zero bytes; the transform reads 16 bytes beyond the block.
-  CipherContext cipher;
-  unsigned char padded[kNameBlockBound + 16] = {};
-  memcpy(padded, name.data(), name.size());
   unsigned char nameBlock[kChunkCapacity];
   int nameBlockLength = 0;
-  if (NameBlockEncode(cipher, padded, static_cast<int>(header.nameBlockLength), nameBlock, &nameBlockLength,
-                      secrets.derived) != 0)
-    return -1;
+  if (!PrepareArchive(key, cipherId, sourcePath, salt, header, secrets, nameBlock, nameBlockLength)) return -1;
+  CipherContext cipher;
 
   ReplacementFile target(targetPath);
   unsigned char headerBytes[kArchiveHeaderSize];
@@ -175,19 +164,19 @@ int DecryptArchiveFile(const char* sourcePath, const char* targetPath, const cha
   const int ivLength = CipherIvLength(cipherId);
   unsigned char iv[kMaxCipherIv];
   memcpy(iv, secrets.iv, static_cast<size_t>(ivLength));
-  // One IV length behind each piece is read by the cipher and held back unused.
-  unsigned char in[kChunkCapacity] = {};
-  unsigned char out[kChunkCapacity];
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxDecryptThreads);
+  const size_t round = threads * kSlice;
+  std::vector<unsigned char> in(round + kMaxCipherBlock);  // zero slack behind the last block
+  std::vector<unsigned char> out(round);
   for (uint32_t remaining = header.plainLength; remaining > 0;) {
-    const auto length = static_cast<uint32_t>(std::min<uint64_t>(RoundUp(remaining, block), kPiece));
-    int written = 0;
-    if (!source.Read(in, length) ||  // a file that ends early fails here
-        DecryptChunk(cipher, in, static_cast<int>(length), secrets.derived, out, &written, cipherId, iv) != 0 ||
-        written != static_cast<int>(length))
+    const auto length = static_cast<size_t>(std::min<uint64_t>(RoundUp(remaining, block), round));
+    if (!source.Read(in.data(), length) ||  // a file that ends early fails here
+        !DecipherRound(cipherId, secrets.derived, iv, in.data(), length, out.data(), ivLength))
       return -1;
-    const uint32_t keep = std::min(remaining, length);
-    if (!target.Write(out, keep) || !HmacUpdate(contentMac, out, keep)) return -1;
-    memcpy(iv, in + length - ivLength, static_cast<size_t>(ivLength));
+    const auto keep = static_cast<uint32_t>(std::min<uint64_t>(remaining, length));
+    if (!target.Write(out.data(), keep) || !HmacUpdate(contentMac, out.data(), keep)) return -1;
+    memcpy(iv, in.data() + length - ivLength, static_cast<size_t>(ivLength));
+    memset(in.data() + length, 0, kMaxCipherBlock);
     remaining -= keep;
   }
   unsigned char mac[kArchiveMacSize];

@@ -12,10 +12,15 @@ namespace orn::crypto {
 // exists) under password, with the content cipher cipherId (1 DES-CBC, 2 DES-EDE3-CBC,
 // 3 AES-128-CBC; the backup uses 1). Returns 0, or -1 on any failure; the target is then as it was.
 int EncryptArchiveFile(const char* sourcePath, const char* targetPath, const char* password, int cipherId);
+// The same with the given 16-byte salt instead of a fresh one (null: fresh), for comparisons.
+int EncryptArchiveFile(const char* sourcePath, const char* targetPath, const char* password, int cipherId,
+                       const unsigned char* salt);
 
 // Turns the encrypted archive sourcePath back into the plain file at DecryptTargetPath(sourcePath,
 // targetPath). A wrong password fails before anything is written; on any failure the target is as
-// it was (a damaged file never leaves a partial or unchecked plain file). Returns 0 or -1.
+// it was (a damaged file never leaves a partial or unchecked plain file). The cipher text is
+// deciphered on every core, in slices that each start from the cipher block before them.
+// Returns 0 or -1.
 int DecryptArchiveFile(const char* sourcePath, const char* targetPath, const char* password);
 
 // targetPath, or sourcePath with ".dec" appended when targetPath is absent or longer than 260.

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "files/DirectoryListing.h"
-#include "files/DosTime.h"
+#include "files/EntryFileInfo.h"
 #include "files/EntryData.h"
 #include "files/EntryPath.h"
 #include "files/UniqueFd.h"
@@ -18,9 +18,6 @@
 namespace orn {
 
 namespace {
-
-constexpr uLong kVersionMadeByMsDos = 0;
-constexpr uLong kFlagUtf8Name = 0x800;
 
 bool BeginsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
@@ -38,36 +35,10 @@ std::string LastComponent(std::string path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool IsValidUtf8(const std::string& text, bool& ascii) {
-  ascii = true;
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x06 ? 2 : (lead >> 4) == 0x0E ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-    if (length == 0 || i + length > text.size() || (length == 2 && lead < 0xC2)) return false;
-    for (size_t k = 1; k < length; ++k)
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    if (length > 1) ascii = false;
-    i += length;
-  }
-  return true;
-}
-
 zip_fileinfo FileInfo(const std::string& location) {
-  zip_fileinfo info{};
-  struct tm local {};
-  if (GetFileLocalTime(location, local)) {
-    info.tmz_date.tm_sec = static_cast<uInt>(local.tm_sec);
-    info.tmz_date.tm_min = static_cast<uInt>(local.tm_min);
-    info.tmz_date.tm_hour = static_cast<uInt>(local.tm_hour);
-    info.tmz_date.tm_mday = static_cast<uInt>(local.tm_mday);
-    info.tmz_date.tm_mon = static_cast<uInt>(local.tm_mon);
-    info.tmz_date.tm_year = static_cast<uInt>(local.tm_year + 1900);
-    info.dosDate = DosDateTimeFromLocalTime(local);  // kept within the DOS range
-  } else {
-    info.tmz_date.tm_mon = static_cast<uInt>(-1);  // gives date and time zero
-  }
-  info.external_fa = platform::FileAttributes(location);
-  return info;
+  struct stat st {};
+  const bool exists = lstat(location.c_str(), &st) == 0;
+  return EntryFileInfo(exists ? &st : nullptr, platform::FileAttributes(location));
 }
 
 }  // namespace
@@ -127,8 +98,7 @@ bool CZipWriter::EntryName(const std::string& path, bool flat, std::string& name
 
 bool CZipWriter::OpenEntry(const std::string& name, const std::string& location, bool large) {
   const zip_fileinfo info = FileInfo(location);
-  bool ascii = true;
-  const uLong flags = IsValidUtf8(name, ascii) && !ascii ? kFlagUtf8Name : 0;
+  const uLong flags = EntryNameFlags(name);
   return zipOpenNewFileInZip4_64(zip_, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
                                  Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
                                  kVersionMadeByMsDos, flags, large ? 1 : 0) == ZIP_OK;

@@ -8,7 +8,12 @@
 #include <sys/wait.h>
 
 #include "backup/Backup.h"
+#include "backup/BackupPacking.h"
+#include "backup/BackupTable.h"
 #include "backup/Restore.h"
+#include "files/FileSink.h"
+#include "files/ZipReader.h"
+#include "files/ZipWriter.h"
 #include "install/ProductKey.h"
 #include "install/RegistryKey.h"
 #include "install/Server.h"
@@ -234,6 +239,52 @@ TEST_F(BackupRestoreTest, ArchiveLayout) {
     EXPECT_EQ(it->find("\\."), std::string::npos) << *it;  // names beginning with "." stay out
   }
   EXPECT_EQ(lines.back(), "13 13 b'1'");
+}
+
+// The packing step gives minizip's own archive of the layout, with one thread or several.
+TEST_F(BackupRestoreTest, PackingIsMinizipsArchiveWithAnyNumberOfThreads) {
+  const std::string work = Scratch() / "work";
+  fs::create_directory(work);
+  test::WriteFile(work + "/orn.cfg", "cfg\n");
+  test::WriteFile(work + "/reg.cfg", "reg\r\n");
+  CZipWriter minizip(Scratch() / "minizip.zip", install_);
+  minizip.AddFile(work + "/orn.cfg", true);
+  minizip.AddFile(work + "/reg.cfg", true);
+  for (const char* file : kBackupFiles) minizip.AddFile(install_ + "/" + file);
+  minizip.AddDirectory(install_ + "/arsp");
+  ASSERT_TRUE(minizip.Close());
+  for (unsigned threads : {1u, 4u}) {
+    CFileSink sink;
+    std::vector<LeftOutEntry> leftOut;
+    ASSERT_TRUE(sink.Open(Scratch() / "packed.zip") && PackBackup(sink, threads, work, install_, leftOut) &&
+                sink.Close());
+    EXPECT_TRUE(leftOut.empty());
+    EXPECT_TRUE(test::ReadFile(Scratch() / "packed.zip") == test::ReadFile(Scratch() / "minizip.zip")) << threads;
+  }
+}
+
+// "arsp" and a table file moved to another disk and linked: packed as what they point to; a link
+// inside the tree back to an ancestor is left out and named.
+TEST_F(BackupRestoreTest, LinkedDataIsBackedUpAndLoopsAreReported) {
+  fs::rename(install_ + "/arsp", demo_ + "/daten");
+  fs::create_directory_symlink(demo_ + "/daten", install_ + "/arsp");
+  fs::rename(install_ + "/mid.cfg", demo_ + "/mid.cfg");
+  fs::create_symlink(demo_ + "/mid.cfg", install_ + "/mid.cfg");
+  fs::create_directory_symlink("..", demo_ + "/daten/archiv/kreis");
+  const BackupResult result = RunBackup({Scratch() / "verweise", false, "", ""});
+  ASSERT_TRUE(result.success) << result.message;
+  EXPECT_EQ(result.leftOut,
+            std::vector<std::string>{"arsp\\archiv\\kreis: Verknüpfung auf einen übergeordneten Ordner (Schleife)"});
+  CZipReader reader(result.archivePath);
+  const auto names = reader.EntryNames();
+  size_t below = 0, files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(demo_ + "/daten"))
+    if (entry.path().filename().string()[0] != '.' && entry.path().string().find("/.") == std::string::npos &&
+        !entry.is_symlink())
+      ++below;
+  for (const std::string& name : names) files += name.rfind("arsp\\", 0) == 0;
+  EXPECT_EQ(files, below);
+  EXPECT_NE(std::find(names.begin(), names.end(), "mid.cfg"), names.end());
 }
 
 TEST_F(BackupRestoreTest, BackupRulesAndFailures) {

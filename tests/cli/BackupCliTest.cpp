@@ -75,8 +75,12 @@ class BackupCliTest : public test::IsolatedTest {
 TEST_F(BackupCliTest, BackupVerifyRestore) {
   const std::string archive = Scratch() / "s.eff";
   std::string output;
-  ASSERT_EQ(Cli("backup --output '" + archive + "' " + PasswordFile(), &output), 0) << output;
-  EXPECT_EQ(output, "Die Konfiguration wurde unter " + archive + " gesichert.\n");
+  fs::create_directory_symlink("..", demo_ + "/orn/arsp/archiv/kreis");
+  EXPECT_EQ(Cli("backup --threads 0 --output '" + archive + "' " + PasswordFile(), &output), 2);
+  ASSERT_EQ(Cli("backup --threads 3 --output '" + archive + "' " + PasswordFile(), &output), 0) << output;
+  EXPECT_EQ(output, "Nicht gesichert: arsp\\archiv\\kreis: Verknüpfung auf einen übergeordneten Ordner (Schleife)\n"
+                    "Die Konfiguration wurde unter " + archive + " gesichert.\n");
+  fs::remove(demo_ + "/orn/arsp/archiv/kreis");
   // Without a settings password every backup is encrypted.
   EXPECT_EQ(Cli("backup --plain --output '" + Scratch() / "p.zip" + "'", &output), 1);
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "crypto/ArchiveEncryptor.h"
 #include "crypto/ArchiveFile.h"
 #include "crypto/ArchiveHeader.h"
 #include "crypto/Cipher.h"
@@ -108,6 +109,24 @@ TEST_F(ArchiveFileTest, PiecesFormOneCbcEncryptionOfTheZeroPaddedFile) {
   }
 }
 
+TEST_F(ArchiveFileTest, OnePassEncryptionEqualsEncryptingTheFinishedFile) {
+  const unsigned char salt[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+  for (int cipherId : {1, 2, 3}) {
+    for (size_t length : {0u, 5u, 1024u, 70001u, 300000u}) {
+      SCOPED_TRACE(std::to_string(cipherId) + "/" + std::to_string(length));
+      const std::string plain = Pattern(length);
+      WriteFile(Path("zip.tmp"), plain);
+      ASSERT_EQ(EncryptArchiveFile(Path("zip.tmp").c_str(), Path("two-step.eff").c_str(), "pw", cipherId, salt), 0);
+      CArchiveEncryptor encryptor(Path("one-pass.eff"));
+      ASSERT_TRUE(encryptor.Open("pw", cipherId, "/anderswo/zip.tmp", salt));
+      for (size_t at = 0, step = 1; at < length; at += step, step = step * 3 % 100003)  // pieces of odd sizes
+        ASSERT_TRUE(encryptor.Write(plain.data() + at, std::min(step, length - at)));
+      ASSERT_TRUE(encryptor.Finish());
+      EXPECT_TRUE(ReadFile(Path("one-pass.eff")) == ReadFile(Path("two-step.eff")));
+    }
+  }
+}
+
 TEST_F(ArchiveFileTest, WrongOrEmptyPasswordAndUnknownCipherFailWithoutTarget) {
   const std::string archive = Encrypt(Pattern(3000));
   EXPECT_EQ(Decrypt(archive, "Geheim"), -1);
@@ -131,6 +150,19 @@ TEST_F(ArchiveFileTest, WrongOrEmptyPasswordAndUnknownCipherFailWithoutTarget) {
 
 TEST_F(ArchiveFileTest, DamageAnywhereFailsAndLeavesTheOldTarget) {
   const std::string archive = Encrypt(Pattern(2100));
+  // Decryption runs in slices of 256 KB, several at once: damage at and around their borders.
+  const std::string large = Encrypt(Pattern(5 * 262144 + 1001), "large.zip");
+  WriteFile(Path("out"), "older file");
+  for (size_t at : {88ul, 88ul + 262143, 88ul + 262144, 88ul + 262152, 88ul + 3 * 262144 + 7, large.size() - 1}) {
+    std::string damaged = large;
+    damaged[at] = static_cast<char>(damaged[at] ^ 0x01);
+    ASSERT_EQ(Decrypt(damaged), -1) << at;
+    ASSERT_EQ(Decrypt(large.substr(0, at)), -1) << at;  // ends early
+  }
+  EXPECT_EQ(ReadFile(Path("out")), "older file");
+  ASSERT_EQ(Decrypt(large), 0);
+  EXPECT_TRUE(ReadFile(Path("out")) == Pattern(5 * 262144 + 1001));
+
   WriteFile(Path("out"), "older file");
   // Every header byte but the salt's last, which the key derivation leaves out, and the name
   // length, which is written and never read; then cipher text bytes throughout, the last included.
@@ -155,7 +187,7 @@ TEST_F(ArchiveFileTest, DamageAnywhereFailsAndLeavesTheOldTarget) {
   bigBlock[49] = 1;  // name block of 261 bytes
   EXPECT_EQ(Decrypt(bigBlock + std::string(300, 'x')), -1);
   EXPECT_EQ(ReadFile(Path("out")), "older file");
-  EXPECT_EQ(FileCount(), 4u);
+  EXPECT_EQ(FileCount(), 6u);
 
   ASSERT_EQ(Decrypt(archive), 0);  // an existing target is replaced
   EXPECT_EQ(ReadFile(Path("out")), Pattern(2100));

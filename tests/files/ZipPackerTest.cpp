@@ -1,0 +1,191 @@
+// The parallel packer and its walk: archives byte for byte those of minizip's own writer with any
+// number of threads, links packed as what they point to or reported, and trees deeper than the
+// open-file limit packed whole or refused.
+#include "files/ZipPacker.h"
+
+#include <fcntl.h>
+#include <random>
+#include <set>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "files/DirectoryListing.h"
+#include "files/FileSink.h"
+#include "files/PackingWalk.h"
+#include "files/TreeHelpers.h"
+#include "files/ZipReader.h"
+#include "files/ZipWriter.h"
+
+namespace orn {
+namespace {
+
+using test::MakeDir;
+using test::ReadFile;
+using test::ScratchDir;
+using test::WriteFile;
+
+// A seeded tree of small files (1 to 2,000 bytes, one in ten text-like) in folders of 50, with an
+// empty file, a read-only one, names in UTF-8, and one random file of 5 MB, beyond the memory an
+// entry may hold, so that its deflated bytes go through a temporary file.
+void MakeTree(const std::string& arsp, int files) {
+  std::mt19937 random(20261207);
+  MakeDir(arsp);
+  std::string folder;
+  for (int i = 0; i < files; ++i) {
+    if (i % 50 == 0) MakeDir(folder = arsp + "/ordner " + std::to_string(i / 50));
+    std::string data(1 + random() % 2000, '\0');
+    const bool text = i % 10 == 0;
+    for (char& c : data) c = static_cast<char>(text ? "abc def\n"[random() % 8] : random());
+    WriteFile(folder + "/" + (i % 7 == 0 ? "grüße " : "f") + std::to_string(i), data);
+  }
+  WriteFile(arsp + "/leer", "");
+  WriteFile(arsp + "/nur-lesen", "ro");
+  ASSERT_EQ(chmod((arsp + "/nur-lesen").c_str(), 0444), 0);
+  std::string large(5 << 20, '\0');
+  for (char& c : large) c = static_cast<char>(random());
+  WriteFile(arsp + "/gross.bin", large);
+}
+
+bool Pack(const std::string& arsp, const std::string& archive, unsigned threads, std::vector<LeftOutEntry>& leftOut) {
+  CFileSink sink;
+  CZipPacker packer(sink, threads, archive.substr(0, archive.rfind('/')));
+  return sink.Open(archive) && packer.Open() && PackTree(packer, arsp, "arsp", leftOut) && packer.Close() &&
+         sink.Close();
+}
+
+std::set<std::string> Names(const std::string& archive) {
+  CZipReader reader(archive);
+  const auto names = reader.EntryNames();
+  return {names.begin(), names.end()};
+}
+
+TEST(ZipPackerTest, ArchivesAreMinizipsOwnWithAnyNumberOfThreads) {
+  ScratchDir s;
+  MakeDir(s / "inst");
+  MakeTree(s / "inst/arsp", 3000);
+  CZipWriter reference(s / "minizip.zip", s / "inst");  // one deflate stream per entry, by minizip
+  ASSERT_TRUE(reference.AddDirectory(s / "inst/arsp"));
+  ASSERT_TRUE(reference.Close());
+  const std::string expected = ReadFile(s / "minizip.zip");
+  for (unsigned threads : {1u, 2u, 5u}) {
+    std::vector<LeftOutEntry> leftOut;
+    ASSERT_TRUE(Pack(s / "inst/arsp", s / "packed.zip", threads, leftOut)) << threads;
+    EXPECT_TRUE(leftOut.empty());
+    EXPECT_TRUE(ReadFile(s / "packed.zip") == expected) << threads << " threads";
+  }
+}
+
+TEST(ZipPackerTest, LinksArePackedAsTheirTargetsAndWhatCannotBeIsReported) {
+  ScratchDir s;
+  MakeDir(s / "inst");
+  MakeDir(s / "daten");
+  MakeDir(s / "daten/tief");
+  MakeDir(s / "daten/.versteckt");
+  MakeDir(s / "woanders");
+  WriteFile(s / "woanders/a.txt", "a");
+  WriteFile(s / "daten/tief/b.txt", "b");
+  ASSERT_EQ(symlink((s / "daten").c_str(), (s / "inst/arsp").c_str()), 0);  // the folder itself a link
+  const struct { const char* target; const char* link; } links[] = {
+      {"../woanders", "daten/ordner"}, {"../woanders/a.txt", "daten/datei"}, {".", "daten/kreis"},
+      {"..", "daten/tief/zurueck"},    {"fehlt", "daten/weg"},               {"../woanders", "daten/.punkt"}};
+  for (const auto& link : links) ASSERT_EQ(symlink(link.target, (s / link.link).c_str()), 0) << link.link;
+  ASSERT_EQ(mkfifo((s / "daten/rohr").c_str(), 0600), 0);
+
+  for (unsigned threads : {1u, 3u}) {
+    std::vector<LeftOutEntry> leftOut;
+    ASSERT_TRUE(Pack(s / "inst/arsp", s / "out.zip", threads, leftOut));
+    EXPECT_EQ(Names(s / "out.zip"),
+              (std::set<std::string>{"arsp", "arsp\\tief", "arsp\\tief\\b.txt", "arsp\\ordner", "arsp\\ordner\\a.txt",
+                                     "arsp\\datei"}));
+    std::set<std::pair<std::string, LeftOutReason>> reported;
+    for (const auto& entry : leftOut) reported.insert({entry.name, entry.reason});
+    EXPECT_EQ(reported, (std::set<std::pair<std::string, LeftOutReason>>{
+                            {"arsp\\kreis", LeftOutReason::kLoop},
+                            {"arsp\\tief\\zurueck", LeftOutReason::kLoop},
+                            {"arsp\\weg", LeftOutReason::kMissingTarget},
+                            {"arsp\\rohr", LeftOutReason::kNotAFile}}));
+  }
+}
+
+TEST(ZipPackerTest, SixtyFiveThousandEntriesOrMoreGetTheZip64EndRecords) {
+  ScratchDir s;
+  for (unsigned threads : {1u, 2u}) {
+    CFileSink sink;
+    CZipPacker packer(sink, threads, s.Path());
+    ASSERT_TRUE(sink.Open(s / "many.zip") && packer.Open());
+    for (int i = 0; i < 70000; ++i) ASSERT_TRUE(packer.Add("ordner" + std::to_string(i), nullptr, UniqueFd()));
+    ASSERT_TRUE(packer.Close() && sink.Close());
+    EXPECT_EQ(CZipReader(s / "many.zip").EntryCount(), 70000u);
+    EXPECT_EQ(test::RunCommand("unzip -tqq '" + s / "many.zip" + "'"), 0);
+  }
+}
+
+// A name that the file system lists after "d" in a folder made like those below, so that the walk
+// needs each folder again after its deep subfolder (the order is the file system's: hash or age).
+std::string NameListedAfterD(const std::string& probe) {
+  MakeDir(probe);
+  for (int i = 0; i < 20; ++i) WriteFile(probe + "/f" + std::to_string(i), "");
+  MakeDir(probe + "/d");
+  std::string name;
+  bool seen = false;
+  DirectoryListing listing(probe);
+  while (const char* entry = listing.Next()) {
+    if (seen && entry[0] == 'f' && name.empty()) name = entry;
+    seen = seen || std::string(entry) == "d";
+  }
+  return name;
+}
+
+// Folders "d" nested depth deep below root, each beside a file listed after it; made relative to
+// each other, as the path grows beyond PATH_MAX.
+void MakeDeep(const std::string& root, int depth, const std::string& after) {
+  MakeDir(root);
+  int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < depth; ++i) {
+    close(openat(fd, after.c_str(), O_WRONLY | O_CREAT, 0644));
+    ASSERT_EQ(mkdirat(fd, "d", 0755), 0);
+    const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+  }
+  close(openat(fd, "ende.txt", O_WRONLY | O_CREAT, 0644));
+  close(fd);
+}
+
+// Lifts the tree up one level at a time, so that the scratch folder can be removed by path.
+void RemoveDeep(const std::string& root, int depth, const std::string& after) {
+  const std::string twoDown = root + "/d/d", lifted = root + "/t", oneDown = root + "/d";
+  for (int i = 1; i < depth; ++i)
+    ASSERT_TRUE(rename(twoDown.c_str(), lifted.c_str()) == 0 && unlink((oneDown + "/" + after).c_str()) == 0 &&
+                rmdir(oneDown.c_str()) == 0 && rename(lifted.c_str(), oneDown.c_str()) == 0);
+}
+
+TEST(ZipPackerTest, ATreeDeeperThanTheOpenFileLimitPacksWholeOrFails) {
+  const struct { int depth; bool packs; } cases[] = {{300, true}, {2100, false}};  // 2100 levels: names > 4095
+  for (const auto& c : cases) {
+    ScratchDir s;
+    const std::string after = NameListedAfterD(s / "probe");
+    ASSERT_FALSE(after.empty());
+    MakeDeep(s / "arsp", c.depth, after);
+    const pid_t child = fork();
+    if (child == 0) {
+      const struct rlimit limit = {32, 32};
+      std::vector<LeftOutEntry> leftOut;
+      _exit(setrlimit(RLIMIT_NOFILE, &limit) == 0 && Pack(s / "arsp", s / "deep.zip", 2, leftOut) && leftOut.empty()
+                ? 0
+                : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.packs ? 0 : 1) << c.depth;
+    if (c.packs) {
+      EXPECT_EQ(CZipReader(s / "deep.zip").EntryCount(), 2 * static_cast<uint64_t>(c.depth) + 2);
+    }
+    RemoveDeep(s / "arsp", c.depth, after);
+  }
+}
+
+}  // namespace
+}  // namespace orn
