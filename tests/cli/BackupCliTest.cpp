@@ -108,9 +108,6 @@ TEST_F(BackupCliTest, BackupVerifyRestore) {
   EXPECT_EQ(Cli("server status", &output), 3);
   EXPECT_EQ(output, "ORN! läuft nicht.\n");
 
-  test::WriteFile(Scratch() / "wrong", "falsch\n");
-  EXPECT_EQ(Cli("restore '" + archive + "' --password-file '" + Scratch() / "wrong" + "'", &output), 1);
-  EXPECT_EQ(output.rfind("Die Datei konnte nicht entschlüsselt werden.", 0), 0u) << output;
 }
 
 // Path -> modification time and content of everything below the installation, and the hive.
