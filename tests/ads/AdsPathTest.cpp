@@ -10,28 +10,27 @@ namespace ads {
 namespace {
 
 TEST(AdsPathTest, ServersPortsAndTheServerlessForm) {
-  auto path = ParseAdsPath("LDAP://ldap.firma.de:3890/OU=Vertrieb,DC=firma/OU=Nord");
-  ASSERT_TRUE(path);
-  EXPECT_EQ(path->host, "ldap.firma.de");
-  EXPECT_EQ(path->port, 3890);
-  EXPECT_EQ(path->segments, (std::vector<std::string>{"OU=Vertrieb,DC=firma", "OU=Nord"}));
-
-  path = ParseAdsPath("LDAP://[::1]:636");
-  ASSERT_TRUE(path);
-  EXPECT_EQ(path->host, "[::1]");
-  EXPECT_EQ(path->port, 636);
-
-  path = ParseAdsPath("LDAP://DC=x,DC=y");
-  ASSERT_TRUE(path);
-  EXPECT_EQ(path->host, "");
-  EXPECT_EQ(path->segments, std::vector<std::string>{"DC=x,DC=y"});
-  EXPECT_TRUE(ParseAdsPath("LDAP://"));
-
-  path = ParseAdsPath("WinNT://.");
-  ASSERT_TRUE(path);
-  EXPECT_EQ(path->provider, AdsPath::Provider::WinNT);
-  EXPECT_EQ(path->host, ".");
-
+  using P = AdsPath::Provider;
+  const struct {
+    const char* text;
+    P provider;
+    const char* host;
+    int port;
+    std::vector<std::string> segments;
+  } good[] = {{"LDAP://ldap.firma.de:3890/OU=Vertrieb,DC=firma/OU=Nord", P::Ldap, "ldap.firma.de", 3890,
+               {"OU=Vertrieb,DC=firma", "OU=Nord"}},
+              {"LDAP://[::1]:636", P::Ldap, "[::1]", 636, {}},
+              {"LDAP://DC=x,DC=y", P::Ldap, "", 0, {"DC=x,DC=y"}},
+              {"LDAP://", P::Ldap, "", 0, {}},
+              {"WinNT://.", P::WinNT, ".", 0, {}}};
+  for (const auto& c : good) {
+    const auto path = ParseAdsPath(c.text);
+    ASSERT_TRUE(path) << c.text;
+    EXPECT_EQ(path->provider, c.provider) << c.text;
+    EXPECT_EQ(path->host, c.host) << c.text;
+    EXPECT_EQ(path->port, c.port) << c.text;
+    EXPECT_EQ(path->segments, c.segments) << c.text;
+  }
   for (const char* bad : {"ldap://host", "LDAP:/host", "LDAP://host:0", "LDAP://host:65536",
                           "LDAP://host:", "LDAP://a b", "LDAP://host//OU=x", "LDAP://host/", "LDAP://ho\"st",
                           "LDAP://[::1", "LDAP://x ldap://y", "WinNT://", "winnt://."})

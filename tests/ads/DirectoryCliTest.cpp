@@ -9,6 +9,7 @@
 #include "DirectoryTestData.h"
 #include "support/Slapd.h"
 #include "support/TestSupport.h"
+#include "users/TestUsers.h"
 
 namespace orn {
 namespace {
@@ -31,11 +32,7 @@ class DirectoryCliTest : public test::IsolatedTest {
   void SetUp() override {
     IsolatedTest::SetUp();
     demo_ = Scratch() / "demo";
-    std::string exports;
-    ASSERT_EQ(RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "'", &exports), 0);
-    setenv("ORN_REGISTRY", (demo_ + "/registry.reg").c_str(), 1);
-    setenv("ORN_RUNTIME_DIR", (demo_ + "/run").c_str(), 1);
-    setenv("TEMP", (demo_ + "/tmp").c_str(), 1);
+    ASSERT_TRUE(test::UseDemoInstallation(demo_));
     setenv("ORN_ADS_MODULE", ORN_ADS_MODULE_FILE, 1);
     setenv("LDAPNOINIT", "1", 1);  // no ldap.conf of this machine
     test::WriteFile(Scratch() / "passwd",

@@ -18,12 +18,11 @@ class Answer {
     Put16(33), Put16(1);
   }
   Answer& Srv(uint16_t priority, uint16_t weight, uint16_t port, const std::vector<std::string>& target) {
+    size_t length = 6 + 1;  // priority, weight, port and the name's end
+    for (const std::string& label : target) length += 1 + label.size();
     Record(33);
-    const size_t length = bytes_.size();
-    Put16(0);
-    Put16(priority), Put16(weight), Put16(port);
+    Put16(static_cast<uint16_t>(length)), Put16(priority), Put16(weight), Put16(port);
     Name(target);
-    Patch(length, static_cast<uint16_t>(bytes_.size() - length - 2));
     return *this;
   }
   Answer& Address() {
@@ -37,10 +36,6 @@ class Answer {
  private:
   void Put16(uint16_t v) {
     bytes_.insert(bytes_.end(), {static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)});
-  }
-  void Patch(size_t at, uint16_t v) {
-    bytes_[at] = static_cast<unsigned char>(v >> 8);
-    bytes_[at + 1] = static_cast<unsigned char>(v);
   }
   void Name(const std::vector<std::string>& labels) {
     for (const std::string& label : labels) {

@@ -8,29 +8,19 @@
 #include "DirectoryTestData.h"
 #include "ads/AdsStrings.h"
 #include "ads/ComObject.h"
-#include "install/MessageError.h"
 #include "support/Slapd.h"
 #include "users/DirectoryImport.h"
 #include "users/DirectoryReader.h"
+#include "users/TestUsers.h"
 
 namespace orn {
 namespace {
 
+using test::Names;
 using test::Slapd;
 
-std::vector<std::string> Names(const ImportUserList& users) {
-  std::vector<std::string> names;
-  for (const ImportUser& user : users) names.push_back(user.name);
-  return names;
-}
-
 std::string ReadFailure(const std::string& server) {
-  try {
-    ReadLdapUsers(server);
-  } catch (const MessageError& e) {
-    return e.Text();
-  }
-  return "(nothing thrown)";
+  return test::ThrownText([&] { ReadLdapUsers(server); });
 }
 
 void ClearBinding() {

@@ -4,21 +4,17 @@
 #include <vector>
 
 #include "config/ConfigHolder.h"
-#include "install/MessageError.h"
 #include "support/RecordBuilder.h"
-#include "support/TestSupport.h"
 #include "users/ConfigUsers.h"
+#include "users/TestUsers.h"
 
 namespace orn {
 namespace {
 
-using test::ThrownText;
-
+using test::List;
 using test::RecordBuilder;
-
-ImportUser User(std::string name, std::vector<std::string> emails = {}, std::string fullName = "") {
-  return ImportUser{std::move(name), std::move(fullName), std::move(emails)};
-}
+using test::ThrownText;
+using test::User;
 
 class ConfigUsersTest : public test::IsolatedTest {
  protected:
@@ -54,12 +50,12 @@ TEST_F(ConfigUsersTest, ReadUsersGivesEachUserTheAddressesItOwns) {
 
 TEST_F(ConfigUsersTest, AddUsersCleansSkipsAndTakesTheFirstAddress) {
   SaveConfig([](RecordBuilder& b) { b.User("Anna", "x").Address("anna@x.de", {"Anna"}); });
-  ImportUserList users;
-  users.Append(User("ANNA", {"other@x.de"}));                        // exists in other letter case
-  users.Append(User("Jürgen Weiß", {"jw@x.de", "j2@x.de", "j3@x.de"}, "Jürgen Weiß"));
-  users.Append(User("JRGENWEI", {"dup@x.de"}));                      // finds the one just added
-  users.Append(User("öäü ", {""}));                                   // only dropped characters
-  users.Append(User("noaddress"));
+  const ImportUserList users = List({
+      User("ANNA", "", {"other@x.de"}),  // exists in other letter case
+      User("Jürgen Weiß", "Jürgen Weiß", {"jw@x.de", "j2@x.de", "j3@x.de"}),
+      User("JRGENWEI", "", {"dup@x.de"}),  // finds the one just added
+      User("öäü ", "", {""}),              // only dropped characters
+      User("noaddress")});
   AddUsersReport report;
   EXPECT_EQ(AddUsers(path_.c_str(), users, &report), 0);
   EXPECT_EQ(report.added, 3u);
@@ -77,7 +73,7 @@ TEST_F(ConfigUsersTest, AddUsersCleansSkipsAndTakesTheFirstAddress) {
 TEST_F(ConfigUsersTest, AddUsersIntoAnEmptyConfigurationKeepsTheOrder) {
   SaveConfig([](RecordBuilder&) {});
   ImportUserList users;
-  for (const char* name : {"zoe", "adam", "mia"}) users.Append(User(name, {std::string(name) + "@x.de"}));
+  for (const char* name : {"zoe", "adam", "mia"}) users.Append(User(name, "", {std::string(name) + "@x.de"}));
   AddUsers(path_.c_str(), users);
   EXPECT_EQ(test::Users(Loaded()), (std::vector<std::string>{"zoe::zoe@x.de", "adam::adam@x.de", "mia::mia@x.de"}));
 }
@@ -85,9 +81,7 @@ TEST_F(ConfigUsersTest, AddUsersIntoAnEmptyConfigurationKeepsTheOrder) {
 TEST_F(ConfigUsersTest, AFileThatDoesNotLoadIsLeftUnchanged) {
   const std::string damaged = "ORNCFG 1\n[users]\n[user]\nName=a\n";  // cut short
   test::WriteFile(path_, damaged);
-  ImportUserList users;
-  users.Append(User("new"));
-  EXPECT_EQ(ThrownText([&] { AddUsers(path_.c_str(), users); }), "opening config file failed");
+  EXPECT_EQ(ThrownText([&] { AddUsers(path_.c_str(), List({User("new")})); }), "opening config file failed");
   EXPECT_EQ(test::ReadFile(path_), damaged);
 }
 

@@ -2,22 +2,20 @@
 #include <vector>
 
 #include "config/ConfigHolder.h"
-#include "install/MessageError.h"
 #include "support/RecordBuilder.h"
-#include "support/TestSupport.h"
 #include "users/CSVUserExporter.h"
 #include "users/CSVUserImporter.h"
 #include "users/ConfigUsers.h"
+#include "users/TestUsers.h"
 
 namespace orn {
 namespace {
 
-ImportUserList TwoUsers() {
-  ImportUserList users;
-  users.Append({"A", "Meier; Anna", {"a1", "a2"}});
-  users.Append({"B", "Bernd", {}});
-  return users;
-}
+using test::List;
+using test::ThrownText;
+using test::User;
+
+ImportUserList TwoUsers() { return List({User("A", "Meier; Anna", {"a1", "a2"}), User("B", "Bernd")}); }
 
 class CsvTest : public test::IsolatedTest {
  protected:
@@ -31,12 +29,7 @@ class CsvTest : public test::IsolatedTest {
     return CCSVUserImporter(Scratch() / "in.csv").Import();
   }
   std::string ImportFailure(const std::string& text) {
-    try {
-      Import(text);
-    } catch (const MessageError& e) {
-      return e.Text();
-    }
-    return "(nothing thrown)";
+    return ThrownText([&] { Import(text); });
   }
 };
 
@@ -44,8 +37,7 @@ TEST_F(CsvTest, ExportLayouts) {
   EXPECT_EQ(Export(TwoUsers(), ';', false),
             "UserName;Name;E-Mail;E-Mail1\r\nA;Meier Anna;a1;a2\r\nB;Bernd;;\r\n");
   EXPECT_EQ(Export(TwoUsers(), ';', true), "UserName;Name;E-Mail\r\nA;Meier Anna;a1\r\nA;Meier Anna;a2\r\n");
-  ImportUserList nobody;
-  nobody.Append({"B", "Bernd", {}});
+  const ImportUserList nobody = List({User("B", "Bernd")});
   EXPECT_EQ(Export(nobody, ',', false), "UserName,Name\r\nB,Bernd\r\n");
   EXPECT_EQ(Export(nobody, ',', true), "UserName,Name,E-Mail\r\n");
   EXPECT_EQ(Export(ImportUserList{}, '\t', false), "UserName\tName\r\n");
@@ -71,12 +63,7 @@ TEST_F(CsvTest, ImportRejectsOtherHeaders) {
                            "\xEF\xBB\xBFName,FullName,E-Mail\n", "", "Name,FullName\n"})
     EXPECT_EQ(ImportFailure(text), "Die Datei hat ein ungültiges Format") << text;
   EXPECT_EQ(ImportFailure("Name,FullName,E-Mail\n" + std::string(300, 'x')).substr(0, 3), "(no");  // long fields are cut
-  try {
-    CCSVUserImporter(Scratch().Path()).Import();
-    FAIL();
-  } catch (const MessageError& e) {
-    EXPECT_STREQ(e.Text(), "no opened file");
-  }
+  EXPECT_EQ(ThrownText([&] { CCSVUserImporter(Scratch().Path()).Import(); }), "no opened file");
 }
 
 // Users exported one address a row, given the import's header and imported into an empty
@@ -92,7 +79,7 @@ TEST_F(CsvTest, ExportedUsersImportIntoAnEmptyConfiguration) {
   }
   {
     ConfigHolder empty(new ConfigRecord{});
-    test::RecordBuilder builder(empty.Record());
+    test::RecordBuilder builder(empty.Record());  // a general section, no users
     empty.Save(target.c_str(), true);
   }
   std::string exported = Export(ReadUsers(config.c_str()), ';', true);

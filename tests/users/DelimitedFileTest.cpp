@@ -1,9 +1,8 @@
 #include <string>
 #include <vector>
 
-#include "install/MessageError.h"
-#include "support/TestSupport.h"
 #include "users/DelimitedFile.h"
+#include "users/TestUsers.h"
 
 namespace orn {
 namespace {
@@ -84,12 +83,7 @@ TEST_F(DelimitedFileTest, LongFieldsAndLinesStayInTheBufferAndTheRestIsDropped) 
 TEST_F(DelimitedFileTest, NoStreamIsNoOpenedFile) {
   CDelimitedFile reader((scratch_ / "missing.csv").c_str());
   char buffer[8];
-  try {
-    reader.ReadField(buffer, 7);
-    FAIL();
-  } catch (const MessageError& e) {
-    EXPECT_STREQ(e.Text(), "no opened file");
-  }
+  EXPECT_EQ(test::ThrownText([&] { reader.ReadField(buffer, 7); }), "no opened file");
   CDelimitedFile writer((scratch_ / "no/such/dir.csv").c_str(), 2, ',');
   EXPECT_THROW(writer.WriteField("x"), MessageError);
   CDelimitedFile directory(scratch_.Path().c_str());  // a folder is not a file

@@ -5,39 +5,23 @@
 #include <string>
 #include <vector>
 
-#include "install/MessageError.h"
-#include "support/TestSupport.h"
 #include "users/DirectoryImport.h"
 #include "users/DirectorySelection.h"
+#include "users/TestUsers.h"
 
 namespace orn {
 namespace {
 
-ImportUser User(std::string name, std::string fullName, std::vector<std::string> emails = {}) {
-  return ImportUser{std::move(name), std::move(fullName), std::move(emails)};
-}
-
-ImportUserList List(std::vector<ImportUser> users) {
-  ImportUserList list;
-  for (ImportUser& user : users) list.Append(std::move(user));
-  return list;
-}
-
-std::vector<std::string> Names(const ImportUserList& users) {
-  std::vector<std::string> names;
-  for (const ImportUser& user : users) names.push_back(user.name);
-  return names;
-}
+using test::List;
+using test::Names;
+using test::User;
 
 class DirectoryImportTest : public test::IsolatedTest {
  protected:
   void SetUp() override {
     IsolatedTest::SetUp();
     demo_ = Scratch() / "demo";
-    ASSERT_EQ(test::RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "'"), 0);
-    setenv("ORN_REGISTRY", (demo_ + "/registry.reg").c_str(), 1);
-    setenv("ORN_RUNTIME_DIR", (demo_ + "/run").c_str(), 1);
-    setenv("TEMP", (demo_ + "/tmp").c_str(), 1);
+    ASSERT_TRUE(test::UseDemoInstallation(demo_));
   }
   std::string Installed() const { return demo_ + "/orn/orn.cfg"; }
   std::string demo_;

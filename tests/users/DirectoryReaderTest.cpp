@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "DirectoryFake.h"
-#include "install/MessageError.h"
-#include "support/TestSupport.h"
 #include "users/DirectoryImport.h"
 #include "users/DirectoryReader.h"
+#include "users/TestUsers.h"
 
 namespace orn {
 namespace {
@@ -22,11 +21,8 @@ FakeChild Person(std::string name, std::map<std::string, std::string> attributes
 }
 FakeChild Unit(std::string name) { return FakeChild{"organizationalUnit", std::move(name), {}}; }
 
-std::vector<std::string> Names(const ImportUserList& users) {
-  std::vector<std::string> names;
-  for (const ImportUser& user : users) names.push_back(user.name);
-  return names;
-}
+using test::Names;
+using test::ThrownText;
 std::vector<std::string> Names(const DirectoryRead& read) { return Names(read.users); }
 
 class DirectoryReaderTest : public ::testing::Test {

@@ -139,8 +139,7 @@ class ActionPageTest : public QObject {
     CImportExportWizard wizard(ui_.Services());
     QVERIFY(wizard.OnInitDialog());
     wizard.show();
-    QVERIFY(QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)));
-    QVERIFY(wizard.grab().save(QStringLiteral(SCREENSHOT_DIR "/action-page.png")));
+    QVERIFY(Screenshot(wizard, QStringLiteral("action-page.png")));
   }
 };
 

@@ -17,6 +17,7 @@
 #include "wizard/backup/CBackupCFGPage1.h"
 #include "install/ServerStop.h"
 #include "wizard/restore/CRestoreCFGPage1.h"
+#include "support/DemoWizard.h"
 #include "support/FakeUi.h"
 
 namespace orn::wizard::test {
@@ -26,17 +27,16 @@ class BackupRestorePagesTest : public QObject {
 
   QTemporaryDir dir_;
   FakeUi ui_;
+  std::unique_ptr<DemoFolder> demo_;
   std::unique_ptr<CImportExportWizard> wizard_;
 
-  QString Demo() const { return dir_.filePath(QStringLiteral("demo")); }
+  QString Demo() const { return demo_->dir.path(); }
   // A fresh demo installation (protected with the settings password "demo" when asked).
   void Install(bool isProtected) {
-    QStringList arguments{Demo()};
-    if (isProtected) arguments << QStringLiteral("--protected");
-    QCOMPARE(QProcess::execute(QStringLiteral(ORN_DEMO_BINARY), arguments), 0);
-    qputenv("ORN_REGISTRY", (Demo() + "/registry.reg").toUtf8());
-    qputenv("ORN_RUNTIME_DIR", (Demo() + "/run").toUtf8());
-    qputenv("TEMP", (Demo() + "/tmp").toUtf8());
+    wizard_.reset();
+    demo_.reset();
+    demo_ = std::make_unique<DemoFolder>(isProtected ? QStringList{QStringLiteral("--protected")} : QStringList{});
+    QVERIFY(qEnvironmentVariableIsSet("ORN_REGISTRY"));
   }
   template <class Page>
   Page* Open(int index) {
@@ -66,8 +66,7 @@ class BackupRestorePagesTest : public QObject {
     page = Open<CBackupCFGPage1>(kBackupCFGPage1);
     QVERIFY(page->m_chkEncrypt->isHidden() == false);
     wizard_->show();
-    QVERIFY(QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)));
-    QVERIFY(wizard_->grab().save(QStringLiteral(SCREENSHOT_DIR "/backup-page.png")));
+    QVERIFY(Screenshot(*wizard_, QStringLiteral("backup-page.png")));
     QVERIFY(page->m_chkEncrypt->isChecked());
     page->m_chkEncrypt->click();  // the extension follows the box, the password group goes
     QCOMPARE(page->m_editPath->text(), Demo() + "/orn/" + Today("orn_%d%m%y") + ".zip");
@@ -165,7 +164,7 @@ class BackupRestorePagesTest : public QObject {
 
     auto* page = Open<CRestoreCFGPage1>(kRestoreCFGPage1);
     wizard_->show();
-    QVERIFY(wizard_->grab().save(QStringLiteral(SCREENSHOT_DIR "/restore-page.png")));
+    QVERIFY(Screenshot(*wizard_, QStringLiteral("restore-page.png")));
     QCOMPARE(page->OnWizardFinish(), 0);
     QCOMPARE(LastMessage(), QStringLiteral("Geben Sie bitte einen gültigen Dateipfad an."));
     page->m_editPath->setText(archive);

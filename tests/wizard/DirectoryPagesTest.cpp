@@ -41,18 +41,10 @@ void Toggle(QListWidget* box, int row) {
   QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, box->visualItemRect(box->item(row)).center());
 }
 
-// True when a wait dialog is visible; it is rendered to wait-dialog.png then.
-bool WaitDialogShown() {
+CWaitDialog* AnyWaitDialog() {
   for (QWidget* window : QApplication::topLevelWidgets())
-    if (qobject_cast<CWaitDialog*>(window) && window->isVisible())
-      return window->grab().save(QStringLiteral(SCREENSHOT_DIR "/wait-dialog.png"));
-  return false;
-}
-
-bool AnyWaitDialog() {
-  for (QWidget* window : QApplication::topLevelWidgets())
-    if (qobject_cast<CWaitDialog*>(window)) return true;
-  return false;
+    if (auto* dialog = qobject_cast<CWaitDialog*>(window)) return dialog;
+  return nullptr;
 }
 
 const QString kFailed = QStringLiteral("Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung");
@@ -190,7 +182,9 @@ class DirectoryPagesTest : public QObject {
     QVERIFY(w_->Render(QStringLiteral("network-import-page.png")));
     bool shownDuringRead = false;
     page1->m_readUsers = [&](const std::string& name, bool winNTFirst) {
-      shownDuringRead = WaitDialogShown() && w_->ui.waitCursor.depth == 1;
+      CWaitDialog* wait = AnyWaitDialog();  // shown, and rendered to wait-dialog.png
+      shownDuringRead = wait && wait->isVisible() && Screenshot(*wait, QStringLiteral("wait-dialog.png")) &&
+                        w_->ui.waitCursor.depth == 1;
       return ReadNetworkUsers(name, winNTFirst);
     };
     int stops = 0;

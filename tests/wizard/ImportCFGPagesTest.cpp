@@ -1,10 +1,11 @@
 // The configuration import's three pages on the demo installation: the file check, Back and Next
 // between the pages, the choices of pages 2 and 3, and each outcome of Finish, with the branch
-// office's file that asks for its product code.
+// office's file that asks for its product code; and the product code dialog itself.
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -146,6 +147,34 @@ class ImportCFGPagesTest : public QObject {
     QCOMPARE(w_->Messages(page3_), QStringList(QStringLiteral(
         "Die Konfigurationsdaten konnten nicht importiert werden.\nFehlermeldung: Fehler beim Laden der Konfiguration")));
     QVERIFY(w_->wizard.isVisible() && w_->Active() == kImportCFGPage3);
+  }
+
+  // The dialog on its own: upper case as typed, the focus moving on after three characters, and
+  // the code joined from the fields as they are.
+  void TheProductCodeDialog() {
+    const auto type = [](const QString& text) {  // into whichever control has the focus, as a user does
+      for (const QChar c : text) QTest::keyClicks(QApplication::focusWidget(), QString(c));
+    };
+    ProductCodeDialog dialog;
+    dialog.OnInitDialog();
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("ORN! Product Identification Code"));
+    QCOMPARE(dialog.CancelButton()->text(), QStringLiteral("Abbruch"));
+    type(QStringLiteral("ab"));
+    QVERIFY(dialog.Field(0)->hasFocus());  // two characters: the focus stays
+    type(QStringLiteral("1"));
+    QVERIFY(dialog.Field(1)->hasFocus());
+    QTest::keyClicks(dialog.Field(0), QStringLiteral("x"));  // a full field takes no more
+    QCOMPARE(dialog.Field(0)->text(), QStringLiteral("AB1"));
+    type(QStringLiteral("cd2ef"));
+    QVERIFY(Screenshot(dialog, QStringLiteral("product-code-dialog.png")));
+    dialog.Field(3)->setFocus();  // the third field is left with two characters
+    type(QStringLiteral("gh3ij4kl5"));
+    QVERIFY(dialog.OkButton()->hasFocus());  // from the sixth field to OK
+    QTest::keyClick(dialog.OkButton(), Qt::Key_Space);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.m_strCode, QStringLiteral("AB1CD2EFGH3IJ4KL5"));  // 3+3+2+3+3+3 = 17 characters
   }
 };
 

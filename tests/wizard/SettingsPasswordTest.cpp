@@ -49,8 +49,7 @@ class SettingsPasswordTest : public QObject {
         if (dialog.isVisible()) kept << dialog.PasswordEdit()->text();
       }
       QTest::keyClicks(dialog.PasswordEdit(), QStringLiteral("Geheim 1"));
-      rendered = QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)) &&
-                 dialog.grab().save(QStringLiteral(SCREENSHOT_DIR "/password-prompt.png"));
+      rendered = Screenshot(dialog, QStringLiteral("password-prompt.png"));
       QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
     }));
     QCOMPARE(atStart, QStringList({QStringLiteral("Kennwort eingeben"), QString()}));

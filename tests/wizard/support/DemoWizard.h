@@ -16,9 +16,9 @@ namespace orn::wizard::test {
 
 struct DemoFolder {
   QTemporaryDir dir;
-  DemoFolder() {
+  explicit DemoFolder(const QStringList& options = {}) {  // --protected: settings password "demo"
     QProcess demo;
-    demo.start(QStringLiteral(ORN_DEMO_BINARY), {dir.path()});
+    demo.start(QStringLiteral(ORN_DEMO_BINARY), QStringList{dir.path()} + options);
     demo.waitForFinished(60000);
     for (const QByteArray& line : demo.readAllStandardOutput().split('\n')) {
       const qsizetype eq = line.indexOf('=');  // export NAME='value'
@@ -68,9 +68,7 @@ struct DemoWizard {
                     ? m.text : QStringLiteral("(caption or owner) ") + m.text);
     return texts;
   }
-  bool Render(const QString& name) {
-    return QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)) && wizard.grab().save(QStringLiteral(SCREENSHOT_DIR "/") + name);
-  }
+  bool Render(const QString& name) { return Screenshot(wizard, name); }
 };
 
 // Check boxes and radio buttons answer clicks on their box and text only, not on the space after.

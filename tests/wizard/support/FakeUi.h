@@ -5,6 +5,7 @@
 #include <deque>
 #include <vector>
 
+#include <QDir>
 #include <QString>
 #include <QWidget>
 
@@ -70,5 +71,10 @@ struct FakeUi {
   FakeHelpViewer help;
   UiServices Services() { return {messages, files, waitCursor, help}; }
 };
+
+// Renders window into the screenshots folder (the pictures of docs/screenshots).
+inline bool Screenshot(QWidget& window, const QString& name) {
+  return QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)) && window.grab().save(QStringLiteral(SCREENSHOT_DIR "/") + name);
+}
 
 }  // namespace orn::wizard::test
