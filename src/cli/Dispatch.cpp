@@ -42,17 +42,18 @@ std::string Named(const std::string& arg) {
   return option ? arg.substr(0, arg.find('=')) : arg;
 }
 
-// The options a leaf accepts: its own, --quiet, and those of its guards.
-std::vector<Option> LeafOptions(const Command& leaf) {
+// The options a leaf accepts: its own, those of its guards, and --quiet (which every verb takes, so
+// that usage lines leave it out).
+std::vector<Option> LeafOptions(const Command& leaf, bool withQuiet = true) {
   std::vector<Option> options(leaf.options.begin(), leaf.options.end());
-  options.push_back({"--quiet"});
+  if (withQuiet) options.push_back({"--quiet"});
   if (leaf.guards & kAsksSettingsPassword) options.push_back({kSettingsPasswordOption, "F"});
   if (leaf.guards & kHoldsRunMutex) options.push_back({kWaitOption, "SEKUNDEN"});
   return options;
 }
 
 std::string UsageLine(const Command& leaf) {
-  return "Aufruf: " + currentPath + (*leaf.usage ? " " : "") + leaf.usage + OptionsUsage(LeafOptions(leaf));
+  return "Aufruf: " + currentPath + (*leaf.usage ? " " : "") + leaf.usage + OptionsUsage(LeafOptions(leaf, false));
 }
 
 void PrintHelp(const Command& command, FILE* out) {

@@ -151,8 +151,8 @@ TEST_F(CliTest, CallsEndWithTheirCodeAndText) {
   test::WriteFile(Scratch() / "truncated.cfg", config.substr(0, config.size() / 2));
   const std::string out = Scratch() / "users.csv";
   const std::string tabbed = Scratch() / "tabbed.csv";
-  const std::string usage = "Aufruf: orncfg-cli backup [--output PFAD] [--keep N] [--plain] [--password-file F] "
-                            "[--settings-password-file F]\n";
+  const std::string usage = "Aufruf: orncfg-cli backup [--output PFAD] [--keep N] [--plain] [--threads N] "
+                            "[--password-file F] [--settings-password-file F] [--wait SEKUNDEN]\n";
   const struct {
     std::string call;
     int code;
@@ -170,7 +170,7 @@ TEST_F(CliTest, CallsEndWithTheirCodeAndText) {
       {"backup --output", 2, "Zur Angabe --output fehlt der Wert.\n" + usage},
       {"backup --keep=0", 2, "Geben Sie für --keep eine Anzahl ab 1 an.\n" + usage},
       {"restore --json x.eff", 2, "Unbekannte Angabe: --json\nAufruf: orncfg-cli restore ARCHIVE [--password-file F] "
-                                  "[--settings-password-file F] [--dry-run] [--no-start]\n"},
+                                  "[--dry-run] [--no-start] [--settings-password-file F] [--wait SEKUNDEN]\n"},
   };
   for (const auto& c : cases) {
     std::string output;

@@ -11,7 +11,7 @@ cli=$tmp/usr/bin/orncfg-cli
 # The module lies in <libdir>/orncfg, not beside the program: a read that gets as far as the
 # network shows it was loaded.
 [ ! -e "$tmp/usr/bin/libornads.so" ] || fail "module installed beside the programs"
-export ORN_REGISTRY=$tmp/none.reg ORN_RUNTIME_DIR=$tmp/run TEMP=$tmp
+eval "$("$tmp/usr/libexec/orncfg/orn-demo" "$tmp/demo")"
 out=$("$cli" users import-ldap 127.0.0.1:1 2>&1) && fail "import from a closed port succeeded"
 [[ $out != *"loading libornads.so failed"* ]] || fail "module not found: $out"
 [[ $out == *"Die Benutzerdaten konnten nicht importiert werden."* ]] || fail "unexpected: $out"
