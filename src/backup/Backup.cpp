@@ -18,7 +18,6 @@
 #include "install/FailureText.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
-#include "install/ProductKey.h"
 #include "platform/AtomicFile.h"
 #include "platform/RuntimeDir.h"
 
@@ -101,9 +100,7 @@ BackupResult RunBackup(const BackupRequest& request) {
   platform::RemoveLeftovers(dir.empty() ? "." : dir);  // of a backup that was killed
   std::string install;
   try {
-    char buffer[kMaxPath];
-    GetInstallDirectory(buffer, sizeof buffer);
-    install = buffer;
+    install = InstallDirectory();
   } catch (const MessageError& e) {
     return Fail(FailureText("Die Konfiguration konnte nicht gesichert werden.", e.Text()), target);
   }

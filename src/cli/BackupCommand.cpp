@@ -115,13 +115,11 @@ int Backup(const Args& args) {
   if (const std::string* output = args.Value("--output")) {
     request.path = *output;
   } else {
-    char install[kMaxPath];
     try {
-      GetInstallDirectory(install, sizeof install);
+      request.path = DefaultArchivePath(InstallDirectory());
     } catch (const MessageError& e) {
       return ReportNoInstallation(e.Text());
     }
-    request.path = DefaultArchivePath(install);
   }
   Secret password;
   if (request.encrypt) {

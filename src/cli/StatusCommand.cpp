@@ -68,17 +68,13 @@ void PrintJsonStatus(const Status& status) {
 
 int Run(const Args& args) {
   if (!args.empty()) return UsageError("Dieser Befehl nimmt keine Argumente.");
-  char directory[kMaxPath];
-  char configPath[kMaxPath];
+  Status status;
   try {
-    GetInstallDirectory(directory, sizeof directory);
-    GetCurrentConfigPath(configPath, sizeof configPath);
+    status.directory = InstallDirectory();
+    status.configPath = CurrentConfigPath();
   } catch (const MessageError& e) {
     return ReportNoInstallation(e.Text());
   }
-  Status status;
-  status.directory = directory;
-  status.configPath = configPath;
 
   HANDLE mutex = OpenMutexGlobal(SYNCHRONIZE, 0, kServerStartMutex);
   status.serverRuns = mutex != nullptr;

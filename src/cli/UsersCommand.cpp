@@ -10,19 +10,12 @@
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "files/FilePaths.h"
-#include "install/ProductKey.h"
 #include "users/ConfigUsers.h"
 #include "users/CsvTransfer.h"
 
 namespace orn::cli {
 
 namespace {
-
-std::string CurrentConfigPath() {
-  char path[kMaxPath];
-  if (GetCurrentConfigPath(path, sizeof path) == -1) throw MessageError("GetCurrentConfigPath() failed");
-  return path;
-}
 
 int List(const Args& args) {
   if (!args.empty()) return UsageError("Dieser Befehl nimmt keine Argumente.");
