@@ -21,29 +21,6 @@ namespace {
 
 constexpr int kSelectionAttempts = 3;
 
-struct Options {
-  std::string name;
-  bool nameGiven = false;
-  bool select = false;
-  bool dryRun = false;
-  bool allowPartial = false;
-};
-
-// The server or domain name (the one positional argument) and the flags.
-std::optional<Options> TakeOptions(const Args& args, std::string* error) {
-  if (args.size() > 1) {
-    *error = UnknownArgument(args[1]);
-    return std::nullopt;
-  }
-  Options options;
-  options.nameGiven = !args.empty();
-  if (options.nameGiven) options.name = args[0];
-  options.select = args.Has("--select");
-  options.dryRun = args.Has("--dry-run");
-  options.allowPartial = args.Has("--allow-partial");
-  return options;
-}
-
 void PrintUsers(const ImportUserList& users) {
   printf("Gefundene Benutzer: %zu\n", users.Count());
   for (size_t i = 0; i < users.Count(); ++i) {
@@ -107,15 +84,15 @@ struct DirectoryImportKind {
 };
 
 // Read, "Keine Benutzer verfügbar.", the choice on the terminal, dry run or import: the sequence of
-// both directory imports. A read cut short fails with kExitDirectoryIncomplete unless
-// --allow-partial is given.
-int RunDirectoryImport(const Args& args, const Options& options, const DirectoryImportKind& kind,
-                       const std::function<DirectoryRead()>& read) {
+// both directory imports, with the flags --select, --dry-run and --allow-partial. A read cut
+// short fails with kExitDirectoryIncomplete unless --allow-partial is given.
+int RunDirectoryImport(const Args& args, const DirectoryImportKind& kind, const std::function<DirectoryRead()>& read) {
+  if (args.size() > 1) return UsageError(UnknownArgument(args[1]));
   const DirectoryReadResult result = ReadDirectoryUsers(read);
   using Outcome = DirectoryReadResult::Outcome;
   if (result.outcome == Outcome::kFailed || result.outcome == Outcome::kNoUsers) return ReportFailure(result.message);
   if (result.outcome == Outcome::kIncomplete) {
-    if (!options.allowPartial) {
+    if (!args.Has("--allow-partial")) {
       ReportFailure(result.message + "\nMit --allow-partial werden die gelesenen Benutzer importiert.");
       return kExitDirectoryIncomplete;
     }
@@ -123,13 +100,13 @@ int RunDirectoryImport(const Args& args, const Options& options, const Directory
   }
   ImportUserList users = result.users;
   PrintUsers(users);
-  if (options.select) {
+  if (args.Has("--select")) {
     std::optional<ImportUserList> kept = SelectOnTerminal(users, kind.entryText);
     if (!kept) return kExitFailure;
     users = std::move(*kept);
     if (users.Empty() && kind.source == DirectorySource::kNetwork) return ReportFailure("Keine Benutzer selektiert.");
   }
-  if (options.dryRun) return PrintPreview(users);
+  if (args.Has("--dry-run")) return PrintPreview(users);
 
   const DirectoryImportResult imported = ImportDirectoryUsers(kind.source, users, kind.stopServer);
   // An import that stops the server starts it again, as the wizard does when it closes.
@@ -143,24 +120,18 @@ int RunDirectoryImport(const Args& args, const Options& options, const Directory
 }  // namespace
 
 int ImportLdapUsers(const Args& args) {
-  std::string error;
-  const std::optional<Options> options = TakeOptions(args, &error);
-  if (!options) return UsageError(error);
-  if (!options->nameGiven) return UsageError("Geben Sie den Verzeichnisdienst-Server an.");
+  if (args.empty()) return UsageError("Geben Sie den Verzeichnisdienst-Server an.");
   // The LDAP import writes the configuration without stopping the server, as its page does.
-  return RunDirectoryImport(args, *options, {DirectorySource::kLdap, &SelectorEntryText, nullptr},
-                            [&] { return ReadLdapUsers(options->name); });
+  return RunDirectoryImport(args, {DirectorySource::kLdap, &SelectorEntryText, nullptr},
+                            [&] { return ReadLdapUsers(args[0]); });
 }
 
 int ImportNetworkUsers(const Args& args) {
-  std::string error;
-  const std::optional<Options> options = TakeOptions(args, &error);
-  if (!options) return UsageError(error);
   // The order of the readers is decided by the environment, as on the page; a name given here is
   // read in that order too.
   const NetworkSource source = DefaultNetworkSource();
-  const std::string name = options->nameGiven ? options->name : source.name;
-  return RunDirectoryImport(args, *options, {DirectorySource::kNetwork, &NetworkEntryText, &StopServer},
+  const std::string name = args.empty() ? source.name : args[0];
+  return RunDirectoryImport(args, {DirectorySource::kNetwork, &NetworkEntryText, &StopServer},
                             [&] { return ReadNetworkUsers(name, source.winNTFirst); });
 }
 
