@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "backup/BackupTable.h"
+
 namespace orn::bench {
 
 namespace fs = std::filesystem;
@@ -131,6 +133,26 @@ Figures Summarize(std::vector<Run> runs) {
 void Print(const char* what, const Figures& f, uint64_t bytes) {
   printf("%-38s median %7.3f s  %7.1f MB/s  cpu %7.3f s  peak RSS %5.1f MB\n", what, f.median,
          bytes / 1e6 / f.median, f.cpuMedian, f.peakKb / 1024.0);
+}
+
+std::string Quote(const std::string& text) { return "'" + text + "'"; }
+
+PeerScripts MakePeerScripts(const std::string& install, const std::string& work) {
+  static constexpr char kKey[] = "0123456789abcdef";
+  static constexpr char kIv[] = "fedcba9876543210";
+  PeerScripts scripts;
+  scripts.files = "orn.cfg";
+  for (const char* name : orn::kBackupFiles)
+    if (fs::exists(install + "/" + name) && scripts.files.find(name) == std::string::npos)
+      scripts.files += std::string(" ") + name;
+  const std::string cipher = std::string("openssl enc -des-cbc -provider legacy -provider default -K ") + kKey +
+                             " -iv " + kIv;
+  const std::string zip = Quote(work + "/b.zip"), enc = Quote(work + "/b.enc"), unpacked = Quote(work + "/r.zip");
+  const std::string mac = std::string("openssl dgst -sha1 -hmac ") + kKey + " " + enc + " >/dev/null";
+  scripts.backup = "rm -f " + zip + " && zip -r -q " + zip + " " + scripts.files + " arsp && " + cipher + " -in " +
+                   zip + " -out " + enc + " && " + mac;
+  scripts.restore = mac + " && " + cipher + " -d -in " + enc + " -out " + unpacked + " && unzip -q -o " + unpacked;
+  return scripts;
 }
 
 }  // namespace orn::bench

@@ -56,6 +56,19 @@ struct Figures {
 };
 
 Figures Summarize(std::vector<Run> runs);
+
+// "'text'": a path as one word of a shell script (the benchmarks' paths hold no quote).
+std::string Quote(const std::string& text);
+
+// What an administrator would script instead of our backup and restore, run by "sh -c" in the
+// installation folder: zip -r -q of the table files present and "arsp" into work/b.zip, openssl
+// enc -des-cbc (key and IV given directly) to work/b.enc and openssl dgst -sha1 -hmac over it; the
+// restore checks the MAC, deciphers to work/r.zip and unzips it over the installation. files
+// lists the table files present, as the scripts name them.
+struct PeerScripts {
+  std::string files, backup, restore;
+};
+PeerScripts MakePeerScripts(const std::string& install, const std::string& work);
 void Print(const char* what, const Figures& f, uint64_t bytes);
 
 }  // namespace orn::bench

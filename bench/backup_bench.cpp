@@ -20,18 +20,12 @@
 #include <thread>
 
 #include "BenchSupport.h"
-#include "backup/BackupTable.h"
 #include "platform/RuntimeDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace orn::bench;
-
-constexpr char kKey[] = "0123456789abcdef";  // the script's DES key and IV, given directly
-constexpr char kIv[] = "fedcba9876543210";
-
-std::string Quote(const std::string& text) { return "'" + text + "'"; }
 
 }  // namespace
 
@@ -52,18 +46,8 @@ int main(int argc, char** argv) {
   const TreeSize tree = MakeTree(install + "/arsp");
   std::ofstream(work + "/pw") << "Geheim!\n";
 
-  std::string files = "orn.cfg";
-  for (const char* name : orn::kBackupFiles)
-    if (fs::exists(install + "/" + name) && files.find(name) == std::string::npos) files += std::string(" ") + name;
-  const std::string cipher = std::string("openssl enc -des-cbc -provider legacy -provider default -K ") + kKey +
-                             " -iv " + kIv;
-  const std::string scriptBackup = "rm -f " + Quote(work + "/b.zip") + " && zip -r -q " + Quote(work + "/b.zip") +
-                                   " " + files + " arsp && " + cipher + " -in " + Quote(work + "/b.zip") + " -out " +
-                                   Quote(work + "/b.enc") + " && openssl dgst -sha1 -hmac " + kKey + " " +
-                                   Quote(work + "/b.enc") + " >/dev/null";
-  const std::string scriptRestore = "openssl dgst -sha1 -hmac " + std::string(kKey) + " " + Quote(work + "/b.enc") +
-                                    " >/dev/null && " + cipher + " -d -in " + Quote(work + "/b.enc") + " -out " +
-                                    Quote(work + "/r.zip") + " && unzip -q -o " + Quote(work + "/r.zip");
+  const PeerScripts peer = MakePeerScripts(install, work);
+  const std::string &files = peer.files, &scriptBackup = peer.backup, &scriptRestore = peer.restore;
   const std::string safeRestore = "rm -rf " + Quote(work + "/safety") + " && mkdir " + Quote(work + "/safety") +
                                   " && cp -a " + files + " arsp " + Quote(work + "/safety") + " && " + scriptRestore;
   const std::string archive = work + "/a.eff";

@@ -19,18 +19,12 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "backup/BackupTable.h"
 #include "platform/RuntimeDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace orn::bench;
-
-constexpr char kKey[] = "0123456789abcdef";
-constexpr char kIv[] = "fedcba9876543210";
-
-std::string Quote(const std::string& text) { return "'" + text + "'"; }
 
 struct Result {
   Figures backup, scriptBackup, restore, scriptRestore;
@@ -49,18 +43,8 @@ Result Measure(const fs::path& root, int files, int repeat) {
   const TreeSize tree = MakeSmallTree(install + "/arsp", files, 20261207);
   std::ofstream(work + "/pw") << "Geheim!\n";
 
-  std::string table = "orn.cfg";
-  for (const char* name : orn::kBackupFiles)
-    if (fs::exists(install + "/" + name) && table.find(name) == std::string::npos) table += std::string(" ") + name;
-  const std::string cipher = std::string("openssl enc -des-cbc -provider legacy -provider default -K ") + kKey +
-                             " -iv " + kIv;
-  const std::string scriptBackup = "rm -f " + Quote(work + "/b.zip") + " && zip -r -q " + Quote(work + "/b.zip") +
-                                   " " + table + " arsp && " + cipher + " -in " + Quote(work + "/b.zip") + " -out " +
-                                   Quote(work + "/b.enc") + " && openssl dgst -sha1 -hmac " + kKey + " " +
-                                   Quote(work + "/b.enc") + " >/dev/null";
-  const std::string scriptRestore = "openssl dgst -sha1 -hmac " + std::string(kKey) + " " + Quote(work + "/b.enc") +
-                                    " >/dev/null && " + cipher + " -d -in " + Quote(work + "/b.enc") + " -out " +
-                                    Quote(work + "/r.zip") + " && unzip -q -o " + Quote(work + "/r.zip");
+  const PeerScripts peer = MakePeerScripts(install, work);
+  const std::string &scriptBackup = peer.backup, &scriptRestore = peer.restore;
   const std::string archive = work + "/a.eff";
   const std::vector<std::string> ourBackup = {ORN_CLI_BINARY, "backup", "--output", archive, "--password-file", work + "/pw"};
   const std::vector<std::string> ourRestore = {ORN_CLI_BINARY, "restore", archive, "--password-file", work + "/pw"};
