@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "files/EntryFileInfo.h"
+#include "files/ZipEndRecords.h"
 
 namespace orn {
 
@@ -12,7 +13,6 @@ namespace {
 constexpr size_t kLeaveAt = 256 * 1024;
 constexpr size_t kLocalHeaderSize = 30;
 constexpr int kMemLevel = 8;
-constexpr size_t kEndRecordSize = 22;  // without a comment
 constexpr size_t kTailKept = 64;       // held back while closing, for the end record
 
 CZipStream* Stream(voidpf stream) { return static_cast<CZipStream*>(stream); }
@@ -28,16 +28,6 @@ long ZCALLBACK SeekStream(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
 }
 int ZCALLBACK CloseStream(voidpf, voidpf stream) { return Stream(stream)->EndArchive() ? 0 : -1; }
 int ZCALLBACK StreamError(voidpf, voidpf stream) { return Stream(stream)->Failed() ? 1 : 0; }
-
-void PutLittleEndian(unsigned char* at, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-uint32_t ReadLittleEndian(const unsigned char* at, int bytes) {
-  uint32_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = value << 8 | at[i];
-  return value;
-}
 
 }  // namespace
 
@@ -105,23 +95,9 @@ bool CZipStream::EndArchive() {
   const size_t size = buffer_.size();
   if (failed_ || size < kEndRecordSize) return false;
   const unsigned char* end = buffer_.data() + size - kEndRecordSize;
-  const bool zip64Written = size >= kEndRecordSize + 20 && ReadLittleEndian(end - 20, 4) == 0x07064b50;
-  if (entries_ >= 0xFFFF && !zip64Written && ReadLittleEndian(end, 4) == 0x06054b50) {
-    const uint64_t directorySize = ReadLittleEndian(end + 12, 4), directoryAt = ReadLittleEndian(end + 16, 4);
-    unsigned char records[56 + 20] = {};
-    unsigned char* record = records;
-    PutLittleEndian(record, 0x06064b50, 4);
-    PutLittleEndian(record + 4, 44, 8);
-    PutLittleEndian(record + 12, 45, 2);
-    PutLittleEndian(record + 14, 45, 2);
-    PutLittleEndian(record + 24, entries_, 8);
-    PutLittleEndian(record + 32, entries_, 8);
-    PutLittleEndian(record + 40, directorySize, 8);
-    PutLittleEndian(record + 48, directoryAt, 8);
-    unsigned char* locator = records + 56;
-    PutLittleEndian(locator, 0x07064b50, 4);
-    PutLittleEndian(locator + 8, directoryAt + directorySize, 8);
-    PutLittleEndian(locator + 16, 1, 4);
+  if (NeedsZip64EndRecords(end, size - kEndRecordSize, entries_)) {
+    unsigned char records[kZip64EndRecordsSize];
+    FormZip64EndRecords(end, entries_, records);
     buffer_.insert(buffer_.end() - kEndRecordSize, records, records + sizeof records);
   }
   return Flush();

@@ -11,6 +11,7 @@
 #include "files/EntryData.h"
 #include "files/EntryPath.h"
 #include "files/UniqueFd.h"
+#include "files/ZipEndRecords.h"
 #include "files/ZipPaths.h"
 #include "platform/FileAttributes.h"
 #include "files/Progress.h"
@@ -61,6 +62,8 @@ bool CZipWriter::Open(const std::string& archivePath, const std::optional<std::s
   }
   zip_ = zipOpen64(full.c_str(), appending ? APPEND_STATUS_CREATEAFTER : APPEND_STATUS_CREATE);
   if (!zip_) return false;
+  path_ = full;
+  entries_ = 0;
   if (!baseDirectory)
     base_ = full.substr(0, full.rfind('/'));
   else if (!baseDirectory->empty())
@@ -71,7 +74,7 @@ bool CZipWriter::Open(const std::string& archivePath, const std::optional<std::s
 
 bool CZipWriter::Close() {
   if (!zip_) return true;
-  const bool closed = zipClose(zip_, nullptr) == ZIP_OK;
+  const bool closed = zipClose(zip_, nullptr) == ZIP_OK && AddZip64EndRecords(path_.c_str(), entries_);
   zip_ = nullptr;
   base_.clear();
   return closed;
@@ -99,9 +102,11 @@ bool CZipWriter::EntryName(const std::string& path, bool flat, std::string& name
 bool CZipWriter::OpenEntry(const std::string& name, const std::string& location, bool large) {
   const zip_fileinfo info = FileInfo(location);
   const uLong flags = EntryNameFlags(name);
-  return zipOpenNewFileInZip4_64(zip_, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                 Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0,
-                                 kVersionMadeByMsDos, flags, large ? 1 : 0) == ZIP_OK;
+  const bool opened = zipOpenNewFileInZip4_64(zip_, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                              Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
+                                              nullptr, 0, kVersionMadeByMsDos, flags, large ? 1 : 0) == ZIP_OK;
+  if (opened) ++entries_;
+  return opened;
 }
 
 bool CZipWriter::AddFile(const std::string& path, bool flat) {

@@ -4,10 +4,12 @@
 // time as a local DOS time, their external attributes the source's Windows attribute word (see
 // platform/FileAttributes.h) in the MS-DOS layout (version made by 0), so that folder entries
 // carry 0x10 and no data, and their names no trailing separator. Names that are valid UTF-8 and
-// not plain ASCII carry the UTF-8 flag (bit 11). Data moves through one 2048-byte buffer.
+// not plain ASCII carry the UTF-8 flag (bit 11). Data moves through one 2048-byte buffer. From
+// 65,535 entries on, or beyond 4 GiB, the archive ends with the zip64 end records.
 // Failures are false results, never exceptions.
 #pragma once
 
+#include <cstdint>
 #include <minizip/zip.h>
 #include <optional>
 #include <string>
@@ -55,6 +57,8 @@ class CZipWriter {
 
   zipFile zip_ = nullptr;
   std::string base_;
+  std::string path_;      // the archive open
+  uint64_t entries_ = 0;  // entries opened in it, for the zip64 end records
 };
 
 }  // namespace orn

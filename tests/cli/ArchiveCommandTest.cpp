@@ -48,6 +48,16 @@ TEST_F(ArchiveCommandTest, PacksListsAndExtracts) {
   EXPECT_NE(output.find("\nÜbung.txt\t6\t"), std::string::npos) << output;
 }
 
+TEST_F(ArchiveCommandTest, SeventyThousandEntriesAreReadBackWhole) {
+  // One small file named 70,000 times: as many entries, without as many files to make.
+  std::string output;
+  ASSERT_EQ(Cli("pack viele.zip inst $(yes orn.cfg | head -n 70000)", &output), 0) << output;
+  ASSERT_EQ(RunCommand("cd '" + s_.Path() + "' && " ORN_CLI_BINARY " archive list viele.zip | wc -l", &output), 0);
+  EXPECT_EQ(output, "70000\n");
+  ASSERT_EQ(RunCommand("unzip -l '" + s_ / "viele.zip" + "' | tail -n 1", &output), 0);
+  EXPECT_NE(output.find(" 70000 files"), std::string::npos) << output;
+}
+
 TEST_F(ArchiveCommandTest, FailuresReportAndLeaveNothingHalfWritten) {
   std::string output;
   EXPECT_EQ(Cli("pack out.zip inst orn.cfg fehlt.txt", &output), 1);
