@@ -6,13 +6,13 @@
 #include <cstdint>
 #include <cstring>
 #include <thread>
-#include <vector>
 
 #include "crypto/ArchiveHeader.h"
 #include "crypto/ArchiveSecrets.h"
 #include "crypto/ChunkCipher.h"
 #include "crypto/FileStreams.h"
 #include "crypto/Hmac.h"
+#include "crypto/SliceDecipher.h"
 
 namespace orn::crypto {
 
@@ -20,42 +20,9 @@ namespace {
 
 constexpr uint32_t kPiece = 1024;
 constexpr size_t kTargetPathBound = 260;
-// Decryption works on slices of this size, one per thread, several slices a round.
-constexpr size_t kSlice = 256 * 1024;
 constexpr unsigned kMaxDecryptThreads = 16;
 
 uint64_t RoundUp(uint64_t length, uint64_t multiple) { return (length + multiple - 1) / multiple * multiple; }
-
-// Deciphers length bytes (whole blocks) of in under key with iv, the cipher block before them.
-// One block of readable bytes must follow them in in: the decrypting update holds it back.
-bool DecipherSlice(int cipherId, const unsigned char* key, const unsigned char* iv, const unsigned char* in,
-                   size_t length, unsigned char* out) {
-  CipherContext cipher;
-  int written = 0;
-  const int block = CipherById(cipherId)->blockSize;
-  return CipherInit(cipher, CipherById(cipherId), key, iv, 0) &&
-         CipherUpdate(cipher, out, &written, in, static_cast<int>(length) + block) &&
-         written == static_cast<int>(length);
-}
-
-// CBC decryption does not chain: every slice of a round is deciphered at once, each on its own
-// thread (the first on the caller's), each from the cipher text before it.
-bool DecipherRound(int cipherId, const unsigned char* key, const unsigned char* iv, const unsigned char* in,
-                   size_t length, unsigned char* out, int ivLength) {
-  const size_t slices = (length + kSlice - 1) / kSlice;
-  std::vector<std::thread> threads;
-  std::vector<char> results(slices, 1);
-  for (size_t i = 1; i < slices; ++i) {
-    const size_t from = i * kSlice;
-    threads.emplace_back([&, i, from] {
-      results[i] = DecipherSlice(cipherId, key, in + from - ivLength, in + from, std::min(kSlice, length - from),
-                                 out + from);
-    });
-  }
-  results[0] = DecipherSlice(cipherId, key, iv, in, std::min(kSlice, length), out);
-  for (auto& thread : threads) thread.join();
-  return std::all_of(results.begin(), results.end(), [](char ok) { return ok != 0; });
-}
 
 }  // namespace
 
@@ -160,25 +127,18 @@ int DecryptArchiveFile(const char* sourcePath, const char* targetPath, const cha
 
   ReplacementFile target(DecryptTargetPath(sourcePath, targetPath));
   if (!target.Open()) return -1;
-  const int block = CipherById(cipherId)->blockSize;
-  const int ivLength = CipherIvLength(cipherId);
-  unsigned char iv[kMaxCipherIv];
-  memcpy(iv, secrets.iv, static_cast<size_t>(ivLength));
+  // The content MAC and the write take the slices in order while later ones are deciphered.
   const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxDecryptThreads);
-  const size_t round = threads * kSlice;
-  std::vector<unsigned char> in(round + kMaxCipherBlock);  // zero slack behind the last block
-  std::vector<unsigned char> out(round);
-  for (uint32_t remaining = header.plainLength; remaining > 0;) {
-    const auto length = static_cast<size_t>(std::min<uint64_t>(RoundUp(remaining, block), round));
-    if (!source.Read(in.data(), length) ||  // a file that ends early fails here
-        !DecipherRound(cipherId, secrets.derived, iv, in.data(), length, out.data(), ivLength))
-      return -1;
-    const auto keep = static_cast<uint32_t>(std::min<uint64_t>(remaining, length));
-    if (!target.Write(out.data(), keep) || !HmacUpdate(contentMac, out.data(), keep)) return -1;
-    memcpy(iv, in.data() + length - ivLength, static_cast<size_t>(ivLength));
-    memset(in.data() + length, 0, kMaxCipherBlock);
+  uint64_t remaining = header.plainLength;
+  const auto checkAndWrite = [&](const unsigned char* plain, size_t length) {
+    const auto keep = static_cast<size_t>(std::min<uint64_t>(remaining, length));  // without the filler
     remaining -= keep;
-  }
+    return target.Write(plain, keep) && HmacUpdate(contentMac, plain, keep);
+  };
+  const uint64_t cipherLength = RoundUp(header.plainLength, CipherById(cipherId)->blockSize);
+  if (!DecipherInSlices(source.Fd(), source.Position(), cipherLength, cipherId, secrets.derived, secrets.iv, threads,
+                        checkAndWrite))
+    return -1;  // a file that ends early fails here
   unsigned char mac[kArchiveMacSize];
   if (!HmacFinal(contentMac, mac, nullptr) || CRYPTO_memcmp(mac, header.contentMac, kArchiveMacSize) != 0)
     return -1;  // the unchecked plain file is discarded

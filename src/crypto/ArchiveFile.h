@@ -19,8 +19,8 @@ int EncryptArchiveFile(const char* sourcePath, const char* targetPath, const cha
 // Turns the encrypted archive sourcePath back into the plain file at DecryptTargetPath(sourcePath,
 // targetPath). A wrong password fails before anything is written; on any failure the target is as
 // it was (a damaged file never leaves a partial or unchecked plain file). The cipher text is
-// deciphered on every core, in slices that each start from the cipher block before them.
-// Returns 0 or -1.
+// deciphered on every core, in slices that each start from the cipher block before them, while
+// the content MAC and the write take the finished slices in order. Returns 0 or -1.
 int DecryptArchiveFile(const char* sourcePath, const char* targetPath, const char* password);
 
 // targetPath, or sourcePath with ".dec" appended when targetPath is absent or longer than 260.

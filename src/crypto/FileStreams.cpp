@@ -38,6 +38,13 @@ bool InputFile::Read(void* out, size_t length) {
   return file_ && fread(out, 1, length, file_) == length;
 }
 
+int InputFile::Fd() const { return file_ ? fileno(file_) : -1; }
+
+uint64_t InputFile::Position() const {
+  const off_t position = file_ ? ftello(file_) : -1;
+  return position < 0 ? 0 : static_cast<uint64_t>(position);
+}
+
 ReplacementFile::~ReplacementFile() = default;
 
 bool ReplacementFile::Open() {

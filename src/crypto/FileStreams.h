@@ -27,6 +27,9 @@ class InputFile {
   uint64_t Length() const { return length_; }
   // Reads exactly length bytes; false at an error or when the file ends first.
   bool Read(void* out, size_t length);
+  // The descriptor, for reads at given offsets (pread), and the offset that Read reached.
+  int Fd() const;
+  uint64_t Position() const;
 
  private:
   FILE* file_ = nullptr;
