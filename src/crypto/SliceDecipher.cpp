@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -48,7 +49,11 @@ class SliceDecipher {
   bool Run(unsigned workers, const PlainSliceConsumer& consume) {
     if (ivLength_ <= 0 || !CipherById(cipherId_)) return false;
     std::vector<std::thread> threads;
-    for (unsigned i = 0; i < std::max(1u, workers); ++i) threads.emplace_back([this] { Work(); });
+    try {
+      for (unsigned i = 0; i < std::max(1u, workers); ++i) threads.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+      if (threads.empty()) return false;  // no thread to be had: a failure like any other
+    }
     const bool consumed = Consume(consume);
     {
       std::lock_guard lock(mutex_);
