@@ -8,6 +8,10 @@
 //
 // The last line is "ratio encrypt=X decrypt=Y": our median time over the openssl pipeline's for
 // the large file; lower is better.
+//
+// The kernel gives each session one share of the processors, however many threads it runs: on a
+// machine that other sessions keep busy, a second decrypting thread brings no second core. There,
+// run it as "chrt -f 10 eff_bench" to measure as on a quiet machine.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
