@@ -43,14 +43,19 @@ class PageInteraction : public RestoreInteraction {
     return password->toStdString();
   }
   void ShowMessage(const std::string& text) override { show_(QString::fromStdString(text)); }
-  void BeginWait() override { cursor_.Begin(); }
-  void EndWait() override { cursor_.End(); }
+  // The restore begins and ends the wait itself; held as a scope, the cursor also comes back when
+  // the restore ends another way, and never twice.
+  void BeginWait() override {
+    if (!wait_) wait_.emplace(cursor_);
+  }
+  void EndWait() override { wait_.reset(); }
 
  private:
   CWizardPage* page_;
   const CRestoreCFGPage1::ArchivePasswordPrompt& prompt_;
   IWaitCursor& cursor_;
   std::function<void(const QString&)> show_;
+  std::optional<WaitCursorScope> wait_;
 };
 
 }  // namespace
