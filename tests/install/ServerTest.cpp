@@ -144,6 +144,7 @@ TEST_F(ServerTest, KilledServerLeavesNoMutex) {
   // A new server replaces the socket file the killed one left behind.
   RestartServer();
   ASSERT_TRUE(WaitFor(ServerMutexExists, 5000));
+  ASSERT_TRUE(WaitFor(ServerPipeExists, 5000));  // the stop goes through the pipe
   StopServer();
   EXPECT_FALSE(ServerMutexExists());
 }
