@@ -11,7 +11,7 @@
 #include "wizard/action/CActionPage.h"
 #include "wizard/app/CImportExportWizard.h"
 #include "support/FakeUi.h"
-#include "support/TestInstallation.h"
+#include "support/TestSupport.h"
 
 namespace orn::wizard::test {
 
@@ -133,8 +133,8 @@ class ActionPageTest : public QObject {
   }
 
   void RenderTheWizard() {
-    TestInstallation installation;
-    installation.WriteKey();
+    const orn::test::IsolatedFolder installation;
+    orn::test::WriteInstallationHive(installation.HivePath(), {{"InstallDirectory", installation.scratch.Path()}});
     qputenv("ORN_ADS_MODULE", FAKE_ADS_MODULE);
     CImportExportWizard wizard(ui_.Services());
     QVERIFY(wizard.OnInitDialog());

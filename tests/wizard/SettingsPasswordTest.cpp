@@ -11,7 +11,7 @@
 #include "wizard/app/CSettingsPasswordDlg.h"
 #include "install/MessageError.h"
 #include "support/FakeUi.h"
-#include "support/TestInstallation.h"
+#include "support/TestSupport.h"
 #include "tiloconf/tiloconf.h"
 
 namespace orn::wizard::test {
@@ -72,15 +72,19 @@ class SettingsPasswordTest : public QObject {
 
   // From two characters on the wizard asks; a cancelled prompt ends its initialisation.
   void TheWizardAsksForStoredPasswords() {
-    TestInstallation installation;
-    const QString code = QStringLiteral("A7K2QXM4P9ZRT3CW8N");
-    installation.WriteKey({{QStringLiteral("CDKey"), code}});
+    const orn::test::IsolatedFolder installation;
+    const auto writeKey = [&](const std::string& password) {
+      orn::test::WriteInstallationHive(installation.HivePath(), {{"InstallDirectory", installation.scratch.Path()},
+                                                                 {"CDKey", "A7K2QXM4P9ZRT3CW8N"},
+                                                                 {"ConfigPassword", password}});
+    };
+    writeKey("");
     char enciphered[81];
     QCOMPARE(pwstringencrypt("Grün 7", enciphered, sizeof enciphered), 0);
     QStringList asked;
     bool answer = true;
-    for (const QString& stored : {QStringLiteral("x"), QStringLiteral("xY"), QString::fromLatin1(enciphered)}) {
-      installation.WriteKey({{QStringLiteral("CDKey"), code}, {QStringLiteral("ConfigPassword"), stored}});
+    for (const std::string stored : {"x", "xY", enciphered}) {
+      writeKey(stored);
       CImportExportWizard wizard(ui_.Services(), [&](const QString& expected) { return asked << expected, answer; });
       QVERIFY(wizard.OnInitDialog());
       QCOMPARE(wizard.m_bPasswordProtected, stored.size() >= 2);
@@ -91,7 +95,7 @@ class SettingsPasswordTest : public QObject {
     QVERIFY(!cancelled.OnInitDialog());
 
     // An enciphered value that cannot be deciphered never opens the wizard, with or without a prompt.
-    installation.WriteKey({{QStringLiteral("CDKey"), code}, {QStringLiteral("ConfigPassword"), QString(80, 'z')}});
+    writeKey(std::string(80, 'z'));
     ui_.messages.shown.clear();
     answer = true;
     CImportExportWizard damaged(ui_.Services(), [&](const QString& expected) { return asked << expected, answer; });
@@ -102,7 +106,7 @@ class SettingsPasswordTest : public QObject {
   }
 
   void WithoutTheInstallationKeyTheWizardDoesNotStart() {
-    TestInstallation installation;  // no hive at all
+    const orn::test::IsolatedFolder installation;  // no hive at all
     CImportExportWizard wizard(ui_.Services(), [](const QString&) { return true; });
     QVERIFY_THROWS_EXCEPTION(MessageError, wizard.OnInitDialog());
   }
