@@ -83,7 +83,7 @@ class SettingsPasswordTest : public QObject {
     QCOMPARE(pwstringencrypt("Grün 7", enciphered, sizeof enciphered), 0);
     QStringList asked;
     bool answer = true;
-    for (const std::string stored : {"x", "xY", enciphered}) {
+    for (const std::string stored : {"x", "xY", static_cast<const char*>(enciphered)}) {
       writeKey(stored);
       CImportExportWizard wizard(ui_.Services(), [&](const QString& expected) { return asked << expected, answer; });
       QVERIFY(wizard.OnInitDialog());
