@@ -140,16 +140,11 @@ TEST_F(BackupCliTest, ProtectedDemoGuardsEveryVerb) {
   ASSERT_EQ(RunCli("backup --output '" + archive + "' " + PasswordFile() + " --settings-password-file '" +
                 Scratch() / "settings" + "'"), 0);
   const std::string verbs[] = {
-      "backup --output '" + Scratch() / "b.eff" + "' " + PasswordFile(),
-      "restore '" + archive + "' " + PasswordFile(),
-      "users list",
-      "users export '" + Scratch() / "e.csv" + "'",
-      "users import '" + csv + "'",
-      "users import-ldap 127.0.0.1:1",
-      "users import-network .",
-      "import-config '" + demo_ + "/import/filiale.cfg' --product-code-file /dev/null",
-      "reg set Task_DNS 0",
-      "reg delete ConfigPassword",
+      "backup --output '" + Scratch() / "b.eff" + "' " + PasswordFile(), "restore '" + archive + "' " + PasswordFile(),
+      "users list", "users export '" + Scratch() / "e.csv" + "'",
+      "users import '" + csv + "'", "users import-ldap 127.0.0.1:1",
+      "users import-network .", "import-config '" + demo_ + "/import/filiale.cfg' --product-code-file /dev/null",
+      "reg set Task_DNS 0", "reg delete ConfigPassword",
   };
   const auto before = Written();
   for (const std::string& verb : verbs) {

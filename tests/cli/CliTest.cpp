@@ -176,8 +176,7 @@ TEST_F(CliTest, JsonCarriesTheFactsOfTheText) {
     test::WriteFile(Scratch() / "text", text);
     test::WriteFile(Scratch() / "json", json);
     EXPECT_EQ(RunCommand("python3 " ORN_SOURCE_DIR "/tests/cli/json_facts.py '" + Scratch() / "json" + "' '" +
-                             Scratch() / "text" + "' 2>&1", &report), 0)
-        << call << ": " << report << json;
+                             Scratch() / "text" + "' 2>&1", &report), 0) << call << ": " << report << json;
   }
 }
 

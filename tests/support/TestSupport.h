@@ -101,7 +101,6 @@ inline std::string ThrownText(const std::function<void()>& call) {
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
 
 // Writes a hive holding the installation key with the given "Name"="value" lines.
-void WriteInstallationHive(const std::string& hivePath,
-                           const std::vector<std::pair<std::string, std::string>>& values);
+void WriteInstallationHive(const std::string& hivePath, const std::vector<std::pair<std::string, std::string>>& values);
 
 }  // namespace orn::test

@@ -16,6 +16,8 @@
 
 namespace orn::wizard::test {
 
+using namespace Qt::StringLiterals;
+
 class SettingsPasswordTest : public QObject {
   Q_OBJECT
 
@@ -37,37 +39,36 @@ class SettingsPasswordTest : public QObject {
 
  private slots:
   void OnlyTheExactTextIsAccepted() {
-    const QStringList wrong = {QStringLiteral("geheim 1"), QStringLiteral("Geheim 1 "), QStringLiteral(" Geheim 1"),
-                               QStringLiteral("Geheim"), QString()};
+    const QStringList wrong = {u"geheim 1"_s, u"Geheim 1 "_s, u" Geheim 1"_s, u"Geheim"_s, QString()};
     QStringList atStart, kept;
     bool hidden = false, rendered = false;
-    QVERIFY(Prompt(QStringLiteral("Geheim 1"), [&](CSettingsPasswordDlg& dialog) {
+    QVERIFY(Prompt(u"Geheim 1"_s, [&](CSettingsPasswordDlg& dialog) {
       atStart << dialog.windowTitle() << dialog.PasswordEdit()->text();
       hidden = dialog.PasswordEdit()->echoMode() == QLineEdit::Password;
       for (const QString& entry : wrong) {
         Type(dialog, entry);
         if (dialog.isVisible()) kept << dialog.PasswordEdit()->text();
       }
-      QTest::keyClicks(dialog.PasswordEdit(), QStringLiteral("Geheim 1"));
-      rendered = Screenshot(dialog, QStringLiteral("password-prompt.png"));
+      QTest::keyClicks(dialog.PasswordEdit(), u"Geheim 1"_s);
+      rendered = Screenshot(dialog, u"password-prompt.png"_s);
       QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
     }));
-    QCOMPARE(atStart, QStringList({QStringLiteral("Kennwort eingeben"), QString()}));
+    QCOMPARE(atStart, QStringList({u"Kennwort eingeben"_s, QString()}));
     QVERIFY(hidden && rendered);
     QCOMPARE(kept, wrong);  // the dialog stayed open with the typed text
     QCOMPARE(ui_.messages.shown.size(), size_t(wrong.size()));
     for (const ShownMessage& message : ui_.messages.shown) {
-      QCOMPARE(message.text, QStringLiteral("Das Kennwort ist falsch!"));
-      QCOMPARE(message.caption, QStringLiteral("ORN!"));
+      QCOMPARE(message.text, u"Das Kennwort ist falsch!"_s);
+      QCOMPARE(message.caption, u"ORN!"_s);
     }
   }
 
   void CancelAndEscapeEndThePrompt() {
-    QVERIFY(!Prompt(QStringLiteral("ab"), [](CSettingsPasswordDlg& dialog) {
-      Type(dialog, QStringLiteral("x"));
+    QVERIFY(!Prompt(u"ab"_s, [](CSettingsPasswordDlg& dialog) {
+      Type(dialog, u"x"_s);
       QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
     }));
-    QVERIFY(!Prompt(QStringLiteral("ab"), [](CSettingsPasswordDlg& dialog) { Type(dialog, QStringLiteral("ab"), Qt::Key_Escape); }));
+    QVERIFY(!Prompt(u"ab"_s, [](CSettingsPasswordDlg& dialog) { Type(dialog, u"ab"_s, Qt::Key_Escape); }));
   }
 
   // From two characters on the wizard asks; a cancelled prompt ends its initialisation.
@@ -89,7 +90,7 @@ class SettingsPasswordTest : public QObject {
       QVERIFY(wizard.OnInitDialog());
       QCOMPARE(wizard.m_bPasswordProtected, stored.size() >= 2);
     }
-    QCOMPARE(asked, QStringList({QStringLiteral("xY"), QStringLiteral("Grün 7")}));
+    QCOMPARE(asked, QStringList({u"xY"_s, u"Grün 7"_s}));
     answer = false;
     CImportExportWizard cancelled(ui_.Services(), [&](const QString&) { return answer; });
     QVERIFY(!cancelled.OnInitDialog());
@@ -102,7 +103,7 @@ class SettingsPasswordTest : public QObject {
     QVERIFY(!damaged.OnInitDialog());
     QCOMPARE(asked.size(), 2);
     QCOMPARE(ui_.messages.shown.size(), size_t(1));
-    QVERIFY(ui_.messages.shown[0].text.startsWith(QStringLiteral("Das gespeicherte Kennwort der Einstellungen")));
+    QVERIFY(ui_.messages.shown[0].text.startsWith(u"Das gespeicherte Kennwort der Einstellungen"_s));
   }
 
   void WithoutTheInstallationKeyTheWizardDoesNotStart() {
