@@ -1,11 +1,5 @@
 // The action page: three or five rows, the selection rule, Next, double click and Back, the
 // messages. (CsvPagesTest renders the real wizard's first page for docs/screenshots.)
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTemporaryFile>
-#include <QtTest>
 
 #include "wizard/action/ActionTable.h"
 #include "wizard/action/CActionPage.h"
@@ -13,8 +7,6 @@
 #include "support/FakeUi.h"
 
 namespace orn::wizard::test {
-
-using namespace Qt::StringLiterals;
 
 // An action's first page: Back returns to the action page, as on every first page.
 class FirstPage : public CWizardPage {

@@ -1,10 +1,5 @@
 // The backup and restore pages on a demo installation: the check box and its extension rule, the
 // password checks, browsing, and a backup restored through the pages.
-#include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QTemporaryDir>
 #include <ctime>
 
 #include "backup/Backup.h"

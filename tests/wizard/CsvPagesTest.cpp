@@ -1,11 +1,5 @@
 // The CSV pages on the demo installation: the export's proposal, separators and layouts; the
 // import's source check; for both the browse dialog, Back, and what Finish writes or says.
-#include <QCheckBox>
-#include <QDate>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QRadioButton>
 
 #include "wizard/action/CActionPage.h"
 #include "support/DemoWizard.h"

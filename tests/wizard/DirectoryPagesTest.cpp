@@ -1,9 +1,6 @@
 // The pages of the two directory imports on the demo installation: the LDAP chain with its
 // selection page, and the network import with its wait dialog, its reader order and its server
 // stop. The network read runs on libornads.so over a throw-away account list.
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QListWidget>
 
 #include "wizard/directory/CImportLDAPUsersPage1.h"
 #include "wizard/directory/CImportLDAPUsersPage2.h"

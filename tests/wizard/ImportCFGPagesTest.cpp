@@ -1,13 +1,6 @@
 // The configuration import's three pages on the demo installation: the file check, Back and Next
 // between the pages, the choices of pages 2 and 3, and each outcome of Finish, with the branch
 // office's file that asks for its product code; and the product code dialog itself.
-#include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTimer>
 
 #include "wizard/action/CActionPage.h"
 #include "wizard/cfgimport/CImportCFGPage1.h"

@@ -1,12 +1,6 @@
 // The settings password: the prompt's rules, and when the wizard asks at all.
 #include <functional>
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
-#include <QtTest>
-
 #include "wizard/app/CImportExportWizard.h"
 #include "wizard/app/CSettingsPasswordDlg.h"
 #include "install/MessageError.h"
@@ -15,8 +9,6 @@
 #include "tiloconf/tiloconf.h"
 
 namespace orn::wizard::test {
-
-using namespace Qt::StringLiterals;
 
 class SettingsPasswordTest : public QObject {
   Q_OBJECT

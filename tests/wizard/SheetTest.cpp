@@ -1,13 +1,5 @@
 // The wizard sheet: default Back and Next, -1 to stay, empty slots, Finish, cancelling, help,
 // the dialog-unit layout, the file-dialog filters and the help window.
-#include <QDir>
-#include <QFontMetrics>
-#include <QLabel>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTextBrowser>
-#include <QTimer>
-#include <QtTest>
 
 #include "wizard/app/CWizardPage.h"
 #include "wizard/app/CWizardSheet.h"
@@ -15,8 +7,6 @@
 #include "support/FakeUi.h"
 
 namespace orn::wizard::test {
-
-using namespace Qt::StringLiterals;
 
 // A page that answers as told and counts what the sheet asked of it.
 class StubPage : public CWizardPage {

@@ -1,8 +1,6 @@
 // orncfg as an administrator meets it, in a real X server (Xvfb, started and stopped here) on a
 // demo installation. Windows are found by their title and driven with xdotool.
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
+
 #include <QtTest>
 
 #include "install/ProductKey.h"

@@ -2,17 +2,12 @@
 // ORN_RUNTIME_DIR and TEMP point into it while the object lives), with recording UI services.
 #pragma once
 
-#include <QPushButton>
-#include <QtTest>
-
 #include "support/FakeUi.h"
 #include "support/TestSupport.h"
 #include "users/ConfigUsers.h"
 #include "wizard/app/CImportExportWizard.h"
 
 namespace orn::wizard::test {
-
-using namespace Qt::StringLiterals;
 
 struct DemoFolder : orn::test::IsolatedFolder {
   const bool installed;
