@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <tuple>
 #include <string>
 
 #include "install/InstallPaths.h"
@@ -20,28 +21,24 @@ using test::WriteInstallationHive;
 
 class InstallPathsTest : public IsolatedTest {};
 
-// Each call on a missing, damaged or incomplete hive throws the registry's text.
+// Each call on a missing (""), damaged or incomplete hive throws the registry's text.
 TEST_F(InstallPathsTest, MissingKeyOrValueThrowsTheRegistryTexts) {
   const std::string notOpened = "Die Registry konnte nicht geöffnet werden", notRead = "Die Registry konnte nicht gelesen werden";
+  const std::string noValue = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\OSKA\\ORN\\CurrentVersion]\n\"Task_DNS\"=\"1\"\n";
   char buffer[260];
-  const std::function<void()> install = [&] { GetInstallDirectory(buffer, sizeof buffer); };
-  const struct {
-    const char* hive;  // null: none
-    std::function<void()> call;
-    std::string text;
-  } cases[] = {
-      {nullptr, install, notOpened},
-      {nullptr, [&] { ReadConfigPassword(buffer, sizeof buffer); }, notOpened},
-      {nullptr, [] { InstallDirectory(); }, notOpened},
-      {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\n\"broken\n", install, notOpened},
-      {"", install, notRead},
-      {"", [&] { GetCurrentConfigPath(buffer, sizeof buffer); }, notRead},
+  const std::function<void()> directory = [&] { GetInstallDirectory(buffer, sizeof buffer); };
+  const std::tuple<std::string, std::function<void()>, std::string> cases[] = {
+      {"", directory, notOpened},
+      {"", [&] { ReadConfigPassword(buffer, sizeof buffer); }, notOpened},
+      {"", [] { InstallDirectory(); }, notOpened},
+      {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\n\"broken\n", directory, notOpened},
+      {noValue, directory, notRead},
+      {noValue, [&] { GetCurrentConfigPath(buffer, sizeof buffer); }, notRead},
   };
-  for (const auto& c : cases) {
+  for (const auto& [hive, call, text] : cases) {
     std::filesystem::remove(HivePath());
-    if (c.hive && *c.hive) test::WriteFile(HivePath(), c.hive);
-    if (c.hive && !*c.hive) WriteInstallationHive(HivePath(), {{"Task_DNS", "1"}});
-    EXPECT_EQ(ThrownText(c.call), c.text) << (c.hive ? c.hive : "no hive");
+    if (!hive.empty()) test::WriteFile(HivePath(), hive);
+    EXPECT_EQ(ThrownText(call), text) << hive;
   }
   EXPECT_EQ(FindInstallDirectory(), std::nullopt);
 }
