@@ -31,9 +31,10 @@ class CliTest : public test::DemoTest {
 TEST_F(CliTest, StatusOfTheDemoInstallation) {
   std::string output;
   ASSERT_EQ(RunCli("status", &output), 0) << output;
-  for (const std::string& line : {"Installationsverzeichnis: " + demo_ + "/orn", std::string("Server:                   läuft nicht"),
-                                  std::string("Einstellungen:            nicht geschützt"), std::string("  Task_DNS      1"),
-                                  std::string("Benutzer:                 36"), std::string("E-Mail-Adressen:          32")})
+  for (const std::string& line :
+       {"Installationsverzeichnis: " + demo_ + "/orn", std::string("Server:                   läuft nicht"),
+        std::string("Einstellungen:            nicht geschützt"), std::string("  Task_DNS      1"),
+        std::string("Benutzer:                 36"), std::string("E-Mail-Adressen:          32")})
     EXPECT_NE(output.find(line), std::string::npos) << line << " in\n" << output;
   ASSERT_EQ(RunCli("config check '" + demo_ + "/orn/orn.cfg'", &output), 0) << output;
   EXPECT_NE(output.find("Benutzer: 36\nE-Mail-Adressen: 32"), std::string::npos) << output;
@@ -62,8 +63,8 @@ TEST_F(CliTest, TwoWritersAtOnceLoseNothing) {
   const std::string list = CliOutput("reg list");
   for (int i = 1; i <= 40; ++i)
     for (const char* writer : {"A", "B"})
-      EXPECT_NE(list.find(std::string("\n") + writer + std::to_string(i) + "=" + std::to_string(i) + "\n"), std::string::npos)
-          << writer << i;
+      EXPECT_NE(list.find(std::string("\n") + writer + std::to_string(i) + "=" + std::to_string(i) + "\n"),
+                std::string::npos) << writer << i;
 }
 
 TEST_F(CliTest, DamagedHiveIsRefusedAndLeftUnchanged) {

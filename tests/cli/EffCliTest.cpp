@@ -21,7 +21,8 @@ class EffCliTest : public ::testing::Test {
     test::WriteFile(Path("pw"), "Sommer 2024!\r\n");
     for (int i = 0; i < 5000; ++i) plain_ += static_cast<char>((i * 7919) >> 3);
     test::WriteFile(Path("zip.tmp"), plain_);
-    ASSERT_EQ(RunCli("eff encrypt " + Quoted("zip.tmp") + " " + Quoted("a.eff") + " --password-file " + Quoted("pw")), 0);
+    ASSERT_EQ(RunCli("eff encrypt " + Quoted("zip.tmp") + " " + Quoted("a.eff") + " --password-file " + Quoted("pw")),
+              0);
   }
   std::string Path(const std::string& name) const { return scratch_ / name; }
   std::string Quoted(const std::string& name) const { return "'" + Path(name) + "'"; }

@@ -23,8 +23,10 @@ class InstallPathsTest : public IsolatedTest {};
 
 // Each call on a missing (""), damaged or incomplete hive throws the registry's text.
 TEST_F(InstallPathsTest, MissingKeyOrValueThrowsTheRegistryTexts) {
-  const std::string notOpened = "Die Registry konnte nicht geöffnet werden", notRead = "Die Registry konnte nicht gelesen werden";
-  const std::string noValue = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\OSKA\\ORN\\CurrentVersion]\n\"Task_DNS\"=\"1\"\n";
+  const std::string notOpened = "Die Registry konnte nicht geöffnet werden";
+  const std::string notRead = "Die Registry konnte nicht gelesen werden";
+  const std::string noValue =
+      "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\OSKA\\ORN\\CurrentVersion]\n\"Task_DNS\"=\"1\"\n";
   char buffer[260];
   const std::function<void()> directory = [&] { GetInstallDirectory(buffer, sizeof buffer); };
   const std::tuple<std::string, std::function<void()>, std::string> cases[] = {

@@ -161,8 +161,8 @@ class BackupRestorePagesTest : public QObject {
     QCOMPARE(LastMessage(), "Die Konfiguration wurde von " + archive + " wiederhergestellt.\n");
     QCOMPARE(asked, 1);
     QVERIFY(ui_.waitCursor.depth == 0 && ui_.waitCursor.begun == 1);
-    QVERIFY(QDir(demo_->Path(u"orn/backup/orncfg/"_s) + QString::fromStdString(FormatLocalTime(time(nullptr), "%d%m%y")))
-                .exists());
+    const QString today = QString::fromStdString(FormatLocalTime(time(nullptr), "%d%m%y"));
+    QVERIFY(QDir(demo_->Path(u"orn/backup/orncfg/"_s) + today).exists());
 
     ui_.files.answers = {archive};
     page->OnBrowse();

@@ -36,11 +36,9 @@ class CsvPagesTest : public QObject {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u"\r\n"_s) : QStringList();
   }
-  void FinishWith(const QString& name, const QByteArray& content = {}) {
-    QFile file(w_->Path(name));
-    if (!content.isEmpty()) QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    import_->m_editPath->setText(name.isEmpty() ? QString() : file.fileName());
-    file.close();
+  void FinishWith(const QString& name, const std::string& content = {}) {
+    if (!content.empty()) orn::test::WriteFile(w_->Path(name).toStdString(), content);
+    import_->m_editPath->setText(name.isEmpty() ? QString() : w_->Path(name));
     w_->Finish();
   }
 
@@ -87,10 +85,11 @@ class CsvPagesTest : public QObject {
       export_->m_editPath->setText(path);
       w_->Finish();
     }
-    QCOMPARE(w_->Messages(export_), QStringList({u"Geben Sie bitte einen Dateipfad an."_s,
+    QCOMPARE(w_->Messages(export_),
+             QStringList({u"Geben Sie bitte einen Dateipfad an."_s,
                           u"Die Benutzer konnten nicht geschrieben werden.\nFehlermeldung: no opened file"_s,
-                          QStringLiteral("Die Konfiguration konnte nicht geladen werden.\n"
-                                         "Fehlermeldung: opening config file failed")}));
+                          u"Die Konfiguration konnte nicht geladen werden.\n"
+                           "Fehlermeldung: opening config file failed"_s}));
     QVERIFY(!QFile::exists(w_->Path(u"a.csv"_s)));
     w_->Back();
     QCOMPARE(w_->Active(), int(kActionPage));
@@ -98,16 +97,13 @@ class CsvPagesTest : public QObject {
 
   void ExportWithoutAnInstallationDirectoryProposesNothing() {
     OpenExport();
-    QFile hive(qEnvironmentVariable("ORN_REGISTRY"));
-    QVERIFY(hive.open(QIODevice::WriteOnly));
-    hive.write("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\OSKA\\ORN\\CurrentVersion]\n\"Task_DNS\"=\"1\"\n");
-    hive.close();
+    orn::test::WriteInstallationHive(qEnvironmentVariable("ORN_REGISTRY").toStdString(), {{"Task_DNS", "1"}});
     CImportExportWizard wizard(w_->ui.Services());
     QVERIFY(wizard.OnInitDialog() && wizard.SetActivePage(kExportCSVPage1));
     QCOMPARE(static_cast<CExportCSVPage1*>(wizard.GetActivePage())->m_editPath->text(), QString());
-    QCOMPARE(w_->ui.messages.shown.back().text, QStringLiteral("Das Installationsverzeichnis von ORN! konnte nicht "
-                                                               "ermittelt werden.\nFehlermeldung: Die Registry konnte "
-                                                               "nicht gelesen werden"));
+    QCOMPARE(w_->ui.messages.shown.back().text,
+             u"Das Installationsverzeichnis von ORN! konnte nicht ermittelt werden.\nFehlermeldung: Die Registry "
+              "konnte nicht gelesen werden"_s);
   }
 
   void ImportAddsTheNewUsersAndEnds() {
@@ -131,13 +127,14 @@ class CsvPagesTest : public QObject {
     QCOMPARE(w_->ConfigBytes(), config);
     QFile::remove(w_->Config());
     FinishWith(u"gut.csv"_s, "Name,FullName,E-Mail\r\njneu,Jana Neu,jneu@firma-demo.de\r\n");
-    QCOMPARE(w_->Messages(import_), QStringList({u"Geben Sie bitte einen gültigen Dateipfad an."_s,
+    QCOMPARE(w_->Messages(import_),
+             QStringList({u"Geben Sie bitte einen gültigen Dateipfad an."_s,
                           u"Geben Sie bitte einen gültigen Dateipfad an."_s,
-                          QStringLiteral("Die Benutzer konnten nicht gelesen werden.\n"
-                                         "Fehlermeldung: Die Datei hat ein ungültiges Format"),
+                          u"Die Benutzer konnten nicht gelesen werden.\n"
+                           "Fehlermeldung: Die Datei hat ein ungültiges Format"_s,
                           u"Die Benutzer konnten nicht gelesen werden.\nFehlermeldung: no opened file"_s,
-                          QStringLiteral("Die Benutzer konnten nicht importiert werden.\n"
-                                         "Fehlermeldung: opening config file failed")}));
+                          u"Die Benutzer konnten nicht importiert werden.\n"
+                           "Fehlermeldung: opening config file failed"_s}));
     QVERIFY(!QFile::exists(w_->Config()));
 
     w_->ui.files.answers = {u"/srv/benutzer.csv"_s};

@@ -52,7 +52,7 @@ class DirectoryPagesTest : public QObject {
   Q_OBJECT
 
   std::unique_ptr<DemoWizard> w_;
-  QTemporaryDir accounts_;
+  orn::test::ScratchDir accounts_;
 
   // A fresh wizard on a fresh demo installation, showing page (the action list does not lead to
   // the LDAP import, so every chain is entered directly).
@@ -136,9 +136,9 @@ class DirectoryPagesTest : public QObject {
     w_->Next();
     QCOMPARE(w_->Active(), int(kUserSelectorPage));
     QCOMPARE(w_->ui.messages.shown.back().text,
-             QStringLiteral("Der Verzeichnisdienst hat das Lesen vorzeitig beendet: es wurden nur 1 Benutzer gelesen.\n"
-                            "Grund: paged search: Size limit exceeded (Code 0x80072004)\n\n"
-                            "Die gelesenen Benutzer können trotzdem ausgewählt und importiert werden."));
+             u"Der Verzeichnisdienst hat das Lesen vorzeitig beendet: es wurden nur 1 Benutzer gelesen.\n"
+              "Grund: paged search: Size limit exceeded (Code 0x80072004)\n\n"
+              "Die gelesenen Benutzer können trotzdem ausgewählt und importiert werden."_s);
     // A failed add still ends the wizard; its message has a semicolon.
     w_->Next();
     QVERIFY(QFile::remove(w_->Config()));
@@ -160,15 +160,13 @@ class DirectoryPagesTest : public QObject {
     // The module lies beside the wizard program.
     const QString module = QFileInfo(QStringLiteral(ORN_WIZARD_BINARY)).dir().filePath(u"libornads.so"_s);
     QVERIFY2(QFile::exists(module), qPrintable(module));
-    QFile passwd(accounts_.filePath(u"passwd"_s));
-    QVERIFY(passwd.open(QIODevice::WriteOnly));
-    passwd.write("root:x:0:0:root:/root:/bin/sh\n"
-                 "anna:x:1001:1001:Anna Alt,Raum 1:/home/anna:/bin/sh\n"
-                 "bernd:x:1002:1002:Bernd Bau:/home/bernd:/bin/sh\n"
-                 "carl:x:1003:1003:Carl Christ:/home/carl:/bin/sh\n");
-    passwd.close();
+    const std::string passwd = accounts_.Path() + "/passwd";
+    orn::test::WriteFile(passwd, "root:x:0:0:root:/root:/bin/sh\n"
+                                 "anna:x:1001:1001:Anna Alt,Raum 1:/home/anna:/bin/sh\n"
+                                 "bernd:x:1002:1002:Bernd Bau:/home/bernd:/bin/sh\n"
+                                 "carl:x:1003:1003:Carl Christ:/home/carl:/bin/sh\n");
     qputenv("ORN_ADS_MODULE", module.toUtf8());
-    qputenv("ORN_ADS_PASSWD_FILE", passwd.fileName().toUtf8());
+    qputenv("ORN_ADS_PASSWD_FILE", passwd.c_str());
     qunsetenv("USERDNSDOMAIN");
     qunsetenv("USERDOMAIN");
     QVERIFY(Start(kImportWindowsUsersPage1));

@@ -5,6 +5,7 @@
 #include "wizard/app/CWizardSheet.h"
 #include "wizard/app/QtUiServices.h"
 #include "support/FakeUi.h"
+#include "support/TestSupport.h"
 
 namespace orn::wizard::test {
 
@@ -110,15 +111,11 @@ class SheetTest : public QObject {
   void HelpShowsInAWindowOfItsOwnWhenNoViewerStarts() {
     QTemporaryDir dir;
     const QString help = dir.filePath(u"orncfg.html"_s);
-    QFile file(help);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("<html><body><h1>Hilfe zu ORN!</h1></body></html>") > 0);
-    file.close();
+    orn::test::WriteFile(help.toStdString(), "<html><body><h1>Hilfe zu ORN!</h1></body></html>");
     // No launcher on the PATH, and a launcher that finds no viewer (as xdg-open without a desktop).
     QVERIFY(QDir(dir.path()).mkdir(u"failing"_s));
-    QFile launcher(dir.filePath(u"failing/xdg-open"_s));
-    QVERIFY(launcher.open(QIODevice::WriteOnly) && launcher.write("#!/bin/sh\nexit 3\n") > 0);
-    launcher.close();
-    QVERIFY(launcher.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    orn::test::WriteFile(dir.filePath(u"failing/xdg-open"_s).toStdString(), "#!/bin/sh\nexit 3\n");
+    QVERIFY(QFile::setPermissions(dir.filePath(u"failing/xdg-open"_s), QFile::ReadOwner | QFile::ExeOwner));
     const QByteArray path = qgetenv("PATH");
     for (const QString& bin : {dir.filePath(u"empty"_s), dir.filePath(u"failing"_s)}) {
       qputenv("PATH", bin.toUtf8());
