@@ -5,6 +5,7 @@
 
 #include "install/ProductKey.h"
 #include "platform/Hive.h"
+#include "support/TestSupport.h"
 
 namespace orn::wizard::test {
 
@@ -15,7 +16,8 @@ const QString kWizardTitle = u"Konfiguration von ORN! sichern/wiederherstellen..
 class WizardProgramTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir scratch_;
+  orn::test::IsolatedFolder folder_;  // the demo installation's variables reach the programs started
+  QString scratch_ = QString::fromStdString(folder_.scratch.Path());
   QProcess xserver_;
   QProcessEnvironment environment_;
   std::vector<std::unique_ptr<QProcess>> wizards_;  // started by the running test
@@ -51,7 +53,7 @@ class WizardProgramTest : public QObject {
   QProcess& StartWizard() {
     QProcess& wizard = *wizards_.emplace_back(std::make_unique<QProcess>());
     wizard.setProcessEnvironment(environment_);
-    wizard.setWorkingDirectory(scratch_.path());
+    wizard.setWorkingDirectory(scratch_);
     wizard.start(QStringLiteral(ORN_WIZARD_BINARY), {});
     return wizard;
   }
@@ -65,19 +67,12 @@ class WizardProgramTest : public QObject {
     // resetting (and refusing connections for a moment) whenever its last client leaves.
     xserver_.start(u"Xvfb"_s, u"-displayfd 1 -noreset -nolisten tcp -screen 0 1024x768x24"_s.split(QLatin1Char(' ')));
     QTRY_VERIFY_WITH_TIMEOUT(xserver_.canReadLine(), 20000);
+    QVERIFY(orn::test::UseDemoInstallation(folder_.scratch / "demo"));
     environment_ = QProcessEnvironment::systemEnvironment();
     environment_.remove(u"QT_QPA_PLATFORM"_s);
     environment_.insert(u"DISPLAY"_s, QLatin1Char(':') + QString::fromUtf8(xserver_.readLine()).trimmed());
-    environment_.insert(u"XDG_RUNTIME_DIR"_s, scratch_.path());
+    environment_.insert(u"XDG_RUNTIME_DIR"_s, scratch_);
     environment_.insert(u"ORN_ADS_MODULE"_s, u"/nonexistent/libornads.so"_s);
-    QString exports;
-    QCOMPARE(Run(QStringLiteral(ORN_DEMO_BINARY), {scratch_.filePath(u"demo"_s)}, &exports), 0);
-    static const QRegularExpression line(u"^export (\\w+)='(.*)'$"_s, QRegularExpression::MultilineOption);
-    for (auto match = line.globalMatch(exports); match.hasNext();) {
-      const auto m = match.next();
-      environment_.insert(m.captured(1), m.captured(2));
-    }
-    QVERIFY(environment_.contains(u"ORN_REGISTRY"_s));
   }
 
   void cleanup() {
