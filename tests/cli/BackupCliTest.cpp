@@ -19,26 +19,19 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFile;
+using test::RunCli;
 using test::RunCommand;
 
-class BackupCliTest : public test::IsolatedTest {
+class BackupCliTest : public test::DemoTest {
  protected:
   void SetUp() override {
-    IsolatedTest::SetUp();
-    demo_ = Scratch() / "demo";
-    ASSERT_EQ(RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "' >/dev/null"), 0);
-    setenv("ORN_REGISTRY", (demo_ + "/registry.reg").c_str(), 1);
-    setenv("ORN_RUNTIME_DIR", (demo_ + "/run").c_str(), 1);
-    setenv("TEMP", (demo_ + "/tmp").c_str(), 1);
+    DemoTest::SetUp();
     test::WriteFile(Scratch() / "pw", "Geheim 1\n");
-    ASSERT_EQ(Cli("server start"), 0);
+    ASSERT_EQ(RunCli("server start"), 0);
   }
   void TearDown() override {
-    Cli("server stop");
-    IsolatedTest::TearDown();
-  }
-  int Cli(const std::string& arguments, std::string* output = nullptr) {
-    return RunCommand(std::string(ORN_CLI_BINARY) + " " + arguments + " 2>&1 </dev/null", output);
+    RunCli("server stop");
+    DemoTest::TearDown();
   }
   // The installation and the hive, down to the modification times.
   std::map<std::string, std::string> Written() const {
@@ -69,115 +62,96 @@ class BackupCliTest : public test::IsolatedTest {
       if (!a.count(rel)) paths.push_back(rel);
     return paths;
   }
-  std::string demo_;
 };
 
 TEST_F(BackupCliTest, BackupVerifyRestore) {
   const std::string archive = Scratch() / "s.eff";
   std::string output;
   fs::create_directory_symlink("..", demo_ + "/orn/arsp/archiv/kreis");
-  EXPECT_EQ(Cli("backup --threads 0 --output '" + archive + "' " + PasswordFile(), &output), 2);
-  ASSERT_EQ(Cli("backup --threads 3 --output '" + archive + "' " + PasswordFile(), &output), 0) << output;
+  EXPECT_EQ(RunCli("backup --threads 0 --output '" + archive + "' " + PasswordFile(), &output), 2);
+  ASSERT_EQ(RunCli("backup --threads 3 --output '" + archive + "' " + PasswordFile(), &output), 0) << output;
   EXPECT_EQ(output, "Nicht gesichert: arsp\\archiv\\kreis: Verknüpfung auf einen übergeordneten Ordner (Schleife)\n"
                     "Die Konfiguration wurde unter " + archive + " gesichert.\n");
   fs::remove(demo_ + "/orn/arsp/archiv/kreis");
   // Without a settings password every backup is encrypted.
-  EXPECT_EQ(Cli("backup --plain --output '" + Scratch() / "p.zip" + "'", &output), 1);
+  EXPECT_EQ(RunCli("backup --plain --output '" + Scratch() / "p.zip" + "'", &output), 1);
 
-  ASSERT_EQ(Cli("verify '" + archive + "' " + PasswordFile(), &output), 0) << output;
+  ASSERT_EQ(RunCli("verify '" + archive + "' " + PasswordFile(), &output), 0) << output;
   EXPECT_NE(output.find("Benutzer: 36\nE-Mail-Adressen: 32\n"), std::string::npos) << output;
   EXPECT_NE(output.find("  arsp\n"), std::string::npos);
   EXPECT_NE(output.find("  Task_DNS      1\n"), std::string::npos);
-  EXPECT_EQ(Cli("server status", &output), 0);
+  EXPECT_EQ(RunCli("server status", &output), 0);
   EXPECT_EQ(output, "ORN! läuft.\n");  // neither backup nor verify stops the server
 
   test::WriteFile(demo_ + "/orn/mid.cfg", "geändert\n");
-  ASSERT_EQ(Cli("restore '" + archive + "' " + PasswordFile(), &output), 0) << output;
+  ASSERT_EQ(RunCli("restore '" + archive + "' " + PasswordFile(), &output), 0) << output;
   EXPECT_EQ(output.rfind("Die Konfiguration wurde von " + archive + " wiederhergestellt.\n"
                          "Die ersetzten Dateien liegen in " + demo_ + "/orn/backup/orncfg/", 0), 0u) << output;
   EXPECT_NE(output.find("ORN! wurde wieder gestartet.\n"), std::string::npos) << output;
   EXPECT_EQ(ReadFile(demo_ + "/orn/mid.cfg"), "MessageIdDomain=firma-demo.de\n");
-  EXPECT_TRUE(test::WaitFor([&] { return Cli("server status") == 0; }, 5000));
+  EXPECT_TRUE(test::WaitFor([&] { return RunCli("server status") == 0; }, 5000));
 
   // A file that cannot be put back: the messages, then exit code 4; --no-start keeps ORN! stopped.
   test::WriteFile(demo_ + "/orn/arsp/README.txt", "schreibgeschützt");
   ASSERT_EQ(chmod((demo_ + "/orn/arsp/README.txt").c_str(), 0444), 0);
-  EXPECT_EQ(Cli("restore --no-start '" + archive + "' " + PasswordFile(), &output), 4) << output;
+  EXPECT_EQ(RunCli("restore --no-start '" + archive + "' " + PasswordFile(), &output), 4) << output;
   EXPECT_NE(output.find("Das Verzeichnis arsp konnte nicht kopiert werden."), std::string::npos) << output;
   EXPECT_NE(output.find("ORN! bleibt beendet; 'orncfg-cli server start' startet es wieder.\n"), std::string::npos);
-  EXPECT_EQ(Cli("server status", &output), 3);
+  EXPECT_EQ(RunCli("server status", &output), 3);
   EXPECT_EQ(output, "ORN! läuft nicht.\n");
 
 }
 
-// Path -> modification time and content of everything below the installation, and the hive.
-std::map<std::string, std::string> Snapshot(const std::string& demo) {
-  std::map<std::string, std::string> files{{"registry.reg", ReadFile(demo + "/registry.reg")}};
-  for (const auto& entry : fs::recursive_directory_iterator(demo + "/orn")) {
-    struct stat st {};
-    lstat(entry.path().c_str(), &st);
-    files[entry.path().string()] =
-        std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + ":" +
-        (entry.is_regular_file() ? ReadFile(entry.path()) : "<dir>");
-  }
-  return files;
-}
-
 TEST_F(BackupCliTest, RestoreDryRunListsChangesAndWritesNothing) {
   const std::string archive = Scratch() / "s.eff";
-  ASSERT_EQ(Cli("backup --output '" + archive + "' " + PasswordFile()), 0);
+  ASSERT_EQ(RunCli("backup --output '" + archive + "' " + PasswordFile()), 0);
   test::WriteFile(demo_ + "/orn/mid.cfg", "geändert\n");
   std::string removed;
   for (const auto& entry : fs::recursive_directory_iterator(demo_ + "/orn/arsp"))
     if (entry.is_regular_file() && removed.empty() && entry.path().string().find("/.") == std::string::npos)
       removed = entry.path().string();
   fs::remove(removed);
-  ASSERT_EQ(Cli("reg set Task_DNS 0"), 0);
+  ASSERT_EQ(RunCli("reg set Task_DNS 0"), 0);
   test::WriteFile(Scratch() / "extra.csv", "Name,FullName,E-Mail\nneu,Neu,neu@x.de\n");
-  ASSERT_EQ(Cli("users import '" + Scratch() / "extra.csv" + "'"), 0);
+  ASSERT_EQ(RunCli("users import '" + Scratch() / "extra.csv" + "'"), 0);
 
-  const auto before = Snapshot(demo_);
+  const auto before = Written();
   std::string output;
-  ASSERT_EQ(Cli("restore --dry-run '" + archive + "' " + PasswordFile(), &output), 0) << output;
-  EXPECT_EQ(Snapshot(demo_), before);
+  ASSERT_EQ(RunCli("restore --dry-run '" + archive + "' " + PasswordFile(), &output), 0) << output;
+  EXPECT_EQ(Differences(Written(), before), std::vector<std::string>{});
   for (const std::string& line : std::vector<std::string>{"  ersetzt     orn.cfg\n", "  ersetzt     mid.cfg\n",
                                   "  hinzugefügt " + removed.substr(demo_.size() + 5) + "\n",
                                   "  ersetzt     Task_DNS\n", "  entfällt    neu\n"})
     EXPECT_NE(output.find(line), std::string::npos) << line << " in\n" << output;
   EXPECT_EQ(output.find("dnspass.cfg"), std::string::npos) << output;  // unchanged files stay out
-  EXPECT_EQ(Cli("server status"), 0);
+  EXPECT_EQ(RunCli("server status"), 0);
 }
 
 // On the protected demo every verb that reads or changes the configuration or its key asks for
 // the settings password first; a wrong one, none, or a stored value that cannot be deciphered
 // changes nothing.
 TEST_F(BackupCliTest, ProtectedDemoGuardsEveryVerb) {
-  ASSERT_EQ(RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "' --protected >/dev/null"), 0);
+  ASSERT_TRUE(test::UseDemoInstallation(demo_, "--protected"));
   const std::string csv = Scratch() / "u.csv";
   test::WriteFile(csv, "Name,FullName,E-Mail\nneu,Neu,neu@x.de\n");
   test::WriteFile(Scratch() / "wrong", "Demo\n");
   test::WriteFile(Scratch() / "settings", "demo\n");
   const std::string archive = Scratch() / "s.eff";
-  ASSERT_EQ(Cli("backup --output '" + archive + "' " + PasswordFile() + " --settings-password-file '" +
+  ASSERT_EQ(RunCli("backup --output '" + archive + "' " + PasswordFile() + " --settings-password-file '" +
                 Scratch() / "settings" + "'"), 0);
   const std::string verbs[] = {
-      "backup --output '" + Scratch() / "b.eff" + "' " + PasswordFile(),
-      "restore '" + archive + "' " + PasswordFile(),
-      "users list",
-      "users export '" + Scratch() / "e.csv" + "'",
-      "users import '" + csv + "'",
-      "users import-ldap 127.0.0.1:1",
-      "users import-network .",
-      "import-config '" + demo_ + "/import/filiale.cfg' --product-code-file /dev/null",
-      "reg set Task_DNS 0",
-      "reg delete ConfigPassword",
+      "backup --output '" + Scratch() / "b.eff" + "' " + PasswordFile(), "restore '" + archive + "' " + PasswordFile(),
+      "users list", "users export '" + Scratch() / "e.csv" + "'",
+      "users import '" + csv + "'", "users import-ldap 127.0.0.1:1",
+      "users import-network .", "import-config '" + demo_ + "/import/filiale.cfg' --product-code-file /dev/null",
+      "reg set Task_DNS 0", "reg delete ConfigPassword",
   };
   const auto before = Written();
   for (const std::string& verb : verbs) {
     std::string output;
-    EXPECT_EQ(Cli(verb, &output), 1) << verb;
+    EXPECT_EQ(RunCli(verb, &output), 1) << verb;
     EXPECT_NE(output.find("--settings-password-file"), std::string::npos) << verb << ": " << output;
-    EXPECT_EQ(Cli(verb + " --settings-password-file '" + Scratch() / "wrong" + "'", &output), 1) << verb;
+    EXPECT_EQ(RunCli(verb + " --settings-password-file '" + Scratch() / "wrong" + "'", &output), 1) << verb;
     EXPECT_EQ(output, "Das Kennwort ist falsch!\n") << verb;
   }
   EXPECT_EQ(Differences(Written(), before), std::vector<std::string>{});
@@ -190,7 +164,7 @@ TEST_F(BackupCliTest, ProtectedDemoGuardsEveryVerb) {
   hive.replace(value, 80, std::string(80, 'z'));
   test::WriteFile(demo_ + "/registry.reg", hive);
   std::string output;
-  EXPECT_EQ(Cli("users list --settings-password-file '" + Scratch() / "settings" + "'", &output), 1);
+  EXPECT_EQ(RunCli("users list --settings-password-file '" + Scratch() / "settings" + "'", &output), 1);
   EXPECT_EQ(output.rfind("Das gespeicherte Kennwort der Einstellungen ist beschädigt", 0), 0u) << output;
 }
 
@@ -201,7 +175,7 @@ TEST_F(BackupCliTest, OneRunAtATime) {
   const std::string first = Scratch() / "first.eff", second = Scratch() / "second.eff";
   // The first backup holds the mutex until its password arrives through the pipe.
   auto running = std::async(std::launch::async, [&] {
-    return Cli("backup --output '" + first + "' --password-file '" + fifo + "'");
+    return RunCli("backup --output '" + first + "' --password-file '" + fifo + "'");
   });
   EXPECT_TRUE(test::WaitFor([] {  // no ASSERT: the pipe below must be fed in any case
     HANDLE held = OpenMutexGlobal(SYNCHRONIZE, 0, "OrnCfg");
@@ -209,57 +183,25 @@ TEST_F(BackupCliTest, OneRunAtATime) {
     return held != nullptr;
   }, 5000));
   std::string output;
-  EXPECT_EQ(Cli("backup --output '" + second + "' " + PasswordFile(), &output), 3);
+  EXPECT_EQ(RunCli("backup --output '" + second + "' " + PasswordFile(), &output), 3);
   EXPECT_EQ(output, "Ein anderer Lauf von orncfg ist bereits aktiv.\n");
   EXPECT_FALSE(fs::exists(second));
   test::WriteFile(fifo, "Geheim 1\n");
   ASSERT_EQ(running.get(), 0);
-  ASSERT_EQ(Cli("verify '" + first + "' " + PasswordFile(), &output), 0) << output;
+  ASSERT_EQ(RunCli("verify '" + first + "' " + PasswordFile(), &output), 0) << output;
 
   // A wizard (or any process) holding "OrnCfg": a restore refuses at once, or waits with --wait.
   HANDLE wizard = CreateMutexGlobal(nullptr, 0, "OrnCfg");
   ASSERT_NE(wizard, nullptr);
   const auto before = Files();
-  EXPECT_EQ(Cli("restore '" + first + "' " + PasswordFile(), &output), 3);
+  EXPECT_EQ(RunCli("restore '" + first + "' " + PasswordFile(), &output), 3);
   EXPECT_EQ(Files(), before);
   auto waiting = std::async(std::launch::async, [&] {
-    return Cli("restore '" + first + "' " + PasswordFile() + " --wait 30");
+    return RunCli("restore '" + first + "' " + PasswordFile() + " --wait 30");
   });
   usleep(300000);
   CloseHandle(wizard);
   EXPECT_EQ(waiting.get(), 0);
-}
-
-// Failures name their cause, and nothing a user typed as a secret comes back.
-TEST_F(BackupCliTest, MessagesNameTheirCause) {
-  test::WriteFile(Scratch() / "nul", std::string("ab\0rest\n", 8));
-  const struct {
-    std::string call;
-    int code;
-    std::string output;  // the start of what is printed
-  } cases[] = {
-      {"backup --output '" + Scratch() / "nowhere/x.eff' " + PasswordFile(), 1,
-       "Die Komprimierung schlug fehl.\nFehlermeldung: No such file or directory\n"},
-      {"backup --output '" + Scratch() / "x.eff' --password-file '" + Scratch() / "nul'", 1,
-       "Die erste Zeile der Kennwortdatei " + Scratch() / "nul enthält ein NUL-Zeichen"},
-      {"eff info '" + demo_ + "/orn/orn.cfg'", 1, "Die Datei " + demo_ + "/orn/orn.cfg ist keine verschlüsselte"},
-      {"backup --password=geheim", 2, "Unbekannte Angabe: --password\n"},
-      {"--password=geheim", 2, "Unbekannter Befehl: --password\n"},
-      {"status", 1, "Es konnte keine ORN!-Installation gefunden werden.\n"},
-  };
-  for (const auto& c : cases) {
-    if (c.call == "status") setenv("ORN_REGISTRY", (Scratch() / "missing.reg").c_str(), 1);
-    std::string output;
-    EXPECT_EQ(Cli(c.call, &output), c.code) << c.call;
-    EXPECT_EQ(output.rfind(c.output, 0), 0u) << c.call << ": " << output;
-    EXPECT_EQ(output.find("geheim"), std::string::npos) << output;
-  }
-  std::string output;
-  Cli("status", &output);
-  EXPECT_NE(output.find(Scratch() / "missing.reg (aus ORN_REGISTRY)"), std::string::npos) << output;
-  setenv("ORN_REGISTRY", (demo_ + "/registry.reg").c_str(), 1);
-  EXPECT_FALSE(fs::exists(Scratch() / "x.eff"));
-  EXPECT_FALSE(fs::exists(demo_ + "/tmp/orncfg"));
 }
 
 // A dry run changes no byte and no file, and needs no write access to hive or installation.
@@ -268,7 +210,7 @@ TEST_F(BackupCliTest, DryRunWritesNothing) {
   ASSERT_EQ(RunCommand("chmod -R a-w '" + demo_ + "/orn' '" + demo_ + "/registry.reg'"), 0);
   const auto before = Written();
   std::string output;
-  EXPECT_EQ(Cli("import-config '" + demo_ + "/import/filiale.cfg' --dry-run --product-code-file '" +
+  EXPECT_EQ(RunCli("import-config '" + demo_ + "/import/filiale.cfg' --dry-run --product-code-file '" +
                 Scratch() / "code" + "'", &output), 0) << output;
   EXPECT_EQ(output.rfind("Probelauf", 0), 0u) << output;
   EXPECT_EQ(Differences(Written(), before), std::vector<std::string>{});
@@ -278,7 +220,7 @@ TEST_F(BackupCliTest, DryRunWritesNothing) {
 // A restore killed at any moment leaves each file as it was or as in the archive, never torn.
 TEST_F(BackupCliTest, KilledRestoreLeavesNoTornFile) {
   const std::string archive = Scratch() / "s.eff";
-  ASSERT_EQ(Cli("backup --output '" + archive + "' " + PasswordFile()), 0);
+  ASSERT_EQ(RunCli("backup --output '" + archive + "' " + PasswordFile()), 0);
   const auto saved = Files();
   // Change every file the restore writes, so that each one's old and new content differ.
   for (const auto& [rel, content] : saved)
@@ -287,7 +229,7 @@ TEST_F(BackupCliTest, KilledRestoreLeavesNoTornFile) {
   changed.erase("orn");  // the running server's program is not the restore's business
   {
     test::WriteFile(Scratch() / "extra.csv", "Name,FullName,E-Mail\nneu,Neu,neu@x.de\n");
-    ASSERT_EQ(Cli("users import '" + Scratch() / "extra.csv" + "'"), 0);
+    ASSERT_EQ(RunCli("users import '" + Scratch() / "extra.csv" + "'"), 0);
     changed["orn.cfg"] = ReadFile(demo_ + "/orn/orn.cfg");
   }
   auto startRestore = [&] {

@@ -9,101 +9,98 @@ namespace {
 
 using test::PathExists;
 using test::ReadFile;
+using test::RunCli;
 using test::RunCommand;
-using test::WriteFile;
 
 const std::string kTool = std::string("python3 ") + ORN_SOURCE_DIR + "/tests/cli/eff_tool.py";
-constexpr char kDecryptFailed[] = "Die Datei konnte nicht entschlüsselt werden.";
+const std::string kNoModules = "OPENSSL_MODULES=/nonexistent ";
 
 class EffCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteFile(Path("pw"), "Sommer 2024!\r\n");
-    std::string plain;
-    for (int i = 0; i < 5000; ++i) plain += static_cast<char>((i * 7919) >> 3);
-    WriteFile(Path("zip.tmp"), plain);
+    test::WriteFile(Path("pw"), "Sommer 2024!\r\n");
+    for (int i = 0; i < 5000; ++i) plain_ += static_cast<char>((i * 7919) >> 3);
+    test::WriteFile(Path("zip.tmp"), plain_);
+    ASSERT_EQ(RunCli("eff encrypt " + Quoted("zip.tmp") + " " + Quoted("a.eff") + " --password-file " + Quoted("pw")),
+              0);
   }
   std::string Path(const std::string& name) const { return scratch_ / name; }
   std::string Quoted(const std::string& name) const { return "'" + Path(name) + "'"; }
-  // Runs orncfg-cli; its standard output and error go to *output.
-  int Cli(const std::string& arguments, std::string* output = nullptr) {
-    return RunCommand(std::string(ORN_CLI_BINARY) + " " + arguments + " 2>&1", output);
-  }
 
   test::ScratchDir scratch_;
+  std::string plain_;
 };
 
 TEST_F(EffCliTest, FilesInterchangeWithPythonAndOpenssl) {
-  const std::string plain = ReadFile(Path("zip.tmp"));
   for (const char* cipher : {"1", "2", "3"}) {
     SCOPED_TRACE(cipher);
     std::string output;
-    ASSERT_EQ(Cli("eff encrypt " + Quoted("zip.tmp") + " " + Quoted("ours.eff") + " --cipher " + cipher +
-                      " --password-file " + Quoted("pw") + " </dev/null", &output), 0) << output;
+    ASSERT_EQ(RunCli("eff encrypt " + Quoted("zip.tmp") + " " + Quoted("ours.eff") + " --cipher " + cipher +
+                     " --password-file " + Quoted("pw"), &output), 0) << output;
     ASSERT_EQ(RunCommand(kTool + " decrypt " + Quoted("ours.eff") + " " + Quoted("by-python") + " " + Quoted("pw")), 0);
-    EXPECT_TRUE(ReadFile(Path("by-python")) == plain);
+    EXPECT_TRUE(ReadFile(Path("by-python")) == plain_);
 
     ASSERT_EQ(RunCommand(kTool + " encrypt " + Quoted("zip.tmp") + " " + Quoted("python.eff") + " " + Quoted("pw") +
                          " " + cipher), 0);
-    ASSERT_EQ(Cli("eff decrypt " + Quoted("python.eff") + " " + Quoted("by-us") + " --password-file - < " +
-                      Quoted("pw"), &output), 0) << output;
+    ASSERT_EQ(RunCli("eff decrypt " + Quoted("python.eff") + " " + Quoted("by-us") + " --password-file - < " +
+                     Quoted("pw"), &output), 0) << output;
     EXPECT_EQ(output, "Die Datei wurde nach " + Path("by-us") + " entschlüsselt.\n");
-    EXPECT_TRUE(ReadFile(Path("by-us")) == plain);
+    EXPECT_TRUE(ReadFile(Path("by-us")) == plain_);
   }
 }
 
 TEST_F(EffCliTest, InfoShowsTheHeaderWithoutPassword) {
-  ASSERT_EQ(Cli("eff encrypt " + Quoted("zip.tmp") + " " + Quoted("a.eff") + " --password-file " + Quoted("pw")), 0);
   std::string output;
-  ASSERT_EQ(Cli("eff info " + Quoted("a.eff"), &output), 0);
-  EXPECT_NE(output.find("Klartextlänge:     5000 Bytes\n"), std::string::npos) << output;
-  EXPECT_NE(output.find("Verfahren:         1 (DES-CBC)\n"), std::string::npos);
-  EXPECT_NE(output.find("Namenslänge:       7 Bytes\nNamensblocklänge:  16 Bytes\n"), std::string::npos);
-  EXPECT_NE(output.find("Dateilänge:        5088 Bytes (erwartet: 5088)\n"), std::string::npos);
-
-  WriteFile(Path("short"), std::string(71, 'x'));
-  EXPECT_EQ(Cli("eff info " + Quoted("short"), &output), 1);
+  ASSERT_EQ(RunCli("eff info " + Quoted("a.eff"), &output), 0);
+  for (const char* line : {"Klartextlänge:     5000 Bytes\n", "Verfahren:         1 (DES-CBC)\n",
+                           "Namenslänge:       7 Bytes\nNamensblocklänge:  16 Bytes\n",
+                           "Dateilänge:        5088 Bytes (erwartet: 5088)\n"})
+    EXPECT_NE(output.find(line), std::string::npos) << line << " in\n" << output;
+  test::WriteFile(Path("short"), std::string(71, 'x'));
+  EXPECT_EQ(RunCli("eff info " + Quoted("short"), &output), 1);
   EXPECT_EQ(output, "Die Datei " + Path("short") + " ist keine verschlüsselte Sicherungsdatei.\n");
 }
 
 TEST_F(EffCliTest, PasswordProblemsEndWithTheirMessageAndNoTarget) {
-  ASSERT_EQ(Cli("eff encrypt " + Quoted("zip.tmp") + " " + Quoted("a.eff") + " --password-file " + Quoted("pw")), 0);
-  std::string output;
-  WriteFile(Path("wrong"), "Sommer 2024\n");
-  EXPECT_EQ(Cli("eff decrypt " + Quoted("a.eff") + " --password-file " + Quoted("wrong"), &output), 1);
-  EXPECT_EQ(output.rfind(kDecryptFailed, 0), 0u) << output;
-  EXPECT_FALSE(PathExists(Path("a.eff.dec")));
-
-  WriteFile(Path("empty"), "\n");
-  EXPECT_EQ(Cli("eff encrypt " + Quoted("zip.tmp") + " " + Quoted("b.eff") + " --password-file " + Quoted("empty"),
-                &output), 1);
-  EXPECT_EQ(output, "Geben Sie bitte ein Kennwort an.\n");
-  EXPECT_EQ(Cli("eff decrypt " + Quoted("a.eff") + " --password-file " + Quoted("missing"), &output), 1);
-  EXPECT_EQ(output, "Die Kennwortdatei " + Path("missing") + " konnte nicht gelesen werden.\n");
-  // Without a password file and without a terminal there is nothing to ask.
-  EXPECT_EQ(RunCommand("setsid -w " + std::string(ORN_CLI_BINARY) + " eff decrypt " + Quoted("a.eff") +
-                       " </dev/null 2>&1", &output), 1);
-  EXPECT_EQ(output.rfind("Es wurde kein Kennwort angegeben", 0), 0u) << output;
-  EXPECT_EQ(Cli("eff decrypt " + Quoted("a.eff") + " --password geheim", &output), 2);
-  EXPECT_FALSE(PathExists(Path("b.eff")));
-  EXPECT_FALSE(PathExists(Path("a.eff.dec")));
+  test::WriteFile(Path("wrong"), "Sommer 2024\n");
+  test::WriteFile(Path("empty"), "\n");
+  const std::string decrypt = "eff decrypt " + Quoted("a.eff");
+  const struct {
+    std::string call;  // the whole command line when it does not start with "eff"
+    int code;
+    std::string output;
+    bool whole;  // else the start of what is printed
+  } cases[] = {
+      {decrypt + " --password-file " + Quoted("wrong"), 1, "Die Datei konnte nicht entschlüsselt werden.", false},
+      {"eff encrypt " + Quoted("zip.tmp") + " " + Quoted("b.eff") + " --password-file " + Quoted("empty"), 1,
+       "Geben Sie bitte ein Kennwort an.\n", true},
+      {decrypt + " --password-file " + Quoted("missing"), 1,
+       "Die Kennwortdatei " + Path("missing") + " konnte nicht gelesen werden.\n", true},
+      // Without a password file and without a terminal there is nothing to ask.
+      {"setsid -w " ORN_CLI_BINARY " " + decrypt + " </dev/null 2>&1", 1, "Es wurde kein Kennwort angegeben", false},
+      {decrypt + " --password geheim", 2, "", false},
+  };
+  for (const auto& c : cases) {
+    std::string output;
+    EXPECT_EQ(c.call.rfind("eff", 0) == 0 ? RunCli(c.call, &output) : RunCommand(c.call, &output), c.code) << c.call;
+    EXPECT_EQ(c.whole ? output : output.substr(0, c.output.size()), c.output) << c.call << ": " << output;
+    EXPECT_FALSE(PathExists(Path("b.eff")) || PathExists(Path("a.eff.dec"))) << c.call;
+  }
 }
 
 TEST_F(EffCliTest, WithoutTheLegacyProviderDesFailsClearly) {
+  const std::string pw = " --password-file " + Quoted("pw") + " 2>&1";
   std::string output;
-  const std::string noModules = "OPENSSL_MODULES='" + Path("no-modules") + "' ";
-  EXPECT_EQ(RunCommand(noModules + ORN_CLI_BINARY + " eff encrypt " + Quoted("zip.tmp") + " " + Quoted("a.eff") +
-                       " --password-file " + Quoted("pw") + " 2>&1", &output), 1);
+  EXPECT_EQ(RunCommand(kNoModules + ORN_CLI_BINARY + " eff encrypt " + Quoted("zip.tmp") + " " + Quoted("x.eff") + pw,
+                       &output), 1);
   EXPECT_NE(output.find("Fehlermeldung: libcrypto: the legacy provider could not be loaded"), std::string::npos)
       << output;
-  EXPECT_FALSE(PathExists(Path("a.eff")));
-  ASSERT_EQ(Cli("eff encrypt " + Quoted("zip.tmp") + " " + Quoted("des.eff") + " --password-file " + Quoted("pw")), 0);
-  EXPECT_EQ(RunCommand(noModules + ORN_CLI_BINARY + " eff decrypt " + Quoted("des.eff") + " --password-file " +
-                       Quoted("pw") + " 2>&1", &output), 1);
+  EXPECT_FALSE(PathExists(Path("x.eff")));
+  EXPECT_EQ(RunCommand(kNoModules + ORN_CLI_BINARY + " eff decrypt " + Quoted("a.eff") + pw, &output), 1);
   EXPECT_NE(output.find("Fehlermeldung: libcrypto: the legacy provider"), std::string::npos) << output;
   // AES does not need it.
-  EXPECT_EQ(RunCommand(noModules + ORN_CLI_BINARY + " eff encrypt " + Quoted("zip.tmp") + " " + Quoted("a.eff") +
-                       " --cipher 3 --password-file " + Quoted("pw")), 0);
+  EXPECT_EQ(RunCommand(kNoModules + ORN_CLI_BINARY + " eff encrypt " + Quoted("zip.tmp") + " " + Quoted("x.eff") +
+                       " --cipher 3" + pw), 0);
 }
 
 }  // namespace

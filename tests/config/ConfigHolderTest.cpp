@@ -86,60 +86,41 @@ TEST_F(ConfigHolderTest, DuplicateIsEqualAndLeavesNoTemporaryFile) {
   EXPECT_TRUE(TempFolderEmpty());
 }
 
-TEST_F(ConfigHolderTest, MergeKeepsAndOverwriteReplacesIgnoringCase) {
+// Keep or overwrite (names compare ignoring case), users or the mail part left out.
+TEST_F(ConfigHolderTest, MergeBySelection) {
   const std::string target = SaveFile("target.cfg", [](RecordBuilder& b) {
     b.User("alice", "a1", "alice@x.de").User("bob", "b1").Address("alice@x.de", {"alice"});
   });
   const std::string source = SaveFile("source.cfg", [](RecordBuilder& b) {
-    b.User("ALICE", "a2", "ALICE@X.DE").User("carol", "c1").Address("ALICE@X.DE", {"carol"}).Address("carol@x.de", {"carol"});
+    b.User("ALICE", "a2", "ALICE@X.DE").User("carol", "c1").Address("ALICE@X.DE", {"carol"});
+    b.Address("carol@x.de", {"carol"}).Section("firewall", "Policy=deny\n");
   });
-  {
-    ConfigHolder installed(target.c_str()), other(source.c_str());
-    installed.Merge(other, {}, false);
-    EXPECT_EQ(Users(installed.Record()),
-              (std::vector<std::string>{"alice:a1:alice@x.de", "bob:b1:", "carol:c1:"}));
-    EXPECT_EQ(Addresses(installed.Record()), (std::vector<std::string>{"alice@x.de=alice", "carol@x.de=carol"}));
-  }
-  {
-    ConfigHolder installed(target.c_str()), other(source.c_str());
-    installed.Merge(other, {}, true);
-    EXPECT_EQ(Users(installed.Record()),
-              (std::vector<std::string>{"ALICE:a2:ALICE@X.DE", "bob:b1:", "carol:c1:"}));
-    EXPECT_EQ(Addresses(installed.Record()), (std::vector<std::string>{"ALICE@X.DE=carol", "carol@x.de=carol"}));
-  }
-  EXPECT_TRUE(TempFolderEmpty());
-}
-
-TEST_F(ConfigHolderTest, MergeSelectionLeavesOutUsersOrTheMailPart) {
-  const std::string target = SaveFile("target.cfg", [](RecordBuilder& b) { b.User("alice", "a1"); });
-  const std::string source = SaveFile("source.cfg", [](RecordBuilder& b) {
-    b.User("carol", "c1").Address("carol@x.de", {"carol"}).Section("firewall", "Policy=deny\n");
-  });
+  using Lines = std::vector<std::string>;
+  const Lines kept = {"alice:a1:alice@x.de", "bob:b1:"}, keptAddresses = {"alice@x.de=alice"};
+  const struct {
+    ImportSelection selection;
+    bool overwrite;
+    Lines users, addresses;
+  } cases[] = {
+      {{}, false, {"alice:a1:alice@x.de", "bob:b1:", "carol:c1:"}, {"alice@x.de=alice", "carol@x.de=carol"}},
+      {{}, true, {"ALICE:a2:ALICE@X.DE", "bob:b1:", "carol:c1:"}, {"ALICE@X.DE=carol", "carol@x.de=carol"}},
+      {{.emailAddresses = true, .users = false}, false, kept, {"alice@x.de=alice", "carol@x.de=carol"}},
+      {{.emailAddresses = false, .users = true}, false, {"alice:a1:alice@x.de", "bob:b1:", "carol:c1:"}, keptAddresses},
+      {{.emailAddresses = false, .users = false}, false, kept, keptAddresses},
+  };
   ConfigHolder other(source.c_str());
-  {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.selection.emailAddresses << c.selection.users << c.overwrite);
     ConfigHolder installed(target.c_str());
-    installed.Merge(other, {.emailAddresses = true, .users = false}, false);
-    EXPECT_EQ(Users(installed.Record()), std::vector<std::string>{"alice:a1:"});
-    EXPECT_EQ(Addresses(installed.Record()), std::vector<std::string>{"carol@x.de=carol"});
-  }
-  {
-    ConfigHolder installed(target.c_str());
-    installed.Merge(other, {.emailAddresses = false, .users = true}, false);
-    EXPECT_EQ(Users(installed.Record()), (std::vector<std::string>{"alice:a1:", "carol:c1:"}));
-    EXPECT_TRUE(Addresses(installed.Record()).empty());
-  }
-  {
-    ConfigHolder installed(target.c_str());
-    installed.Merge(other, {.emailAddresses = false, .users = false}, false);
-    EXPECT_EQ(Users(installed.Record()), std::vector<std::string>{"alice:a1:"});
-    EXPECT_EQ(Sections(installed.Record()), std::vector<std::string>{"firewall:Policy=deny\n"});
+    installed.Merge(other, c.selection, c.overwrite);
+    EXPECT_EQ(Users(installed.Record()), c.users);
+    EXPECT_EQ(Addresses(installed.Record()), c.addresses);
+    EXPECT_EQ(Sections(installed.Record()), Lines{"firewall:Policy=deny\n"});
+    EXPECT_NO_THROW(installed.CheckAndConvert());  // the merged configuration passes the library's checks
   }
   // The source itself is left as it was.
-  EXPECT_EQ(Users(other.Record()), std::vector<std::string>{"carol:c1:"});
-  // The merged configuration passes the library's checks.
-  ConfigHolder installed(target.c_str());
-  installed.Merge(other, {}, false);
-  EXPECT_NO_THROW(installed.CheckAndConvert());
+  EXPECT_EQ(Users(other.Record()), (Lines{"ALICE:a2:ALICE@X.DE", "carol:c1:"}));
+  EXPECT_TRUE(TempFolderEmpty());
 }
 
 TEST_F(ConfigHolderTest, CheckAndConvertReportsTheFailingCallAndRestoresTheWorkingRecord) {

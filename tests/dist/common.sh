@@ -1,4 +1,4 @@
-# Sourced by the packaging tests: strict mode, a scratch folder removed on exit, fail(), and no
+# Sourced by the packaging and service tests: strict mode, a scratch folder removed on exit, fail(), and no
 # module path from the environment (the programs must find theirs).
 set -euo pipefail
 tmp=$(mktemp -d)

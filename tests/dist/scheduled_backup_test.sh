@@ -2,11 +2,9 @@
 # The backup service's ExecStart line, run as systemd runs it (credentials in
 # $CREDENTIALS_DIRECTORY), against the demo installation into a folder holding three older
 # archives, with --keep 2.
-set -euo pipefail
+source "$(dirname "$0")/common.sh"
 cli=$1 demo=$2 unit=$3
-tmp=$(mktemp -d)
 trap '"$cli" server stop >/dev/null 2>&1 || true; rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 eval "$("$demo" "$tmp/demo")"
 mkdir -m 0700 "$tmp/credentials"

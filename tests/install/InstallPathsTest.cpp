@@ -1,4 +1,8 @@
 #include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <tuple>
 #include <string>
 
 #include "install/InstallPaths.h"
@@ -17,27 +21,31 @@ using test::WriteInstallationHive;
 
 class InstallPathsTest : public IsolatedTest {};
 
+// Each call on a missing (""), damaged or incomplete hive throws the registry's text.
 TEST_F(InstallPathsTest, MissingKeyOrValueThrowsTheRegistryTexts) {
+  const std::string notOpened = "Die Registry konnte nicht geöffnet werden";
+  const std::string notRead = "Die Registry konnte nicht gelesen werden";
+  const std::string noValue =
+      "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\OSKA\\ORN\\CurrentVersion]\n\"Task_DNS\"=\"1\"\n";
   char buffer[260];
-  EXPECT_EQ(ThrownText([&] { GetInstallDirectory(buffer, sizeof buffer); }),
-            "Die Registry konnte nicht geöffnet werden");
-  EXPECT_EQ(ThrownText([&] { ReadConfigPassword(buffer, sizeof buffer); }),
-            "Die Registry konnte nicht geöffnet werden");
-  WriteInstallationHive(HivePath(), {{"Task_DNS", "1"}});
-  EXPECT_EQ(ThrownText([&] { GetInstallDirectory(buffer, sizeof buffer); }),
-            "Die Registry konnte nicht gelesen werden");
-  EXPECT_EQ(ThrownText([&] { GetCurrentConfigPath(buffer, sizeof buffer); }),
-            "Die Registry konnte nicht gelesen werden");
+  const std::function<void()> directory = [&] { GetInstallDirectory(buffer, sizeof buffer); };
+  const std::tuple<std::string, std::function<void()>, std::string> cases[] = {
+      {"", directory, notOpened},
+      {"", [&] { ReadConfigPassword(buffer, sizeof buffer); }, notOpened},
+      {"", [] { InstallDirectory(); }, notOpened},
+      {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\n\"broken\n", directory, notOpened},
+      {noValue, directory, notRead},
+      {noValue, [&] { GetCurrentConfigPath(buffer, sizeof buffer); }, notRead},
+  };
+  for (const auto& [hive, call, text] : cases) {
+    std::filesystem::remove(HivePath());
+    if (!hive.empty()) test::WriteFile(HivePath(), hive);
+    EXPECT_EQ(ThrownText(call), text) << hive;
+  }
+  EXPECT_EQ(FindInstallDirectory(), std::nullopt);
 }
 
-TEST_F(InstallPathsTest, DamagedHiveCountsAsNotOpened) {
-  test::WriteFile(HivePath(), "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\n\"broken\n");
-  char buffer[260];
-  EXPECT_EQ(ThrownText([&] { GetInstallDirectory(buffer, sizeof buffer); }),
-            "Die Registry konnte nicht geöffnet werden");
-}
-
-TEST_F(InstallPathsTest, BufferSizesAtTheLimit) {
+TEST_F(InstallPathsTest, PathsAndBufferSizesAtTheLimit) {
   WriteInstallationHive(HivePath(), {{"InstallDirectory", "/opt/orn"}});  // 8 characters
   char buffer[260];
   EXPECT_EQ(GetInstallDirectory(buffer, 8), -1);  // no room for the NUL
@@ -46,19 +54,10 @@ TEST_F(InstallPathsTest, BufferSizesAtTheLimit) {
   EXPECT_EQ(GetCurrentConfigPath(buffer, 17), -1);
   EXPECT_EQ(GetCurrentConfigPath(buffer, 18), 9);
   EXPECT_STREQ(buffer, "/opt/orn/orn.cfg");
-}
-
-TEST_F(InstallPathsTest, TrailingSeparatorIsDropped) {
+  // A trailing separator is dropped, in the buffer forms and the value forms.
   WriteInstallationHive(HivePath(), {{"InstallDirectory", "/opt/orn/"}});
-  char buffer[260];
   GetCurrentConfigPath(buffer, sizeof buffer);
   EXPECT_STREQ(buffer, "/opt/orn/orn.cfg");
-}
-
-TEST_F(InstallPathsTest, ValueFormsKeepTheBufferFunctionsFailures) {
-  EXPECT_EQ(ThrownText([] { InstallDirectory(); }), "Die Registry konnte nicht geöffnet werden");
-  EXPECT_EQ(FindInstallDirectory(), std::nullopt);
-  WriteInstallationHive(HivePath(), {{"InstallDirectory", "/opt/orn/"}});
   EXPECT_EQ(FindInstallDirectory(), "/opt/orn");
   EXPECT_EQ(CurrentConfigPath(), "/opt/orn/orn.cfg");
   // 251 characters fit the directory's buffer but leave no room for "/orn.cfg".
@@ -68,30 +67,29 @@ TEST_F(InstallPathsTest, ValueFormsKeepTheBufferFunctionsFailures) {
 }
 
 TEST_F(InstallPathsTest, SettingsPasswordPlainEncipheredAndAbsent) {
-  char buffer[260];
-  WriteInstallationHive(HivePath(), {{"CDKey", "A7K2QXM4P9ZRT3CW8N"}});
-  EXPECT_EQ(ReadConfigPassword(buffer, sizeof buffer), 0);
-
-  WriteInstallationHive(HivePath(), {{"CDKey", "A7K2QXM4P9ZRT3CW8N"}, {"ConfigPassword", ""}});
-  EXPECT_EQ(ReadConfigPassword(buffer, sizeof buffer), 0);
-
-  WriteInstallationHive(HivePath(), {{"ConfigPassword", "x"}});
-  EXPECT_EQ(ReadConfigPassword(buffer, sizeof buffer), 1);
-
-  for (size_t length : {79u, 81u}) {
-    const std::string plain(length, 'p');
-    WriteInstallationHive(HivePath(), {{"ConfigPassword", plain}});
-    EXPECT_EQ(ReadConfigPassword(buffer, sizeof buffer), static_cast<int>(length));
-    EXPECT_EQ(std::string(buffer), plain);
-  }
-
-  WriteInstallationHive(HivePath(), {{"CDKey", "A7K2QXM4P9ZRT3CW8N"}});
+  const std::string code = "A7K2QXM4P9ZRT3CW8N";
+  WriteInstallationHive(HivePath(), {{"CDKey", code}});
   char stored[81];
   ASSERT_EQ(pwstringencrypt(" Geheim 1 ", stored, sizeof stored), 0);
   ASSERT_EQ(strlen(stored), 80u);
-  WriteInstallationHive(HivePath(), {{"CDKey", "A7K2QXM4P9ZRT3CW8N"}, {"ConfigPassword", stored}});
-  EXPECT_EQ(ReadConfigPassword(buffer, sizeof buffer), 10);
-  EXPECT_STREQ(buffer, " Geheim 1 ");
+  const struct {
+    std::optional<std::string> value;  // none: no value
+    int result;
+    std::string password;
+  } cases[] = {
+      {std::nullopt, 0, ""}, {"", 0, ""}, {"x", 1, "x"}, {std::string(79, 'p'), 79, std::string(79, 'p')},
+      {std::string(81, 'p'), 81, std::string(81, 'p')}, {stored, 10, " Geheim 1 "},
+  };
+  for (const auto& c : cases) {
+    // Plain passwords need no product code.
+    std::vector<std::pair<std::string, std::string>> values;
+    if (c.result == 0 || c.value == stored) values.emplace_back("CDKey", code);
+    if (c.value) values.emplace_back("ConfigPassword", *c.value);
+    WriteInstallationHive(HivePath(), values);
+    char buffer[260] = "";
+    EXPECT_EQ(ReadConfigPassword(buffer, sizeof buffer), c.result) << c.value.value_or("(none)");
+    EXPECT_EQ(std::string(buffer), c.password);
+  }
   // A small buffer gets a truncated password, never more than it holds.
   char small[4];
   EXPECT_EQ(ReadConfigPassword(small, sizeof small), 3);

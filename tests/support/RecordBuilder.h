@@ -82,8 +82,7 @@ inline TILOCONF_section* AddSection(ConfigRecord* record, const char* name, cons
 class RecordBuilder {
  public:
   explicit RecordBuilder(ConfigRecord* record) : r_(record) { SetGeneral(r_, "gateway", 1); }
-  RecordBuilder& User(const char* name, const char* password, const char* email = nullptr,
-                      const char* fullname = "") {
+  RecordBuilder& User(const char* name, const char* password, const char* email = nullptr, const char* fullname = "") {
     AddUser(r_, name, password, email)->fullname = strdup(fullname);
     return *this;
   }

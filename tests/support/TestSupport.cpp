@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -30,34 +31,40 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-namespace {
-void Save(const char* name, std::string* value, bool* had) {
-  const char* v = getenv(name);
-  *had = v != nullptr;
-  if (v) *value = v;
-}
-void Restore(const char* name, const std::string& value, bool had) {
-  if (had)
-    setenv(name, value.c_str(), 1);
-  else
-    unsetenv(name);
-}
-}  // namespace
-
-void IsolatedTest::SetUp() {
-  Save("ORN_REGISTRY", &savedRegistry_, &hadRegistry_);
-  Save("ORN_RUNTIME_DIR", &savedRuntime_, &hadRuntime_);
-  Save("TEMP", &savedTemp_, &hadTemp_);
-  std::filesystem::create_directories(scratch_ / "tmp");
-  setenv("ORN_REGISTRY", HivePath().c_str(), 1);
-  setenv("ORN_RUNTIME_DIR", (scratch_ / "run").c_str(), 1);
-  setenv("TEMP", (scratch_ / "tmp").c_str(), 1);
+IsolatedVariables::IsolatedVariables(const std::string& folder) {
+  std::filesystem::create_directories(folder + "/tmp");
+  for (const char* name : {"ORN_REGISTRY", "ORN_RUNTIME_DIR", "TEMP"}) {
+    const char* value = getenv(name);
+    saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+  }
+  setenv("ORN_REGISTRY", (folder + "/registry.reg").c_str(), 1);
+  setenv("ORN_RUNTIME_DIR", (folder + "/run").c_str(), 1);
+  setenv("TEMP", (folder + "/tmp").c_str(), 1);
 }
 
-void IsolatedTest::TearDown() {
-  Restore("ORN_REGISTRY", savedRegistry_, hadRegistry_);
-  Restore("ORN_RUNTIME_DIR", savedRuntime_, hadRuntime_);
-  Restore("TEMP", savedTemp_, hadTemp_);
+IsolatedVariables::~IsolatedVariables() {
+  for (const auto& [name, value] : saved_) {
+    if (value)
+      setenv(name.c_str(), value->c_str(), 1);
+    else
+      unsetenv(name.c_str());
+  }
+}
+
+bool UseDemoInstallation(const std::string& folder, const std::string& options) {
+  std::string exports;
+  if (RunCommand(std::string(ORN_DEMO_BINARY) + " '" + folder + "' " + options, &exports) != 0) return false;
+  std::istringstream lines(exports);
+  std::set<std::string> names;
+  for (std::string line; std::getline(lines, line);) {
+    const size_t eq = line.find('=');
+    if (line.rfind("export ", 0) != 0 || eq == std::string::npos || line.size() < eq + 3 || line[eq + 1] != '\'' ||
+        line.back() != '\'')
+      return false;
+    names.insert(line.substr(7, eq - 7));
+    setenv(line.substr(7, eq - 7).c_str(), line.substr(eq + 2, line.size() - eq - 3).c_str(), 1);
+  }
+  return names == std::set<std::string>{"ORN_REGISTRY", "ORN_RUNTIME_DIR", "TEMP"};
 }
 
 std::string ReadFile(const std::string& path) {
@@ -103,6 +110,10 @@ int RunCommand(const std::string& commandLine, std::string* output) {
   int status = pclose(p);
   if (output) *output = text;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int RunCli(const std::string& arguments, std::string* output) {
+  return RunCommand(std::string(ORN_CLI_BINARY) + " </dev/null " + arguments + " 2>&1", output);
 }
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,19 +28,51 @@ class ScratchDir {
   std::string path_;
 };
 
-// A test whose environment points ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP into its own scratch
-// folder (restored afterwards), so that tests never touch /etc/orn or /run/orn.
+// Points ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP into folder while it lives and restores them
+// afterwards, so that tests never touch /etc/orn or /run/orn.
+class IsolatedVariables {
+ public:
+  explicit IsolatedVariables(const std::string& folder);
+  ~IsolatedVariables();
+  IsolatedVariables(const IsolatedVariables&) = delete;
+  IsolatedVariables& operator=(const IsolatedVariables&) = delete;
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// A scratch folder with the variables pointing into it.
+struct IsolatedFolder {
+  ScratchDir scratch;
+  IsolatedVariables variables{scratch.Path()};
+  std::string HivePath() const { return scratch / "registry.reg"; }
+};
+
+// A test with an isolated folder of its own, the variables set from SetUp to TearDown.
 class IsolatedTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override { variables_.emplace(scratch_.Path()); }
+  void TearDown() override { variables_.reset(); }
   const ScratchDir& Scratch() const { return scratch_; }
   std::string HivePath() const { return scratch_ / "registry.reg"; }
 
  private:
   ScratchDir scratch_;
-  std::string savedRegistry_, savedRuntime_, savedTemp_;
-  bool hadRegistry_ = false, hadRuntime_ = false, hadTemp_ = false;
+  std::optional<IsolatedVariables> variables_;
+};
+
+// Makes a demo installation (orn-demo FOLDER OPTIONS) and takes over the "export NAME='value'"
+// lines it prints; false unless it succeeded and set ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP.
+bool UseDemoInstallation(const std::string& folder, const std::string& options = "");
+
+// An isolated test on a fresh demo installation in demo_.
+class DemoTest : public IsolatedTest {
+ protected:
+  void SetUp() override {
+    IsolatedTest::SetUp();
+    ASSERT_TRUE(UseDemoInstallation(demo_));
+  }
+  const std::string demo_ = Scratch() / "demo";
 };
 
 std::string ReadFile(const std::string& path);
@@ -50,6 +83,9 @@ bool PathExists(const std::string& path);
 std::map<std::string, std::string> TreeSnapshot(const std::string& root);
 // Runs a shell command line, returns its exit status (or -1) and its standard output.
 int RunCommand(const std::string& commandLine, std::string* output = nullptr);
+// Runs orncfg-cli with arguments (shell words, standard input /dev/null unless they redirect it);
+// its exit status, with standard output and error in *output.
+int RunCli(const std::string& arguments, std::string* output = nullptr);
 
 // The text of the MessageError that call throws, or "(nothing thrown)".
 inline std::string ThrownText(const std::function<void()>& call) {
@@ -65,7 +101,6 @@ inline std::string ThrownText(const std::function<void()>& call) {
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
 
 // Writes a hive holding the installation key with the given "Name"="value" lines.
-void WriteInstallationHive(const std::string& hivePath,
-                           const std::vector<std::pair<std::string, std::string>>& values);
+void WriteInstallationHive(const std::string& hivePath, const std::vector<std::pair<std::string, std::string>>& values);
 
 }  // namespace orn::test

@@ -1,5 +1,5 @@
 // Small helpers shared by the user and directory tests: lists of users, their names, the text a
-// call throws, and a demo installation to import into.
+// call throws (the demo installation to import into is support/TestSupport.h's).
 #pragma once
 
 #include <cstdlib>
@@ -27,16 +27,6 @@ inline std::vector<std::string> Names(const ImportUserList& users) {
   std::vector<std::string> names;
   for (const ImportUser& user : users) names.push_back(user.name);
   return names;
-}
-
-// Makes a fresh demo installation in folder and points ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP at it.
-inline bool UseDemoInstallation(const std::string& folder) {
-  std::string exports;
-  if (RunCommand(std::string(ORN_DEMO_BINARY) + " '" + folder + "'", &exports) != 0) return false;
-  setenv("ORN_REGISTRY", (folder + "/registry.reg").c_str(), 1);
-  setenv("ORN_RUNTIME_DIR", (folder + "/run").c_str(), 1);
-  setenv("TEMP", (folder + "/tmp").c_str(), 1);
-  return true;
 }
 
 }  // namespace orn::test

@@ -1,29 +1,22 @@
 // The action page: three or five rows, the selection rule, Next, double click and Back, the
-// messages; and the rendering of the real wizard's first page for docs/screenshots.
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTemporaryFile>
-#include <QtTest>
+// messages. (CsvPagesTest renders the real wizard's first page for docs/screenshots.)
 
 #include "wizard/action/ActionTable.h"
 #include "wizard/action/CActionPage.h"
 #include "wizard/app/CImportExportWizard.h"
 #include "support/FakeUi.h"
-#include "support/TestInstallation.h"
 
 namespace orn::wizard::test {
 
 // An action's first page: Back returns to the action page, as on every first page.
 class FirstPage : public CWizardPage {
  public:
-  explicit FirstPage(int id) : CWizardPage({id, QStringLiteral("Aktion"), 139}) { new QLineEdit(this); }
+  explicit FirstPage(int id) : CWizardPage({id, u"Aktion"_s, 139}) { new QLineEdit(this); }
   bool OnSetActive() override { return Sheet()->SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH), true; }
   int OnWizardBack() override { return Sheet()->SetActivePage(kActionPage), -1; }
 };
 
-const QString kCaption = QStringLiteral("Konfiguration von ORN! sichern/wiederherstellen...");
+const QString kCaption = u"Konfiguration von ORN! sichern/wiederherstellen..."_s;
 
 class ActionPageTest : public QObject {
   Q_OBJECT
@@ -36,7 +29,7 @@ class ActionPageTest : public QObject {
   void Build(const QByteArray& module) {
     qputenv("ORN_ADS_MODULE", module);
     ui_.messages.shown.clear();
-    sheet_ = std::make_unique<CWizardSheet>(QStringLiteral("Wizard"), ui_.Services());
+    sheet_ = std::make_unique<CWizardSheet>(u"Wizard"_s, ui_.Services());
     sheet_->AddPage(page_ = new CActionPage);
     for (int index = 1; index < kPageCount; ++index) {
       const bool built = index == kBackupCFGPage1 || index == kImportCFGPage1 || index == kImportWindowsUsersPage1 ||
@@ -55,14 +48,13 @@ class ActionPageTest : public QObject {
   void Click(int row, Qt::KeyboardModifiers modifiers = {}) {
     QTest::mouseClick(page_->m_lbActions->viewport(), Qt::LeftButton, modifiers, RowCentre(row));
   }
-  QString Description() const { return page_->findChild<QLabel*>(QStringLiteral("description"))->text(); }
+  QString Description() const { return page_->findChild<QLabel*>(u"description"_s)->text(); }
 
  private slots:
   void ThreeOrFiveRowsAsTheModuleLoads() {
-    const QStringList five = {QStringLiteral("Vollständige Konfiguration sichern"),
-                              QStringLiteral("Vollständige Konfiguration wiederherstellen"),
-                              QStringLiteral("Import aus einer Datei"), QStringLiteral("Import aus einem Microsoft-Netzwerk"),
-                              QStringLiteral("E-Mail-Adressen exportieren")};
+    const QStringList five = {u"Vollständige Konfiguration sichern"_s, u"Vollständige Konfiguration wiederherstellen"_s,
+                              u"Import aus einer Datei"_s, u"Import aus einem Microsoft-Netzwerk"_s,
+                              u"E-Mail-Adressen exportieren"_s};
     Build(FAKE_ADS_MODULE);
     QCOMPARE(Titles(), five);
     QTemporaryFile notALibrary;
@@ -83,13 +75,13 @@ class ActionPageTest : public QObject {
     QVERIFY(!sheet_->BackButton()->isEnabled() && sheet_->NextButton()->isEnabled());
     Click(4);
     QCOMPARE(Description(),
-             QStringLiteral("Exportiert Benutzernamen und E-Mail-Adressen von ORN! in eine kommagetrennte Datei (.csv)."));
+             u"Exportiert Benutzernamen und E-Mail-Adressen von ORN! in eine kommagetrennte Datei (.csv)."_s);
     Click(4, Qt::ControlModifier);  // takes the selection away
     QCOMPARE(Description(), QString());
     QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
     QCOMPARE(sheet_->GetActiveIndex(), 0);
     QCOMPARE(ui_.messages.shown.size(), size_t{1});
-    QCOMPARE(ui_.messages.shown[0].text, QStringLiteral("Wählen Sie bitte eine Aktion aus."));
+    QCOMPARE(ui_.messages.shown[0].text, u"Wählen Sie bitte eine Aktion aus."_s);
     QCOMPARE(ui_.messages.shown[0].caption, kCaption);
     QCOMPARE(ui_.messages.shown[0].owner, page_);
   }
@@ -119,7 +111,7 @@ class ActionPageTest : public QObject {
     QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
     QCOMPARE(sheet_->GetActiveIndex(), 0);
     QCOMPARE(ui_.messages.shown.size(), size_t{1});
-    QCOMPARE(ui_.messages.shown[0].text, QStringLiteral("Diese Aktion ist in dieser Version noch nicht verfügbar."));
+    QCOMPARE(ui_.messages.shown[0].text, u"Diese Aktion ist in dieser Version noch nicht verfügbar."_s);
     QCOMPARE(ui_.messages.shown[0].caption, kCaption);
   }
 
@@ -130,16 +122,6 @@ class ActionPageTest : public QObject {
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}) QTest::keyClick(QApplication::focusWidget(), key);
     QCOMPARE(sheet_->GetActiveIndex(), int(kImportCFGPage1));
     QCOMPARE(QApplication::focusWidget()->parentWidget(), sheet_->GetPage(kImportCFGPage1));  // its first control
-  }
-
-  void RenderTheWizard() {
-    TestInstallation installation;
-    installation.WriteKey();
-    qputenv("ORN_ADS_MODULE", FAKE_ADS_MODULE);
-    CImportExportWizard wizard(ui_.Services());
-    QVERIFY(wizard.OnInitDialog());
-    wizard.show();
-    QVERIFY(Screenshot(wizard, QStringLiteral("action-page.png")));
   }
 };
 

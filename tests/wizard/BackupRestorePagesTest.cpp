@@ -1,24 +1,13 @@
 // The backup and restore pages on a demo installation: the check box and its extension rule, the
 // password checks, browsing, and a backup restored through the pages.
-#include <QCheckBox>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QtTest>
 #include <ctime>
 
-#include "wizard/app/CImportExportWizard.h"
-#include "wizard/app/PageIndex.h"
-#include "wizard/app/QtUiServices.h"
 #include "backup/Backup.h"
-#include "wizard/backup/CBackupCFGPage1.h"
 #include "install/ServerStop.h"
-#include "wizard/restore/CRestoreCFGPage1.h"
 #include "support/DemoWizard.h"
-#include "support/FakeUi.h"
+#include "wizard/app/QtUiServices.h"
+#include "wizard/backup/CBackupCFGPage1.h"
+#include "wizard/restore/CRestoreCFGPage1.h"
 
 namespace orn::wizard::test {
 
@@ -30,24 +19,28 @@ class BackupRestorePagesTest : public QObject {
   std::unique_ptr<DemoFolder> demo_;
   std::unique_ptr<CImportExportWizard> wizard_;
 
-  QString Demo() const { return demo_->dir.path(); }
   // A fresh demo installation (protected with the settings password "demo" when asked).
   void Install(bool isProtected) {
     wizard_.reset();
     demo_.reset();
-    demo_ = std::make_unique<DemoFolder>(isProtected ? QStringList{QStringLiteral("--protected")} : QStringList{});
-    QVERIFY(qEnvironmentVariableIsSet("ORN_REGISTRY"));
+    demo_ = std::make_unique<DemoFolder>(isProtected ? "--protected" : "");
+    QVERIFY(demo_->installed);
   }
   template <class Page>
-  Page* Open(int index) {
+  Page* Open(int index, const UiServices& services) {
     ui_.messages.shown.clear();
-    wizard_ = std::make_unique<CImportExportWizard>(ui_.Services(), [](const QString&) { return true; });
+    wizard_ = std::make_unique<CImportExportWizard>(services, [](const QString&) { return true; });
     wizard_->OnInitDialog();
     wizard_->SetActivePage(index);
     return static_cast<Page*>(wizard_->GetPage(index));
   }
+  template <class Page>
+  Page* Open(int index) { return Open<Page>(index, ui_.Services()); }
   QString LastMessage() const { return ui_.messages.shown.empty() ? QString() : ui_.messages.shown.back().text; }
-  QString Today(const char* format) const { return QString::fromStdString(FormatLocalTime(time(nullptr), format)); }
+  QString Proposed(const char* extension) const {
+    return demo_->Path(u"orn/"_s) + QString::fromStdString(FormatLocalTime(time(nullptr), "orn_%d%m%y")) + extension;
+  }
+  QString Scratch(const QString& name) const { return dir_.filePath(name); }
 
  private slots:
   void cleanup() {
@@ -58,88 +51,78 @@ class BackupRestorePagesTest : public QObject {
   void TheCheckBoxNeedsASettingsPassword() {
     Install(false);
     auto* page = Open<CBackupCFGPage1>(kBackupCFGPage1);
-    QCOMPARE(page->m_editPath->text(), Demo() + "/orn/" + Today("orn_%d%m%y") + ".eff");
-    QVERIFY(page->m_chkEncrypt->isHidden());
-    QVERIFY(page->m_editPassword->isHidden() == false);
+    QCOMPARE(page->m_editPath->text(), Proposed(".eff"));
+    QVERIFY(page->m_chkEncrypt->isHidden() && !page->m_editPassword->isHidden());
 
     Install(true);
     page = Open<CBackupCFGPage1>(kBackupCFGPage1);
-    QVERIFY(page->m_chkEncrypt->isHidden() == false);
+    QVERIFY(!page->m_chkEncrypt->isHidden() && page->m_chkEncrypt->isChecked());
     wizard_->show();
-    QVERIFY(Screenshot(*wizard_, QStringLiteral("backup-page.png")));
-    QVERIFY(page->m_chkEncrypt->isChecked());
+    QVERIFY(Screenshot(*wizard_, u"backup-page.png"_s));
     page->m_chkEncrypt->click();  // the extension follows the box, the password group goes
-    QCOMPARE(page->m_editPath->text(), Demo() + "/orn/" + Today("orn_%d%m%y") + ".zip");
+    QCOMPARE(page->m_editPath->text(), Proposed(".zip"));
     QVERIFY(page->m_editPassword->isHidden());
     page->m_editPath->clear();
     page->m_chkEncrypt->click();
-    QCOMPARE(page->m_editPath->text(), QStringLiteral(".eff"));
+    QCOMPARE(page->m_editPath->text(), u".eff"_s);
   }
 
   void FinishChecksAndCorrectsThePath() {
     Install(false);
     auto* page = Open<CBackupCFGPage1>(kBackupCFGPage1);
-    page->m_editPath->setText(dir_.filePath(QStringLiteral("sicherung.tar")));
-    page->m_editPassword->setText(QStringLiteral("a"));
-    page->m_editConfirm->setText(QStringLiteral("A"));
+    page->m_editPath->setText(Scratch(u"sicherung.tar"_s));
+    page->m_editPassword->setText(u"a"_s);
+    page->m_editConfirm->setText(u"A"_s);
     QCOMPARE(page->OnWizardFinish(), 0);
-    QCOMPARE(LastMessage(), QStringLiteral("Die angegebenen Kennwörter stimmen nicht überein."));
-    page->m_editConfirm->setText(QStringLiteral("a"));
+    QCOMPARE(LastMessage(), u"Die angegebenen Kennwörter stimmen nicht überein."_s);
+    page->m_editConfirm->setText(u"a"_s);
     QCOMPARE(page->OnWizardFinish(), 1);
-    QCOMPARE(LastMessage(), "Die Konfiguration wurde unter " + dir_.filePath(QStringLiteral("sicherung.eff")) + " gesichert.");
-    QVERIFY(QFile::exists(dir_.filePath(QStringLiteral("sicherung.eff"))));
-    QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("sicherung.tar"))));
+    QCOMPARE(LastMessage(), "Die Konfiguration wurde unter " + Scratch(u"sicherung.eff"_s) + " gesichert.");
+    QVERIFY(QFile::exists(Scratch(u"sicherung.eff"_s)) && !QFile::exists(Scratch(u"sicherung.tar"_s)));
   }
 
   void BrowsingSetsTheKindFromTheExtensionOnlyWithASettingsPassword() {
     Install(true);
     auto* page = Open<CBackupCFGPage1>(kBackupCFGPage1);
-    page->m_editPassword->setText(QStringLiteral("typed"));
-    ui_.files.answers = {dir_.filePath(QStringLiteral("neu.zip"))};
+    page->m_editPassword->setText(u"typed"_s);
+    ui_.files.answers = {Scratch(u"neu.zip"_s)};
     page->OnBrowse();
-    QCOMPARE(ui_.files.requests.back().defaultExtension, QStringLiteral("eff"));
     QVERIFY(ui_.files.requests.back().save);
-    QCOMPARE(page->m_editPath->text(), dir_.filePath(QStringLiteral("neu.zip")));
-    QVERIFY(!page->m_chkEncrypt->isChecked());
-    QVERIFY(page->m_editPassword->isHidden());
+    QCOMPARE(ui_.files.requests.back().defaultExtension, u"eff"_s);
+    QCOMPARE(page->m_editPath->text(), Scratch(u"neu.zip"_s));
+    QVERIFY(!page->m_chkEncrypt->isChecked() && page->m_editPassword->isHidden());
     QCOMPARE(page->m_editPassword->text(), QString());  // the fields are written from the members
 
     // Without a settings password every backup is encrypted, whatever name the dialog returns.
     Install(false);
     page = Open<CBackupCFGPage1>(kBackupCFGPage1);
-    ui_.files.answers = {dir_.filePath(QStringLiteral("klar.zip"))};
+    ui_.files.answers = {Scratch(u"klar.zip"_s)};
     page->OnBrowse();
-    QCOMPARE(page->m_editPath->text(), dir_.filePath(QStringLiteral("klar.eff")));
-    page->m_editPassword->setText(QStringLiteral("pw"));
-    page->m_editConfirm->setText(QStringLiteral("pw"));
+    QCOMPARE(page->m_editPath->text(), Scratch(u"klar.eff"_s));
+    page->m_editPassword->setText(u"pw"_s);
+    page->m_editConfirm->setText(u"pw"_s);
     page->m_bEncrypt = false;  // whatever the page holds
-    page->m_editPath->setText(dir_.filePath(QStringLiteral("klar.zip")));
+    page->m_editPath->setText(Scratch(u"klar.zip"_s));
     QCOMPARE(page->OnWizardFinish(), 1);
-    QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("klar.zip"))));
-    QFile archive(dir_.filePath(QStringLiteral("klar.eff")));
-    QVERIFY(archive.open(QIODevice::ReadOnly));
-    QVERIFY(!archive.read(2).startsWith("PK"));  // not a plain zip
+    QVERIFY(!QFile::exists(Scratch(u"klar.zip"_s)));
+    QFile archive(Scratch(u"klar.eff"_s));
+    QVERIFY(archive.open(QIODevice::ReadOnly) && !archive.read(2).startsWith("PK"));  // not a plain zip
   }
 
   void TheRealSaveDialogKeepsTheProposedNameAndSpeaksGerman() {
     QVERIFY(InstallQtTranslations());
     Install(true);
     QtFileDialogs realDialogs;
-    UiServices services{ui_.messages, realDialogs, ui_.waitCursor, ui_.help};
-    CImportExportWizard wizard(services, [](const QString&) { return true; });
-    wizard.OnInitDialog();
-    wizard.SetActivePage(kBackupCFGPage1);
-    auto* page = static_cast<CBackupCFGPage1*>(wizard.GetPage(kBackupCFGPage1));
+    auto* page = Open<CBackupCFGPage1>(kBackupCFGPage1, {ui_.messages, realDialogs, ui_.waitCursor, ui_.help});
     const QString proposed = page->m_editPath->text();
-    QVERIFY(proposed.endsWith(QStringLiteral(".eff")));
-
+    QVERIFY(proposed.endsWith(u".eff"_s));
     QString shownName, saveButton;
     QTimer driver;
     connect(&driver, &QTimer::timeout, [&] {
       for (QWidget* window : QApplication::topLevelWidgets()) {
         auto* dialog = qobject_cast<QFileDialog*>(window);
         if (!dialog || !dialog->isVisible()) continue;
-        shownName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+        shownName = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s)->text();
         saveButton = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->text();
         QMetaObject::invokeMethod(dialog, "accept");
         driver.stop();
@@ -150,40 +133,40 @@ class BackupRestorePagesTest : public QObject {
     QCOMPARE(shownName, QFileInfo(proposed).fileName());
     QCOMPARE(page->m_editPath->text(), proposed);
     QVERIFY(page->m_chkEncrypt->isChecked());
-    QCOMPARE(saveButton.remove(QLatin1Char('&')), QStringLiteral("Speichern"));
+    QCOMPARE(saveButton.remove(QLatin1Char('&')), u"Speichern"_s);
   }
 
   void RestoreThroughThePage() {
     Install(false);
     auto* backup = Open<CBackupCFGPage1>(kBackupCFGPage1);
-    const QString archive = dir_.filePath(QStringLiteral("r.eff"));
+    const QString archive = Scratch(u"r.eff"_s);
     backup->m_editPath->setText(archive);
-    backup->m_editPassword->setText(QStringLiteral("pw"));
-    backup->m_editConfirm->setText(QStringLiteral("pw"));
+    backup->m_editPassword->setText(u"pw"_s);
+    backup->m_editConfirm->setText(u"pw"_s);
     QCOMPARE(backup->OnWizardFinish(), 1);
 
     auto* page = Open<CRestoreCFGPage1>(kRestoreCFGPage1);
     wizard_->show();
-    QVERIFY(Screenshot(*wizard_, QStringLiteral("restore-page.png")));
+    QVERIFY(Screenshot(*wizard_, u"restore-page.png"_s));
     QCOMPARE(page->OnWizardFinish(), 0);
-    QCOMPARE(LastMessage(), QStringLiteral("Geben Sie bitte einen gültigen Dateipfad an."));
+    QCOMPARE(LastMessage(), u"Geben Sie bitte einen gültigen Dateipfad an."_s);
     page->m_editPath->setText(archive);
     int asked = 0;
     page->SetPasswordPrompt([&](QWidget*) -> std::optional<QString> { return ++asked, std::nullopt; });
     ui_.messages.shown.clear();
     QCOMPARE(page->OnWizardFinish(), 0);  // cancelled: no message
     QVERIFY(ui_.messages.shown.empty());
-    page->SetPasswordPrompt([](QWidget*) -> std::optional<QString> { return QStringLiteral("pw"); });
+    page->SetPasswordPrompt([](QWidget*) -> std::optional<QString> { return u"pw"_s; });
     QCOMPARE(page->OnWizardFinish(), 1);
     QCOMPARE(LastMessage(), "Die Konfiguration wurde von " + archive + " wiederhergestellt.\n");
     QCOMPARE(asked, 1);
-    QCOMPARE(ui_.waitCursor.depth, 0);
-    QCOMPARE(ui_.waitCursor.begun, 1);
-    QVERIFY(QDir(Demo() + "/orn/backup/orncfg/" + Today("%d%m%y")).exists());
+    QVERIFY(ui_.waitCursor.depth == 0 && ui_.waitCursor.begun == 1);
+    const QString today = QString::fromStdString(FormatLocalTime(time(nullptr), "%d%m%y"));
+    QVERIFY(QDir(demo_->Path(u"orn/backup/orncfg/"_s) + today).exists());
 
     ui_.files.answers = {archive};
     page->OnBrowse();
-    QCOMPARE(ui_.files.requests.back().initialPath, Demo() + "/orn/");
+    QCOMPARE(ui_.files.requests.back().initialPath, demo_->Path(u"orn/"_s));
     QVERIFY(!ui_.files.requests.back().save);
     QCOMPARE(page->m_editPath->text(), archive);
     QCOMPARE(page->OnWizardBack(), -1);

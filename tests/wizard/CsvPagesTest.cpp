@@ -1,11 +1,5 @@
 // The CSV pages on the demo installation: the export's proposal, separators and layouts; the
 // import's source check; for both the browse dialog, Back, and what Finish writes or says.
-#include <QCheckBox>
-#include <QDate>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QRadioButton>
 
 #include "wizard/action/CActionPage.h"
 #include "support/DemoWizard.h"
@@ -25,6 +19,7 @@ class CsvPagesTest : public QObject {
     w_.reset();
     qputenv("ORN_ADS_MODULE", FAKE_ADS_MODULE);
     w_ = std::make_unique<DemoWizard>();
+    QVERIFY(w_->Render(u"action-page.png"_s));
     w_->At<CActionPage>(kActionPage)->m_lbActions->setCurrentRow(4);
     w_->Next();
     QCOMPARE(w_->Active(), int(kExportCSVPage1));
@@ -39,90 +34,85 @@ class CsvPagesTest : public QObject {
   }
   static QStringList Lines(const QString& path) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n")) : QStringList();
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u"\r\n"_s) : QStringList();
   }
-  void FinishWith(const QString& name, const QByteArray& content = {}) {
-    QFile file(w_->Path(name));
-    if (!content.isEmpty()) QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    import_->m_editPath->setText(name.isEmpty() ? QString() : file.fileName());
-    file.close();
+  void FinishWith(const QString& name, const std::string& content = {}) {
+    if (!content.empty()) orn::test::WriteFile(w_->Path(name).toStdString(), content);
+    import_->m_editPath->setText(name.isEmpty() ? QString() : w_->Path(name));
     w_->Finish();
   }
 
  private slots:
   void ExportProposalAndBothLayouts() {
     OpenExport();
-    QCOMPARE(w_->wizard.windowTitle(), QStringLiteral("Benutzerdaten nach CSV exportieren"));
+    QCOMPARE(w_->wizard.windowTitle(), u"Benutzerdaten nach CSV exportieren"_s);
     QCOMPARE(w_->wizard.WizardButtons(), PSWIZB_BACK | PSWIZB_FINISH);
     const QString proposed = export_->m_editPath->text();
-    QCOMPARE(proposed, w_->Path(QDate::currentDate().toString(QStringLiteral("'orn/orn_'ddMMyy'.csv'"))));
+    QCOMPARE(proposed, w_->Path(QDate::currentDate().toString(u"'orn/orn_'ddMMyy'.csv'"_s)));
     QVERIFY(export_->m_rbComma->isChecked() && !export_->m_chkOneAddressPerRow->isChecked());
-    QVERIFY(w_->Render(QStringLiteral("export-csv-page.png")));
+    QVERIFY(w_->Render(u"export-csv-page.png"_s));
     Tick(export_->m_rbSemicolon);
     w_->Finish();
-    QCOMPARE(w_->Messages(export_), QStringList(QStringLiteral("Der Export wurde erfolgreich abgeschlossen.")));
+    QCOMPARE(w_->Messages(export_), QStringList(u"Der Export wurde erfolgreich abgeschlossen."_s));
     QVERIFY(w_->Closed());
     QStringList lines = Lines(proposed);  // the header, 36 users, nothing after the last line end
     QCOMPARE(lines.size(), 38);
-    QCOMPARE(lines[0], QStringLiteral("UserName;Name;E-Mail;E-Mail1;E-Mail2;E-Mail3"));
-    QVERIFY(lines.contains(QStringLiteral("amueller;Anna Müller;amueller@firma-demo.de;info@firma-demo.de;;")));
+    QCOMPARE(lines[0], u"UserName;Name;E-Mail;E-Mail1;E-Mail2;E-Mail3"_s);
+    QVERIFY(lines.contains(u"amueller;Anna Müller;amueller@firma-demo.de;info@firma-demo.de;;"_s));
 
     OpenExport();  // tabs, one row per address; the text beside the box toggles it
-    export_->m_editPath->setText(w_->Path(QStringLiteral("rows.csv")));
+    export_->m_editPath->setText(w_->Path(u"rows.csv"_s));
     Tick(export_->m_rbTab);
     QTest::mouseClick(export_->m_lblOneAddressPerRow, Qt::LeftButton);
     w_->Finish();
-    lines = Lines(w_->Path(QStringLiteral("rows.csv")));
-    QCOMPARE(lines.value(0), QStringLiteral("UserName\tName\tE-Mail"));
-    QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^admin\t"))).size(), 4);
+    lines = Lines(w_->Path(u"rows.csv"_s));
+    QCOMPARE(lines.value(0), u"UserName\tName\tE-Mail"_s);
+    QCOMPARE(lines.filter(QRegularExpression(u"^admin\t"_s)).size(), 4);
   }
 
   void ExportRefusalsFailuresBrowseAndBack() {
     OpenExport();
     const QString proposed = export_->m_editPath->text();
-    w_->ui.files.answers = {QString(), QStringLiteral("/srv/benutzer.csv")};
+    w_->ui.files.answers = {QString(), u"/srv/benutzer.csv"_s};
     for (int i = 0; i < 2; ++i) QTest::mouseClick(export_->m_btnBrowse, Qt::LeftButton);  // cancelled, then chosen
-    QCOMPARE(export_->m_editPath->text(), QStringLiteral("/srv/benutzer.csv"));
+    QCOMPARE(export_->m_editPath->text(), u"/srv/benutzer.csv"_s);
     const FileRequest& request = w_->ui.files.requests.back();
-    QVERIFY(request.save && request.defaultExtension == QStringLiteral("csv") && request.initialPath == proposed);
-    QCOMPARE(request.filter, QStringLiteral("kommagetrennte Datei (*.csv)|*.csv|Alle Dateien (*.*)|*.*||"));
+    QVERIFY(request.save && request.defaultExtension == u"csv"_s && request.initialPath == proposed);
+    QCOMPARE(request.filter, u"kommagetrennte Datei (*.csv)|*.csv|Alle Dateien (*.*)|*.*||"_s);
 
-    for (const QString& path : {QString(), w_->Path(QStringLiteral("fehlt/b.csv")), w_->Path(QStringLiteral("a.csv"))}) {
-      if (path.endsWith(QStringLiteral("/a.csv"))) QFile::resize(w_->Config(), 10);
+    for (const QString& path : {QString(), w_->Path(u"fehlt/b.csv"_s), w_->Path(u"a.csv"_s)}) {
+      if (path.endsWith(u"/a.csv"_s)) QFile::resize(w_->Config(), 10);
       export_->m_editPath->setText(path);
       w_->Finish();
     }
     QCOMPARE(w_->Messages(export_),
-             QStringList({QStringLiteral("Geben Sie bitte einen Dateipfad an."),
-                          QStringLiteral("Die Benutzer konnten nicht geschrieben werden.\nFehlermeldung: no opened file"),
-                          QStringLiteral("Die Konfiguration konnte nicht geladen werden.\n"
-                                         "Fehlermeldung: opening config file failed")}));
-    QVERIFY(!QFile::exists(w_->Path(QStringLiteral("a.csv"))));
+             QStringList({u"Geben Sie bitte einen Dateipfad an."_s,
+                          u"Die Benutzer konnten nicht geschrieben werden.\nFehlermeldung: no opened file"_s,
+                          u"Die Konfiguration konnte nicht geladen werden.\n"
+                           "Fehlermeldung: opening config file failed"_s}));
+    QVERIFY(!QFile::exists(w_->Path(u"a.csv"_s)));
     w_->Back();
     QCOMPARE(w_->Active(), int(kActionPage));
   }
 
   void ExportWithoutAnInstallationDirectoryProposesNothing() {
     OpenExport();
-    QFile hive(qEnvironmentVariable("ORN_REGISTRY"));
-    QVERIFY(hive.open(QIODevice::WriteOnly));
-    hive.write("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\OSKA\\ORN\\CurrentVersion]\n\"Task_DNS\"=\"1\"\n");
-    hive.close();
+    orn::test::WriteInstallationHive(qEnvironmentVariable("ORN_REGISTRY").toStdString(), {{"Task_DNS", "1"}});
     CImportExportWizard wizard(w_->ui.Services());
     QVERIFY(wizard.OnInitDialog() && wizard.SetActivePage(kExportCSVPage1));
     QCOMPARE(static_cast<CExportCSVPage1*>(wizard.GetActivePage())->m_editPath->text(), QString());
-    QCOMPARE(w_->ui.messages.shown.back().text, QStringLiteral("Das Installationsverzeichnis von ORN! konnte nicht "
-                                                               "ermittelt werden.\nFehlermeldung: Die Registry konnte "
-                                                               "nicht gelesen werden"));
+    QCOMPARE(w_->ui.messages.shown.back().text,
+             u"Das Installationsverzeichnis von ORN! konnte nicht ermittelt werden.\nFehlermeldung: Die Registry "
+              "konnte nicht gelesen werden"_s);
   }
 
   void ImportAddsTheNewUsersAndEnds() {
     OpenImport();
-    QCOMPARE(w_->wizard.windowTitle(), QStringLiteral("Benutzerdaten aus einer CSV-Datei importieren"));
+    QCOMPARE(w_->wizard.windowTitle(), u"Benutzerdaten aus einer CSV-Datei importieren"_s);
     QCOMPARE(w_->wizard.WizardButtons(), PSWIZB_BACK | PSWIZB_FINISH);
-    QVERIFY(w_->Render(QStringLiteral("import-csv-page.png")));
-    FinishWith(QStringLiteral("neu.csv"), "Name;FullName;E-Mail\r\njneu;Jana Neu;jneu@firma-demo.de\r\n");
-    QCOMPARE(w_->Messages(import_), QStringList(QStringLiteral("Das Importieren der Benutzer war erfolgreich.")));
+    QVERIFY(w_->Render(u"import-csv-page.png"_s));
+    FinishWith(u"neu.csv"_s, "Name;FullName;E-Mail\r\njneu;Jana Neu;jneu@firma-demo.de\r\n");
+    QCOMPARE(w_->Messages(import_), QStringList(u"Das Importieren der Benutzer war erfolgreich."_s));
     QVERIFY(w_->Closed());
     QCOMPARE(w_->User("jneu").emails, std::vector<std::string>{"jneu@firma-demo.de"});
   }
@@ -131,28 +121,28 @@ class CsvPagesTest : public QObject {
     OpenImport();
     const QByteArray config = w_->ConfigBytes();
     FinishWith(QString());
-    FinishWith(QStringLiteral("fehlt.csv"));
-    FinishWith(QStringLiteral("export.csv"), "UserName,Name,E-Mail\r\nx,X,x@y\r\n");
-    FinishWith(QStringLiteral("import"));  // a folder passes the check and cannot be read
+    FinishWith(u"fehlt.csv"_s);
+    FinishWith(u"export.csv"_s, "UserName,Name,E-Mail\r\nx,X,x@y\r\n");
+    FinishWith(u"import"_s);  // a folder passes the check and cannot be read
     QCOMPARE(w_->ConfigBytes(), config);
     QFile::remove(w_->Config());
-    FinishWith(QStringLiteral("gut.csv"), "Name,FullName,E-Mail\r\njneu,Jana Neu,jneu@firma-demo.de\r\n");
+    FinishWith(u"gut.csv"_s, "Name,FullName,E-Mail\r\njneu,Jana Neu,jneu@firma-demo.de\r\n");
     QCOMPARE(w_->Messages(import_),
-             QStringList({QStringLiteral("Geben Sie bitte einen gültigen Dateipfad an."),
-                          QStringLiteral("Geben Sie bitte einen gültigen Dateipfad an."),
-                          QStringLiteral("Die Benutzer konnten nicht gelesen werden.\n"
-                                         "Fehlermeldung: Die Datei hat ein ungültiges Format"),
-                          QStringLiteral("Die Benutzer konnten nicht gelesen werden.\nFehlermeldung: no opened file"),
-                          QStringLiteral("Die Benutzer konnten nicht importiert werden.\n"
-                                         "Fehlermeldung: opening config file failed")}));
+             QStringList({u"Geben Sie bitte einen gültigen Dateipfad an."_s,
+                          u"Geben Sie bitte einen gültigen Dateipfad an."_s,
+                          u"Die Benutzer konnten nicht gelesen werden.\n"
+                           "Fehlermeldung: Die Datei hat ein ungültiges Format"_s,
+                          u"Die Benutzer konnten nicht gelesen werden.\nFehlermeldung: no opened file"_s,
+                          u"Die Benutzer konnten nicht importiert werden.\n"
+                           "Fehlermeldung: opening config file failed"_s}));
     QVERIFY(!QFile::exists(w_->Config()));
 
-    w_->ui.files.answers = {QStringLiteral("/srv/benutzer.csv")};
+    w_->ui.files.answers = {u"/srv/benutzer.csv"_s};
     QTest::mouseClick(import_->m_btnBrowse, Qt::LeftButton);
-    QCOMPARE(import_->m_editPath->text(), QStringLiteral("/srv/benutzer.csv"));
+    QCOMPARE(import_->m_editPath->text(), u"/srv/benutzer.csv"_s);
     const FileRequest& request = w_->ui.files.requests.back();
-    QVERIFY(!request.save && request.initialPath == QStringLiteral("orn.csv"));
-    QCOMPARE(request.filter, QStringLiteral("kommagetrennte Datei (*.csv)|*.csv|Alle Dateien (*.*)|*.*||"));
+    QVERIFY(!request.save && request.initialPath == u"orn.csv"_s);
+    QCOMPARE(request.filter, u"kommagetrennte Datei (*.csv)|*.csv|Alle Dateien (*.*)|*.*||"_s);
     w_->Back();
     QCOMPARE(w_->Active(), int(kActionPage));
   }

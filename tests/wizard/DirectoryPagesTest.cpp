@@ -1,9 +1,6 @@
 // The pages of the two directory imports on the demo installation: the LDAP chain with its
 // selection page, and the network import with its wait dialog, its reader order and its server
 // stop. The network read runs on libornads.so over a throw-away account list.
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QListWidget>
 
 #include "wizard/directory/CImportLDAPUsersPage1.h"
 #include "wizard/directory/CImportLDAPUsersPage2.h"
@@ -47,7 +44,7 @@ CWaitDialog* AnyWaitDialog() {
   return nullptr;
 }
 
-const QString kFailed = QStringLiteral("Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung");
+const QString kFailed = u"Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung"_s;
 
 }  // namespace
 
@@ -55,7 +52,7 @@ class DirectoryPagesTest : public QObject {
   Q_OBJECT
 
   std::unique_ptr<DemoWizard> w_;
-  QTemporaryDir accounts_;
+  orn::test::ScratchDir accounts_;
 
   // A fresh wizard on a fresh demo installation, showing page (the action list does not lead to
   // the LDAP import, so every chain is entered directly).
@@ -70,7 +67,7 @@ class DirectoryPagesTest : public QObject {
     QVERIFY(Start(kImportLDAPUsersPage1));
     auto* page1 = w_->At<CImportLDAPUsersPage1>(kImportLDAPUsersPage1);
     auto* selector = w_->At<CUserSelectorPage>(kUserSelectorPage);
-    QCOMPARE(w_->wizard.windowTitle(), QStringLiteral("LDAP-Benutzer importieren"));
+    QCOMPARE(w_->wizard.windowTitle(), u"LDAP-Benutzer importieren"_s);
     QCOMPARE(w_->wizard.WizardButtons(), PSWIZB_BACK | PSWIZB_NEXT);
     QStringList servers;
     page1->m_readUsers = [&](const std::string& server) {
@@ -79,18 +76,17 @@ class DirectoryPagesTest : public QObject {
                     {"hmeier2", "Hans Meier", {}},
                     {"eweiss", "Eva Weiß", {"ew@firma-demo.de", "eva@firma-demo.de"}}});
     };
-    page1->m_editServer->setText(QStringLiteral("ldap.firma-demo.de"));
+    page1->m_editServer->setText(u"ldap.firma-demo.de"_s);
     w_->Next();
     QCOMPARE(w_->Active(), int(kUserSelectorPage));
-    QCOMPARE(servers, QStringList(QStringLiteral("ldap.firma-demo.de")));
+    QCOMPARE(servers, QStringList(u"ldap.firma-demo.de"_s));
     QCOMPARE(w_->ui.waitCursor.begun, 1);
     QCOMPARE(w_->ui.waitCursor.depth, 0);
-    QCOMPARE(w_->wizard.windowTitle(), QStringLiteral("Benutzer auswählen"));
+    QCOMPARE(w_->wizard.windowTitle(), u"Benutzer auswählen"_s);
     QCOMPARE(w_->wizard.WizardButtons(), PSWIZB_BACK | PSWIZB_NEXT);
-    QVERIFY(w_->Render(QStringLiteral("user-selector-page.png")));
+    QVERIFY(w_->Render(u"user-selector-page.png"_s));
     // Every entry starts selected; deselecting one of two equal names removes the first of them.
-    QCOMPARE(Entries(selector->m_lbUsers, true),
-             QStringList({QStringLiteral("Hans Meier"), QStringLiteral("Hans Meier"), QStringLiteral("Eva Weiß")}));
+    QCOMPARE(Entries(selector->m_lbUsers, true), QStringList({u"Hans Meier"_s, u"Hans Meier"_s, u"Eva Weiß"_s}));
     Toggle(selector->m_lbUsers, 1);
     w_->Next();
     QCOMPARE(w_->Active(), int(kImportLDAPUsersPage2));
@@ -99,7 +95,7 @@ class DirectoryPagesTest : public QObject {
     // Back shows the reduced list, all selected again; Back once more and Next reads anew.
     w_->Back();
     QCOMPARE(w_->Active(), int(kUserSelectorPage));
-    QCOMPARE(Entries(selector->m_lbUsers, true), QStringList({QStringLiteral("Hans Meier"), QStringLiteral("Eva Weiß")}));
+    QCOMPARE(Entries(selector->m_lbUsers, true), QStringList({u"Hans Meier"_s, u"Eva Weiß"_s}));
     w_->Back();
     QCOMPARE(w_->Active(), int(kImportLDAPUsersPage1));
     w_->Next();
@@ -110,7 +106,7 @@ class DirectoryPagesTest : public QObject {
     w_->Next();
     w_->Finish();
     QCOMPARE(w_->Messages(w_->wizard.GetPage(kImportLDAPUsersPage2)),
-             QStringList(QStringLiteral("Die Benutzerdaten wurden erfolgreich importiert.")));
+             QStringList(u"Die Benutzerdaten wurden erfolgreich importiert."_s));
     QVERIFY(w_->Closed());
     QCOMPARE(w_->User("eweiss").emails, std::vector<std::string>{"ew@firma-demo.de"});
     QVERIFY(w_->User("hmeier").name.empty() && w_->User("hmeier2").name.empty());
@@ -130,9 +126,9 @@ class DirectoryPagesTest : public QObject {
     QVERIFY(selector->GetUserList().Empty());
     QCOMPARE(w_->ui.waitCursor.depth, 0);
     // "Keine Benutzer verfügbar." alone carries the application title.
-    QCOMPARE(w_->Messages(page1), QStringList({kFailed + QStringLiteral(": connection failed"),
-                                               QStringLiteral("(caption or owner) Keine Benutzer verfügbar.")}));
-    QCOMPARE(w_->ui.messages.shown.back().caption, QStringLiteral("ORN!"));
+    QCOMPARE(w_->Messages(page1), QStringList({kFailed + u": connection failed"_s,
+                                               u"(caption or owner) Keine Benutzer verfügbar."_s}));
+    QCOMPARE(w_->ui.messages.shown.back().caption, u"ORN!"_s);
     // A read that the directory ended early says how many were read and why, then offers them.
     page1->m_readUsers = [](const std::string&) {
       return Read({{"jneu", "Jana Neu", {}}}, {false, ads::LdapResultFailure(4), "paged search: Size limit exceeded"});
@@ -140,15 +136,15 @@ class DirectoryPagesTest : public QObject {
     w_->Next();
     QCOMPARE(w_->Active(), int(kUserSelectorPage));
     QCOMPARE(w_->ui.messages.shown.back().text,
-             QStringLiteral("Der Verzeichnisdienst hat das Lesen vorzeitig beendet: es wurden nur 1 Benutzer gelesen.\n"
-                            "Grund: paged search: Size limit exceeded (Code 0x80072004)\n\n"
-                            "Die gelesenen Benutzer können trotzdem ausgewählt und importiert werden."));
+             u"Der Verzeichnisdienst hat das Lesen vorzeitig beendet: es wurden nur 1 Benutzer gelesen.\n"
+              "Grund: paged search: Size limit exceeded (Code 0x80072004)\n\n"
+              "Die gelesenen Benutzer können trotzdem ausgewählt und importiert werden."_s);
     // A failed add still ends the wizard; its message has a semicolon.
     w_->Next();
     QVERIFY(QFile::remove(w_->Config()));
     w_->Finish();
     QVERIFY(w_->Closed());
-    QCOMPARE(w_->ui.messages.shown.back().text, kFailed + QStringLiteral("; opening config file failed"));
+    QCOMPARE(w_->ui.messages.shown.back().text, kFailed + u"; opening config file failed"_s);
     QVERIFY(!QFile::exists(w_->Config()));
   }
 
@@ -157,33 +153,31 @@ class DirectoryPagesTest : public QObject {
     CImportWindowsUsersPage1 dns;
     dns.OnInitDialog();
     qunsetenv("USERDNSDOMAIN");
-    QVERIFY(dns.m_editName->text() == QStringLiteral("firma-demo.de") && !dns.m_bWinNTFirst);
+    QVERIFY(dns.m_editName->text() == u"firma-demo.de"_s && !dns.m_bWinNTFirst);
   }
 
   void NetworkImportReadsTheAccountsAndStopsTheServer() {
     // The module lies beside the wizard program.
-    const QString module = QFileInfo(QStringLiteral(ORN_WIZARD_BINARY)).dir().filePath(QStringLiteral("libornads.so"));
+    const QString module = QFileInfo(QStringLiteral(ORN_WIZARD_BINARY)).dir().filePath(u"libornads.so"_s);
     QVERIFY2(QFile::exists(module), qPrintable(module));
-    QFile passwd(accounts_.filePath(QStringLiteral("passwd")));
-    QVERIFY(passwd.open(QIODevice::WriteOnly));
-    passwd.write("root:x:0:0:root:/root:/bin/sh\n"
-                 "anna:x:1001:1001:Anna Alt,Raum 1:/home/anna:/bin/sh\n"
-                 "bernd:x:1002:1002:Bernd Bau:/home/bernd:/bin/sh\n"
-                 "carl:x:1003:1003:Carl Christ:/home/carl:/bin/sh\n");
-    passwd.close();
+    const std::string passwd = accounts_.Path() + "/passwd";
+    orn::test::WriteFile(passwd, "root:x:0:0:root:/root:/bin/sh\n"
+                                 "anna:x:1001:1001:Anna Alt,Raum 1:/home/anna:/bin/sh\n"
+                                 "bernd:x:1002:1002:Bernd Bau:/home/bernd:/bin/sh\n"
+                                 "carl:x:1003:1003:Carl Christ:/home/carl:/bin/sh\n");
     qputenv("ORN_ADS_MODULE", module.toUtf8());
-    qputenv("ORN_ADS_PASSWD_FILE", passwd.fileName().toUtf8());
+    qputenv("ORN_ADS_PASSWD_FILE", passwd.c_str());
     qunsetenv("USERDNSDOMAIN");
     qunsetenv("USERDOMAIN");
     QVERIFY(Start(kImportWindowsUsersPage1));
     auto* page1 = w_->At<CImportWindowsUsersPage1>(kImportWindowsUsersPage1);
     auto* page2 = w_->At<CImportWindowsUsersPage2>(kImportWindowsUsersPage2);
     QCOMPARE(w_->wizard.WizardButtons(), PSWIZB_BACK | PSWIZB_NEXT);
-    QVERIFY(w_->Render(QStringLiteral("network-import-page.png")));
+    QVERIFY(w_->Render(u"network-import-page.png"_s));
     bool shownDuringRead = false;
     page1->m_readUsers = [&](const std::string& name, bool winNTFirst) {
       CWaitDialog* wait = AnyWaitDialog();  // shown, and rendered to wait-dialog.png
-      shownDuringRead = wait && wait->isVisible() && Screenshot(*wait, QStringLiteral("wait-dialog.png")) &&
+      shownDuringRead = wait && wait->isVisible() && Screenshot(*wait, u"wait-dialog.png"_s) &&
                         w_->ui.waitCursor.depth == 1;
       return ReadNetworkUsers(name, winNTFirst);
     };
@@ -199,17 +193,16 @@ class DirectoryPagesTest : public QObject {
     QVERIFY(!AnyWaitDialog());
     QCOMPARE(w_->Active(), int(kImportWindowsUsersPage2));
     QCOMPARE(w_->wizard.WizardButtons(), PSWIZB_BACK | PSWIZB_FINISH);
-    QCOMPARE(Entries(page2->m_lbUsers),
-             QStringList({QStringLiteral("Anna Alt"), QStringLiteral("Bernd Bau"), QStringLiteral("Carl Christ")}));
+    QCOMPARE(Entries(page2->m_lbUsers), QStringList({u"Anna Alt"_s, u"Bernd Bau"_s, u"Carl Christ"_s}));
     QVERIFY(Entries(page2->m_lbUsers, true).isEmpty());
     w_->Finish();
-    QCOMPARE(w_->Messages(page2), QStringList(QStringLiteral("Keine Benutzer selektiert.")));
+    QCOMPARE(w_->Messages(page2), QStringList(u"Keine Benutzer selektiert."_s));
     QCOMPARE(stops, 0);
     QTest::mouseClick(page2->m_btnAll, Qt::LeftButton);
     Toggle(page2->m_lbUsers, 1);
     w_->Finish();
     QCOMPARE(stops, 1);
-    QCOMPARE(w_->ui.messages.shown.back().text, QStringLiteral("Die Benutzer wurden erfolgreich importiert."));
+    QCOMPARE(w_->ui.messages.shown.back().text, u"Die Benutzer wurden erfolgreich importiert."_s);
     QVERIFY(w_->Closed());
     QCOMPARE(w_->User("anna").fullName, std::string("Anna Alt"));
     QVERIFY(!w_->User("carl").name.empty());
@@ -225,8 +218,7 @@ class DirectoryPagesTest : public QObject {
     page1->m_readUsers = [](const std::string&, bool) { return DirectoryRead(); };
     w_->Next();
     QCOMPARE(w_->Active(), int(kImportWindowsUsersPage1));
-    QCOMPARE(w_->Messages(page1), QStringList({kFailed + QStringLiteral(": connection failed"),
-                                               QStringLiteral("Keine Benutzer verfügbar.")}));
+    QCOMPARE(w_->Messages(page1), QStringList({kFailed + u": connection failed"_s, u"Keine Benutzer verfügbar."_s}));
     QVERIFY(!AnyWaitDialog());
     QCOMPARE(w_->ui.waitCursor.depth, 0);
 
@@ -236,9 +228,8 @@ class DirectoryPagesTest : public QObject {
                     {"max3", "Max Muster", {}}});
     };
     w_->Next();
-    QCOMPARE(Entries(page2->m_lbUsers), QStringList({QStringLiteral("Max Muster (max@firma-demo.de)"),
-                                                      QStringLiteral("Max Muster (max@firma-demo.de)"),
-                                                      QStringLiteral("Max Muster")}));
+    QCOMPARE(Entries(page2->m_lbUsers), QStringList({u"Max Muster (max@firma-demo.de)"_s,
+                                                      u"Max Muster (max@firma-demo.de)"_s, u"Max Muster"_s}));
     w_->Back();
     QCOMPARE(w_->Active(), int(kImportWindowsUsersPage1));
     w_->Next();
@@ -249,7 +240,7 @@ class DirectoryPagesTest : public QObject {
     w_->Finish();
     QVERIFY(w_->Closed());
     QCOMPARE(w_->ui.messages.shown.back().text,
-             kFailed + QStringLiteral(": ORN! konnte nicht vor Ablauf des Timeouts beendet werden."));
+             kFailed + u": ORN! konnte nicht vor Ablauf des Timeouts beendet werden."_s);
     QCOMPARE(w_->ConfigBytes(), config);
     QCOMPARE(w_->ui.waitCursor.depth, 0);
   }

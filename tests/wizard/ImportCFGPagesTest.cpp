@@ -1,13 +1,6 @@
 // The configuration import's three pages on the demo installation: the file check, Back and Next
 // between the pages, the choices of pages 2 and 3, and each outcome of Finish, with the branch
 // office's file that asks for its product code; and the product code dialog itself.
-#include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTimer>
 
 #include "wizard/action/CActionPage.h"
 #include "wizard/cfgimport/CImportCFGPage1.h"
@@ -20,7 +13,7 @@
 
 namespace orn::wizard::test {
 
-const QString kBranch = QStringLiteral("import/filiale.cfg"), kCode = QStringLiteral("b3m7n1p5q9r2s6t4v8");
+const QString kBranch = u"import/filiale.cfg"_s, kCode = u"b3m7n1p5q9r2s6t4v8"_s;
 FakeWaitCursor* stopCursor = nullptr;  // its depth while the server stop reads its clock
 int depthDuringStop = -1;
 
@@ -61,22 +54,22 @@ class ImportCFGPagesTest : public QObject {
   void cleanup() { ResetStopServerClock(); }
 
   void BackNextAndTheFileCheck() {
-    QCOMPARE(w_->wizard.windowTitle(), QStringLiteral("Konfigurationsdaten importieren"));
+    QCOMPARE(w_->wizard.windowTitle(), u"Konfigurationsdaten importieren"_s);
     w_->Next();
-    page1_->m_editPath->setText(w_->Path(QStringLiteral("import/fehlt.cfg")));
+    page1_->m_editPath->setText(w_->Path(u"import/fehlt.cfg"_s));
     w_->Next();
-    QCOMPARE(w_->Messages(page1_), QStringList(2, QStringLiteral("Geben Sie bitte einen gültigen Dateipfad an.")));
+    QCOMPARE(w_->Messages(page1_), QStringList(2, u"Geben Sie bitte einen gültigen Dateipfad an."_s));
     w_->ui.files.answers = {w_->Path(kBranch)};
     QTest::mouseClick(page1_->m_btnBrowse, Qt::LeftButton);
     const FileRequest& request = w_->ui.files.requests.back();
-    QVERIFY(!request.save && request.initialPath == QStringLiteral("orn.cfg"));
-    QCOMPARE(request.filter, QStringLiteral("ORN!-Konfiguration (*.cfg)|*.cfg|Alle Dateien (*.*)|*.*||"));
+    QVERIFY(!request.save && request.initialPath == u"orn.cfg"_s);
+    QCOMPARE(request.filter, u"ORN!-Konfiguration (*.cfg)|*.cfg|Alle Dateien (*.*)|*.*||"_s);
 
     const int buttons[] = {PSWIZB_BACK | PSWIZB_NEXT, PSWIZB_BACK | PSWIZB_NEXT, PSWIZB_BACK | PSWIZB_FINISH};
     for (int page : {kImportCFGPage1, kImportCFGPage2, kImportCFGPage3}) {
       QCOMPARE(w_->Active(), page);
       QCOMPARE(w_->wizard.WizardButtons(), buttons[page - kImportCFGPage1]);
-      QVERIFY(w_->Render(QStringLiteral("import-cfg-page%1.png").arg(page - 2)));
+      QVERIFY(w_->Render(u"import-cfg-page%1.png"_s.arg(page - 2)));
       w_->Next();
     }
     QVERIFY(page2_->m_chkUsers->isChecked() && page2_->m_chkEmailAddresses->isChecked() && page3_->m_rbKeep->isChecked());
@@ -98,7 +91,7 @@ class ImportCFGPagesTest : public QObject {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);  // OK has the focus after the sixth field
     });
     w_->Finish();
-    QCOMPARE(w_->Messages(page3_), QStringList(QStringLiteral("Die Konfigurationsdaten wurden erfolgreich importiert.")));
+    QCOMPARE(w_->Messages(page3_), QStringList(u"Die Konfigurationsdaten wurden erfolgreich importiert."_s));
     QVERIFY(w_->Closed());
     QVERIFY(depthDuringStop == 1 && w_->ui.waitCursor.depth == 0);
     QCOMPARE(w_->User("kfranke").name, std::string("kfranke"));
@@ -118,35 +111,33 @@ class ImportCFGPagesTest : public QObject {
     QCOMPARE(w_->User("amueller").emails, std::vector<std::string>{"amueller@firma-demo.de"});  // info@ is filiale's
   }
 
-  void AWrongCodeOrNoneEndsTheWizard() {
-    ToLastPage();
-    QVERIFY(FinishKeepsTheFile(QStringLiteral("AAABBBCCCDDDEEEFFF")));
-    QCOMPARE(w_->Messages(page3_), QStringList(QStringLiteral(
-        "Die ausgewählte Konfigurationsdatei konnte mit der angegebenen Produkt-ID nicht geladen werden. Dadurch ist "
-        "ein Import der Konfigurationsdaten nicht möglich.")));
-    QVERIFY(w_->Closed());
-
-    init();  // the dialog cancelled: no message
-    ToLastPage();
-    QVERIFY(FinishKeepsTheFile(std::nullopt));
-    QVERIFY(w_->ui.messages.shown.empty() && w_->Closed());
+  // Each outcome that keeps the installed file: its message, and where the wizard goes.
+  void OutcomesThatWriteNothing_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("code");     // null: the dialog is cancelled
+    QTest::addColumn<QString>("message");  // null: none
+    QTest::addColumn<int>("page");         // -1: the wizard closed
+    QTest::newRow("wrong code") << kBranch << u"AAABBBCCCDDDEEEFFF"_s
+                                << u"Die ausgewählte Konfigurationsdatei konnte mit der angegebenen Produkt-ID nicht "
+                                   "geladen werden. Dadurch ist ein Import der Konfigurationsdaten nicht möglich."_s << -1;
+    QTest::newRow("cancelled") << kBranch << QString() << QString() << -1;
+    QTest::newRow("no configuration") << u"leer.cfg"_s << kCode
+        << u"Bei der ausgewählten Datei handelt es sich nicht um eine gültige ORN!-Konfigurationsdatei."_s
+        << int(kActionPage);
+    QTest::newRow("not loadable") << u"orn/orn"_s /* the server program */ << kCode
+                                  << u"Die Konfigurationsdaten konnten nicht importiert werden.\nFehlermeldung: Fehler "
+                                     "beim Laden der Konfiguration"_s << int(kImportCFGPage3);
   }
-
-  void NoConfigurationLeadsBackToTheActionPage() {
-    ConfigHolder(new ConfigRecord{}).Save(w_->Path(QStringLiteral("leer.cfg")).toUtf8().constData(), true);
-    ToLastPage(QStringLiteral("leer.cfg"));
-    QVERIFY(FinishKeepsTheFile(kCode));
-    QCOMPARE(w_->Messages(page3_), QStringList(QStringLiteral(
-        "Bei der ausgewählten Datei handelt es sich nicht um eine gültige ORN!-Konfigurationsdatei.")));
-    QVERIFY(w_->wizard.isVisible() && w_->Active() == kActionPage);
-  }
-
-  void AFailureKeepsThePage() {
-    ToLastPage(QStringLiteral("orn/orn"));  // the server program
-    QVERIFY(FinishKeepsTheFile(kCode));
-    QCOMPARE(w_->Messages(page3_), QStringList(QStringLiteral(
-        "Die Konfigurationsdaten konnten nicht importiert werden.\nFehlermeldung: Fehler beim Laden der Konfiguration")));
-    QVERIFY(w_->wizard.isVisible() && w_->Active() == kImportCFGPage3);
+  void OutcomesThatWriteNothing() {
+    QFETCH(QString, file);
+    QFETCH(QString, code);
+    QFETCH(QString, message);
+    QFETCH(int, page);
+    ConfigHolder(new ConfigRecord{}).Save(w_->Path(u"leer.cfg"_s).toUtf8().constData(), true);
+    ToLastPage(file);
+    QVERIFY(FinishKeepsTheFile(code.isNull() ? std::nullopt : std::optional(code)));
+    QCOMPARE(w_->Messages(page3_), message.isNull() ? QStringList() : QStringList(message));
+    QVERIFY(page < 0 ? w_->Closed() : w_->wizard.isVisible() && w_->Active() == page);
   }
 
   // The dialog on its own: upper case as typed, the focus moving on after three characters, and
@@ -159,22 +150,22 @@ class ImportCFGPagesTest : public QObject {
     dialog.OnInitDialog();
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("ORN! Product Identification Code"));
-    QCOMPARE(dialog.CancelButton()->text(), QStringLiteral("Abbruch"));
-    type(QStringLiteral("ab"));
+    QCOMPARE(dialog.windowTitle(), u"ORN! Product Identification Code"_s);
+    QCOMPARE(dialog.CancelButton()->text(), u"Abbruch"_s);
+    type(u"ab"_s);
     QVERIFY(dialog.Field(0)->hasFocus());  // two characters: the focus stays
-    type(QStringLiteral("1"));
+    type(u"1"_s);
     QVERIFY(dialog.Field(1)->hasFocus());
-    QTest::keyClicks(dialog.Field(0), QStringLiteral("x"));  // a full field takes no more
-    QCOMPARE(dialog.Field(0)->text(), QStringLiteral("AB1"));
-    type(QStringLiteral("cd2ef"));
-    QVERIFY(Screenshot(dialog, QStringLiteral("product-code-dialog.png")));
+    QTest::keyClicks(dialog.Field(0), u"x"_s);  // a full field takes no more
+    QCOMPARE(dialog.Field(0)->text(), u"AB1"_s);
+    type(u"cd2ef"_s);
+    QVERIFY(Screenshot(dialog, u"product-code-dialog.png"_s));
     dialog.Field(3)->setFocus();  // the third field is left with two characters
-    type(QStringLiteral("gh3ij4kl5"));
+    type(u"gh3ij4kl5"_s);
     QVERIFY(dialog.OkButton()->hasFocus());  // from the sixth field to OK
     QTest::keyClick(dialog.OkButton(), Qt::Key_Space);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.m_strCode, QStringLiteral("AB1CD2EFGH3IJ4KL5"));  // 3+3+2+3+3+3 = 17 characters
+    QCOMPARE(dialog.m_strCode, u"AB1CD2EFGH3IJ4KL5"_s);  // 3+3+2+3+3+3 = 17 characters
   }
 };
 

@@ -1,17 +1,11 @@
 // The settings password: the prompt's rules, and when the wizard asks at all.
 #include <functional>
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
-#include <QtTest>
-
 #include "wizard/app/CImportExportWizard.h"
 #include "wizard/app/CSettingsPasswordDlg.h"
 #include "install/MessageError.h"
 #include "support/FakeUi.h"
-#include "support/TestInstallation.h"
+#include "support/TestSupport.h"
 #include "tiloconf/tiloconf.h"
 
 namespace orn::wizard::test {
@@ -37,72 +31,75 @@ class SettingsPasswordTest : public QObject {
 
  private slots:
   void OnlyTheExactTextIsAccepted() {
-    const QStringList wrong = {QStringLiteral("geheim 1"), QStringLiteral("Geheim 1 "), QStringLiteral(" Geheim 1"),
-                               QStringLiteral("Geheim"), QString()};
+    const QStringList wrong = {u"geheim 1"_s, u"Geheim 1 "_s, u" Geheim 1"_s, u"Geheim"_s, QString()};
     QStringList atStart, kept;
     bool hidden = false, rendered = false;
-    QVERIFY(Prompt(QStringLiteral("Geheim 1"), [&](CSettingsPasswordDlg& dialog) {
+    QVERIFY(Prompt(u"Geheim 1"_s, [&](CSettingsPasswordDlg& dialog) {
       atStart << dialog.windowTitle() << dialog.PasswordEdit()->text();
       hidden = dialog.PasswordEdit()->echoMode() == QLineEdit::Password;
       for (const QString& entry : wrong) {
         Type(dialog, entry);
         if (dialog.isVisible()) kept << dialog.PasswordEdit()->text();
       }
-      QTest::keyClicks(dialog.PasswordEdit(), QStringLiteral("Geheim 1"));
-      rendered = Screenshot(dialog, QStringLiteral("password-prompt.png"));
+      QTest::keyClicks(dialog.PasswordEdit(), u"Geheim 1"_s);
+      rendered = Screenshot(dialog, u"password-prompt.png"_s);
       QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
     }));
-    QCOMPARE(atStart, QStringList({QStringLiteral("Kennwort eingeben"), QString()}));
+    QCOMPARE(atStart, QStringList({u"Kennwort eingeben"_s, QString()}));
     QVERIFY(hidden && rendered);
     QCOMPARE(kept, wrong);  // the dialog stayed open with the typed text
     QCOMPARE(ui_.messages.shown.size(), size_t(wrong.size()));
     for (const ShownMessage& message : ui_.messages.shown) {
-      QCOMPARE(message.text, QStringLiteral("Das Kennwort ist falsch!"));
-      QCOMPARE(message.caption, QStringLiteral("ORN!"));
+      QCOMPARE(message.text, u"Das Kennwort ist falsch!"_s);
+      QCOMPARE(message.caption, u"ORN!"_s);
     }
   }
 
   void CancelAndEscapeEndThePrompt() {
-    QVERIFY(!Prompt(QStringLiteral("ab"), [](CSettingsPasswordDlg& dialog) {
-      Type(dialog, QStringLiteral("x"));
+    QVERIFY(!Prompt(u"ab"_s, [](CSettingsPasswordDlg& dialog) {
+      Type(dialog, u"x"_s);
       QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
     }));
-    QVERIFY(!Prompt(QStringLiteral("ab"), [](CSettingsPasswordDlg& dialog) { Type(dialog, QStringLiteral("ab"), Qt::Key_Escape); }));
+    QVERIFY(!Prompt(u"ab"_s, [](CSettingsPasswordDlg& dialog) { Type(dialog, u"ab"_s, Qt::Key_Escape); }));
   }
 
   // From two characters on the wizard asks; a cancelled prompt ends its initialisation.
   void TheWizardAsksForStoredPasswords() {
-    TestInstallation installation;
-    const QString code = QStringLiteral("A7K2QXM4P9ZRT3CW8N");
-    installation.WriteKey({{QStringLiteral("CDKey"), code}});
+    const orn::test::IsolatedFolder installation;
+    const auto writeKey = [&](const std::string& password) {
+      orn::test::WriteInstallationHive(installation.HivePath(), {{"InstallDirectory", installation.scratch.Path()},
+                                                                 {"CDKey", "A7K2QXM4P9ZRT3CW8N"},
+                                                                 {"ConfigPassword", password}});
+    };
+    writeKey("");
     char enciphered[81];
     QCOMPARE(pwstringencrypt("Grün 7", enciphered, sizeof enciphered), 0);
     QStringList asked;
     bool answer = true;
-    for (const QString& stored : {QStringLiteral("x"), QStringLiteral("xY"), QString::fromLatin1(enciphered)}) {
-      installation.WriteKey({{QStringLiteral("CDKey"), code}, {QStringLiteral("ConfigPassword"), stored}});
+    for (const std::string stored : {"x", "xY", static_cast<const char*>(enciphered)}) {
+      writeKey(stored);
       CImportExportWizard wizard(ui_.Services(), [&](const QString& expected) { return asked << expected, answer; });
       QVERIFY(wizard.OnInitDialog());
       QCOMPARE(wizard.m_bPasswordProtected, stored.size() >= 2);
     }
-    QCOMPARE(asked, QStringList({QStringLiteral("xY"), QStringLiteral("Grün 7")}));
+    QCOMPARE(asked, QStringList({u"xY"_s, u"Grün 7"_s}));
     answer = false;
     CImportExportWizard cancelled(ui_.Services(), [&](const QString&) { return answer; });
     QVERIFY(!cancelled.OnInitDialog());
 
     // An enciphered value that cannot be deciphered never opens the wizard, with or without a prompt.
-    installation.WriteKey({{QStringLiteral("CDKey"), code}, {QStringLiteral("ConfigPassword"), QString(80, 'z')}});
+    writeKey(std::string(80, 'z'));
     ui_.messages.shown.clear();
     answer = true;
     CImportExportWizard damaged(ui_.Services(), [&](const QString& expected) { return asked << expected, answer; });
     QVERIFY(!damaged.OnInitDialog());
     QCOMPARE(asked.size(), 2);
     QCOMPARE(ui_.messages.shown.size(), size_t(1));
-    QVERIFY(ui_.messages.shown[0].text.startsWith(QStringLiteral("Das gespeicherte Kennwort der Einstellungen")));
+    QVERIFY(ui_.messages.shown[0].text.startsWith(u"Das gespeicherte Kennwort der Einstellungen"_s));
   }
 
   void WithoutTheInstallationKeyTheWizardDoesNotStart() {
-    TestInstallation installation;  // no hive at all
+    const orn::test::IsolatedFolder installation;  // no hive at all
     CImportExportWizard wizard(ui_.Services(), [](const QString&) { return true; });
     QVERIFY_THROWS_EXCEPTION(MessageError, wizard.OnInitDialog());
   }

@@ -1,25 +1,18 @@
 // The wizard sheet: default Back and Next, -1 to stay, empty slots, Finish, cancelling, help,
 // the dialog-unit layout, the file-dialog filters and the help window.
-#include <QDir>
-#include <QFontMetrics>
-#include <QLabel>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTextBrowser>
-#include <QTimer>
-#include <QtTest>
 
 #include "wizard/app/CWizardPage.h"
 #include "wizard/app/CWizardSheet.h"
 #include "wizard/app/QtUiServices.h"
 #include "support/FakeUi.h"
+#include "support/TestSupport.h"
 
 namespace orn::wizard::test {
 
 // A page that answers as told and counts what the sheet asked of it.
 class StubPage : public CWizardPage {
  public:
-  StubPage(int id, int buttons) : CWizardPage({id, QStringLiteral("Seite %1").arg(id), 138}), buttons_(buttons) {}
+  StubPage(int id, int buttons) : CWizardPage({id, u"Seite %1"_s.arg(id), 138}), buttons_(buttons) {}
   bool OnInitDialog() override { return ++inits, true; }
   bool OnSetActive() override { return Sheet()->SetWizardButtons(buttons_), acceptActivation; }
   bool OnKillActive() override { return acceptLeaving; }
@@ -42,7 +35,7 @@ class SheetTest : public QObject {
  private slots:
   // Pages at 0, 1 and 3, an empty slot at 2; the last page offers Finish.
   void init() {
-    sheet_ = std::make_unique<CWizardSheet>(QStringLiteral("Wizard"), ui_.Services());
+    sheet_ = std::make_unique<CWizardSheet>(u"Wizard"_s, ui_.Services());
     pages_ = {new StubPage(100, PSWIZB_NEXT), new StubPage(101, PSWIZB_BACK | PSWIZB_NEXT), nullptr,
               new StubPage(103, PSWIZB_BACK | PSWIZB_FINISH)};
     for (StubPage* page : pages_) sheet_->AddPage(page);
@@ -51,11 +44,11 @@ class SheetTest : public QObject {
   }
 
   void NextAndBackMoveToTheNeighbourUnlessAPageOrAnEmptySlotSaysNo() {
-    QCOMPARE(sheet_->windowTitle(), QStringLiteral("Seite 100"));
+    QCOMPARE(sheet_->windowTitle(), u"Seite 100"_s);
     QVERIFY(!sheet_->BackButton()->isEnabled());
     QTest::keyClick(sheet_.get(), Qt::Key_Return);  // Enter is Next
     QCOMPARE(sheet_->GetActiveIndex(), 1);
-    QCOMPARE(sheet_->windowTitle(), QStringLiteral("Seite 101"));
+    QCOMPARE(sheet_->windowTitle(), u"Seite 101"_s);
     QTest::mouseClick(sheet_->BackButton(), Qt::LeftButton);
     QCOMPARE(sheet_->GetActiveIndex(), 0);
 
@@ -111,32 +104,28 @@ class SheetTest : public QObject {
     QVERIFY(QDir::setCurrent(elsewhere.path()));
     QTest::keyClick(sheet_.get(), Qt::Key_F1);
     QDir::setCurrent(before);
-    QCOMPARE(ui_.help.opened, std::vector<QString>({QDir(before).filePath(QStringLiteral("orncfg.html")),
-                                                    QDir(elsewhere.path()).filePath(QStringLiteral("orncfg.html"))}));
+    QCOMPARE(ui_.help.opened, std::vector<QString>({QDir(before).filePath(u"orncfg.html"_s),
+                                                    QDir(elsewhere.path()).filePath(u"orncfg.html"_s)}));
   }
 
   void HelpShowsInAWindowOfItsOwnWhenNoViewerStarts() {
     QTemporaryDir dir;
-    const QString help = dir.filePath(QStringLiteral("orncfg.html"));
-    QFile file(help);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("<html><body><h1>Hilfe zu ORN!</h1></body></html>") > 0);
-    file.close();
+    const QString help = dir.filePath(u"orncfg.html"_s);
+    orn::test::WriteFile(help.toStdString(), "<html><body><h1>Hilfe zu ORN!</h1></body></html>");
     // No launcher on the PATH, and a launcher that finds no viewer (as xdg-open without a desktop).
-    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("failing")));
-    QFile launcher(dir.filePath(QStringLiteral("failing/xdg-open")));
-    QVERIFY(launcher.open(QIODevice::WriteOnly) && launcher.write("#!/bin/sh\nexit 3\n") > 0);
-    launcher.close();
-    QVERIFY(launcher.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(QDir(dir.path()).mkdir(u"failing"_s));
+    orn::test::WriteFile(dir.filePath(u"failing/xdg-open"_s).toStdString(), "#!/bin/sh\nexit 3\n");
+    QVERIFY(QFile::setPermissions(dir.filePath(u"failing/xdg-open"_s), QFile::ReadOwner | QFile::ExeOwner));
     const QByteArray path = qgetenv("PATH");
-    for (const QString& bin : {dir.filePath(QStringLiteral("empty")), dir.filePath(QStringLiteral("failing"))}) {
+    for (const QString& bin : {dir.filePath(u"empty"_s), dir.filePath(u"failing"_s)}) {
       qputenv("PATH", bin.toUtf8());
       QtHelpViewer().Open(help);
       qputenv("PATH", path);
       QWidget* window = nullptr;
       for (QWidget* candidate : QApplication::topLevelWidgets())
-        if (candidate->objectName() == QStringLiteral("helpWindow") && candidate->isVisible()) window = candidate;
+        if (candidate->objectName() == u"helpWindow"_s && candidate->isVisible()) window = candidate;
       QVERIFY2(window, qPrintable(bin));
-      QVERIFY(window->findChild<QTextBrowser*>()->toPlainText().contains(QStringLiteral("Hilfe zu ORN!")));
+      QVERIFY(window->findChild<QTextBrowser*>()->toPlainText().contains(u"Hilfe zu ORN!"_s));
       window->close();
     }
   }
@@ -144,20 +133,20 @@ class SheetTest : public QObject {
   void PagesAreLaidOutInDialogUnits() {
     const QFontMetrics metrics(pages_[0]->font());
     const DialogUnits units(pages_[0]->font());
-    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters = metrics.horizontalAdvance(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s);
     QVERIFY(std::abs(units.BaseX() * 52 - letters) <= 26);
     QCOMPARE(units.BaseY(), metrics.height());
-    auto* picture = pages_[0]->findChild<QLabel*>(QStringLiteral("sidePicture"));
+    auto* picture = pages_[0]->findChild<QLabel*>(u"sidePicture"_s);
     QVERIFY(picture && !picture->pixmap().isNull());
     QVERIFY(picture->geometry().right() < pages_[0]->width());
     QVERIFY(sheet_->NextButton()->geometry().top() >= pages_[0]->geometry().bottom());
   }
 
   void WindowsFiltersBecomeQtNameFilters() {
-    QCOMPARE(QtNameFilters(QStringLiteral("ORN!-Konfigurationsarchiv (*.zip;*.eff)|*.zip;*.eff|Alle Dateien (*.*)|*.*||")),
-             QStringList({QStringLiteral("ORN!-Konfigurationsarchiv (*.zip *.eff)"), QStringLiteral("Alle Dateien (*.*)")}));
-    QCOMPARE(QtNameFilters(QStringLiteral("Text|*.csv; *.txt")), QStringList({QStringLiteral("Text (*.csv *.txt)")}));
-    QVERIFY(QtNameFilters(QStringLiteral("|")).isEmpty());
+    QCOMPARE(QtNameFilters(u"ORN!-Konfigurationsarchiv (*.zip;*.eff)|*.zip;*.eff|Alle Dateien (*.*)|*.*||"_s),
+             QStringList({u"ORN!-Konfigurationsarchiv (*.zip *.eff)"_s, u"Alle Dateien (*.*)"_s}));
+    QCOMPARE(QtNameFilters(u"Text|*.csv; *.txt"_s), QStringList({u"Text (*.csv *.txt)"_s}));
+    QVERIFY(QtNameFilters(u"|"_s).isEmpty());
   }
 };
 

@@ -1,21 +1,23 @@
 // orncfg as an administrator meets it, in a real X server (Xvfb, started and stopped here) on a
 // demo installation. Windows are found by their title and driven with xdotool.
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
+
 #include <QtTest>
 
 #include "install/ProductKey.h"
 #include "platform/Hive.h"
+#include "support/TestSupport.h"
 
 namespace orn::wizard::test {
 
-const QString kWizardTitle = QStringLiteral("Konfiguration von ORN! sichern/wiederherstellen...");
+using namespace Qt::StringLiterals;
+
+const QString kWizardTitle = u"Konfiguration von ORN! sichern/wiederherstellen..."_s;
 
 class WizardProgramTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir scratch_;
+  orn::test::IsolatedFolder folder_;  // the demo installation's variables reach the programs started
+  QString scratch_ = QString::fromStdString(folder_.scratch.Path());
   QProcess xserver_;
   QProcessEnvironment environment_;
   std::vector<std::unique_ptr<QProcess>> wizards_;  // started by the running test
@@ -31,28 +33,27 @@ class WizardProgramTest : public QObject {
   }
   bool ServerRuns() {
     QString output;
-    Run(QStringLiteral(ORN_CLI_BINARY), {QStringLiteral("server"), QStringLiteral("status")}, &output);
-    return output == QStringLiteral("ORN! läuft.");
+    Run(QStringLiteral(ORN_CLI_BINARY), {u"server"_s, u"status"_s}, &output);
+    return output == u"ORN! läuft."_s;
   }
   // The visible window with exactly this title; empty when none shows within timeoutMs.
   QString FindWindow(const QString& title, int timeoutMs = 20000) {
-    const QStringList search = {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+    const QStringList search = {u"search"_s, u"--onlyvisible"_s, u"--name"_s,
                                 QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')};
     QString id;
-    const bool found = QTest::qWaitFor([&] { return Run(QStringLiteral("xdotool"), search, &id) == 0 && !id.isEmpty(); },
+    const bool found = QTest::qWaitFor([&] { return Run(u"xdotool"_s, search, &id) == 0 && !id.isEmpty(); },
                                        timeoutMs);
     return found ? id.section(QLatin1Char('\n'), 0, 0) : QString();
   }
   // Gives the window the keyboard focus and presses the keys (xdotool key names).
   bool Keys(const QString& window, const QStringList& keys) {
-    return Run(QStringLiteral("xdotool"), QStringList{QStringLiteral("windowfocus"), QStringLiteral("--sync"), window,
-                                                      QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50")} +
+    return Run(u"xdotool"_s, QStringList{u"windowfocus"_s, u"--sync"_s, window, u"key"_s, u"--delay"_s, u"50"_s} +
                                               keys) == 0;
   }
   QProcess& StartWizard() {
     QProcess& wizard = *wizards_.emplace_back(std::make_unique<QProcess>());
     wizard.setProcessEnvironment(environment_);
-    wizard.setWorkingDirectory(scratch_.path());
+    wizard.setWorkingDirectory(scratch_);
     wizard.start(QStringLiteral(ORN_WIZARD_BINARY), {});
     return wizard;
   }
@@ -64,22 +65,14 @@ class WizardProgramTest : public QObject {
   void initTestCase() {
     // Xvfb takes a free display and tells its number on standard output; -noreset keeps it from
     // resetting (and refusing connections for a moment) whenever its last client leaves.
-    xserver_.start(QStringLiteral("Xvfb"),
-                   QStringLiteral("-displayfd 1 -noreset -nolisten tcp -screen 0 1024x768x24").split(QLatin1Char(' ')));
+    xserver_.start(u"Xvfb"_s, u"-displayfd 1 -noreset -nolisten tcp -screen 0 1024x768x24"_s.split(QLatin1Char(' ')));
     QTRY_VERIFY_WITH_TIMEOUT(xserver_.canReadLine(), 20000);
+    QVERIFY(orn::test::UseDemoInstallation(folder_.scratch / "demo"));
     environment_ = QProcessEnvironment::systemEnvironment();
-    environment_.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    environment_.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromUtf8(xserver_.readLine()).trimmed());
-    environment_.insert(QStringLiteral("XDG_RUNTIME_DIR"), scratch_.path());
-    environment_.insert(QStringLiteral("ORN_ADS_MODULE"), QStringLiteral("/nonexistent/libornads.so"));
-    QString exports;
-    QCOMPARE(Run(QStringLiteral(ORN_DEMO_BINARY), {scratch_.filePath(QStringLiteral("demo"))}, &exports), 0);
-    static const QRegularExpression line(QStringLiteral("^export (\\w+)='(.*)'$"), QRegularExpression::MultilineOption);
-    for (auto match = line.globalMatch(exports); match.hasNext();) {
-      const auto m = match.next();
-      environment_.insert(m.captured(1), m.captured(2));
-    }
-    QVERIFY(environment_.contains(QStringLiteral("ORN_REGISTRY")));
+    environment_.remove(u"QT_QPA_PLATFORM"_s);
+    environment_.insert(u"DISPLAY"_s, QLatin1Char(':') + QString::fromUtf8(xserver_.readLine()).trimmed());
+    environment_.insert(u"XDG_RUNTIME_DIR"_s, scratch_);
+    environment_.insert(u"ORN_ADS_MODULE"_s, u"/nonexistent/libornads.so"_s);
   }
 
   void cleanup() {
@@ -89,7 +82,7 @@ class WizardProgramTest : public QObject {
       wizard->waitForFinished();
     }
     wizards_.clear();
-    Run(QStringLiteral(ORN_CLI_BINARY), {QStringLiteral("server"), QStringLiteral("stop")});
+    Run(QStringLiteral(ORN_CLI_BINARY), {u"server"_s, u"stop"_s});
   }
 
   void cleanupTestCase() {
@@ -105,38 +98,37 @@ class WizardProgramTest : public QObject {
     QVERIFY(EndsWithCode(second, 0));
     QVERIFY(!ServerRuns());
 
-    QVERIFY(Keys(window, {QStringLiteral("Escape")}));
+    QVERIFY(Keys(window, {u"Escape"_s}));
     QVERIFY(EndsWithCode(first, 0));
     QTRY_VERIFY_WITH_TIMEOUT(ServerRuns(), 10000);
   }
 
   void WithoutAModuleVariableTheBuiltWizardListsFiveActions() {
-    environment_.remove(QStringLiteral("ORN_ADS_MODULE"));
+    environment_.remove(u"ORN_ADS_MODULE"_s);
     QProcess& wizard = StartWizard();
-    environment_.insert(QStringLiteral("ORN_ADS_MODULE"), QStringLiteral("/nonexistent/libornads.so"));
+    environment_.insert(u"ORN_ADS_MODULE"_s, u"/nonexistent/libornads.so"_s);
     const QString window = FindWindow(kWizardTitle);
     QVERIFY2(!window.isEmpty(), "the wizard did not show its first page");
     // The focus starts on the action list: Down moves the selection, Return goes on. The fifth row
     // is the CSV export; with three rows the selection would stop at the configuration import.
-    QVERIFY(Keys(window, {QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Down"),
-                          QStringLiteral("Down"), QStringLiteral("Return")}));
-    QVERIFY(!FindWindow(QStringLiteral("Benutzerdaten nach CSV exportieren")).isEmpty());
+    QVERIFY(Keys(window, {u"Down"_s, u"Down"_s, u"Down"_s, u"Down"_s, u"Return"_s}));
+    QVERIFY(!FindWindow(u"Benutzerdaten nach CSV exportieren"_s).isEmpty());
     QVERIFY(wizard.state() == QProcess::Running);
   }
 
   // Leaves a settings password in the hive: tests after it meet the password prompt.
   void AWrongPasswordIsRefusedAndCancellingStartsNothing() {
-    platform::Hive(environment_.value(QStringLiteral("ORN_REGISTRY")).toStdString())
+    platform::Hive(environment_.value(u"ORN_REGISTRY"_s).toStdString())
         .SetValue(std::string("HKEY_LOCAL_MACHINE\\") + kProductKey, {kValueConfigPassword, platform::ValueType::String, "ab"});
     QProcess& wizard = StartWizard();
-    const QString prompt = FindWindow(QStringLiteral("Kennwort eingeben"));
+    const QString prompt = FindWindow(u"Kennwort eingeben"_s);
     QVERIFY2(!prompt.isEmpty(), "no password prompt");
-    QVERIFY(Keys(prompt, {QStringLiteral("a"), QStringLiteral("B"), QStringLiteral("Return")}));
-    const QString wrong = FindWindow(QStringLiteral("ORN!"));  // "Das Kennwort ist falsch!"
+    QVERIFY(Keys(prompt, {u"a"_s, u"B"_s, u"Return"_s}));
+    const QString wrong = FindWindow(u"ORN!"_s);  // "Das Kennwort ist falsch!"
     QVERIFY2(!wrong.isEmpty(), "no message for the wrong password");
-    QVERIFY(Keys(wrong, {QStringLiteral("Return")}));
-    QTRY_VERIFY_WITH_TIMEOUT(FindWindow(QStringLiteral("ORN!"), 0).isEmpty(), 10000);
-    QVERIFY(Keys(prompt, {QStringLiteral("Escape")}));
+    QVERIFY(Keys(wrong, {u"Return"_s}));
+    QTRY_VERIFY_WITH_TIMEOUT(FindWindow(u"ORN!"_s, 0).isEmpty(), 10000);
+    QVERIFY(Keys(prompt, {u"Escape"_s}));
     QVERIFY(EndsWithCode(wizard, 0));
     QVERIFY(FindWindow(kWizardTitle, 0).isEmpty());
     QVERIFY(!QTest::qWaitFor([this] { return ServerRuns(); }, 1500));
@@ -144,8 +136,8 @@ class WizardProgramTest : public QObject {
 
   void WithoutADisplayItSaysSoInOneLine() {
     QProcessEnvironment bare = environment_;
-    bare.remove(QStringLiteral("DISPLAY"));
-    bare.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    bare.remove(u"DISPLAY"_s);
+    bare.remove(u"WAYLAND_DISPLAY"_s);
     QProcess wizard;
     wizard.setProcessEnvironment(bare);
     wizard.start(QStringLiteral(ORN_WIZARD_BINARY), {});
@@ -153,8 +145,8 @@ class WizardProgramTest : public QObject {
     const QString error = QString::fromUtf8(wizard.readAllStandardError());
     QCOMPARE(error.count(QLatin1Char('\n')), 1);
     // It points to what works without a display, not to a platform that shows nothing.
-    QVERIFY(!error.contains(QStringLiteral("offscreen")));
-    QVERIFY(error.contains(QStringLiteral("ssh -X")) && error.contains(QStringLiteral("orncfg-cli")));
+    QVERIFY(!error.contains(u"offscreen"_s));
+    QVERIFY(error.contains(u"ssh -X"_s) && error.contains(u"orncfg-cli"_s));
   }
 };
 

@@ -1,32 +1,20 @@
-// The real wizard on a fresh demo installation (orn-demo in a temporary folder; ORN_REGISTRY,
+// The real wizard on a fresh demo installation (orn-demo in a scratch folder; ORN_REGISTRY,
 // ORN_RUNTIME_DIR and TEMP point into it while the object lives), with recording UI services.
 #pragma once
 
-#include <QDir>
-#include <QProcess>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QtTest>
-
-#include "wizard/app/CImportExportWizard.h"
 #include "support/FakeUi.h"
+#include "support/TestSupport.h"
 #include "users/ConfigUsers.h"
+#include "wizard/app/CImportExportWizard.h"
 
 namespace orn::wizard::test {
 
-struct DemoFolder {
-  QTemporaryDir dir;
-  explicit DemoFolder(const QStringList& options = {}) {  // --protected: settings password "demo"
-    QProcess demo;
-    demo.start(QStringLiteral(ORN_DEMO_BINARY), QStringList{dir.path()} + options);
-    demo.waitForFinished(60000);
-    for (const QByteArray& line : demo.readAllStandardOutput().split('\n')) {
-      const qsizetype eq = line.indexOf('=');  // export NAME='value'
-      if (line.startsWith("export ") && eq > 0) qputenv(line.mid(7, eq - 7).constData(), line.mid(eq + 2).chopped(1));
-    }
-  }
-  ~DemoFolder() {
-    for (const char* name : {"ORN_REGISTRY", "ORN_RUNTIME_DIR", "TEMP"}) qunsetenv(name);
+struct DemoFolder : orn::test::IsolatedFolder {
+  const bool installed;
+  explicit DemoFolder(const std::string& options = "")  // --protected: settings password "demo"
+      : installed(orn::test::UseDemoInstallation(scratch / "demo", options)) {}
+  QString Path(const QString& relative = {}) const {
+    return QString::fromStdString(scratch / "demo") + (relative.isEmpty() ? u""_s : u"/"_s + relative);
   }
 };
 
@@ -36,11 +24,11 @@ struct DemoWizard {
   CImportExportWizard wizard{ui.Services()};
 
   DemoWizard() {
-    if (qEnvironmentVariableIsSet("ORN_REGISTRY") && wizard.OnInitDialog()) wizard.show();
+    if (folder.installed && wizard.OnInitDialog()) wizard.show();
   }
   bool Ok() const { return wizard.isVisible(); }
-  QString Path(const QString& relative) const { return folder.dir.filePath(relative); }
-  QString Config() const { return Path(QStringLiteral("orn/orn.cfg")); }
+  QString Path(const QString& relative) const { return folder.Path(relative); }
+  QString Config() const { return Path(u"orn/orn.cfg"_s); }
   QByteArray ConfigBytes() const {
     QFile file(Config());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -64,8 +52,8 @@ struct DemoWizard {
   QStringList Messages(QWidget* owner) const {
     QStringList texts;
     for (const ShownMessage& m : ui.messages.shown)
-      texts << (m.owner == owner && m.caption == QStringLiteral("Konfiguration von ORN! sichern/wiederherstellen...")
-                    ? m.text : QStringLiteral("(caption or owner) ") + m.text);
+      texts << (m.owner == owner && m.caption == u"Konfiguration von ORN! sichern/wiederherstellen..."_s
+                    ? m.text : u"(caption or owner) "_s + m.text);
     return texts;
   }
   bool Render(const QString& name) { return Screenshot(wizard, name); }

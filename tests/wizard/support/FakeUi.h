@@ -5,13 +5,14 @@
 #include <deque>
 #include <vector>
 
-#include <QDir>
-#include <QString>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "wizard/app/UiServices.h"
 
 namespace orn::wizard::test {
+
+using namespace Qt::StringLiterals;
 
 struct ShownMessage {
   QWidget* owner;
