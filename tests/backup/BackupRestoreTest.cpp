@@ -12,6 +12,7 @@
 #include "backup/BackupTable.h"
 #include "backup/Restore.h"
 #include "files/FileSink.h"
+#include "files/TreeHelpers.h"
 #include "files/ZipReader.h"
 #include "files/ZipWriter.h"
 #include "install/ProductKey.h"
@@ -22,6 +23,7 @@
 #include "platform/Process.h"
 #include "support/TestSupport.h"
 #include "users/ConfigUsers.h"
+#include "users/TestUsers.h"
 
 namespace orn {
 namespace {
@@ -54,10 +56,7 @@ class BackupRestoreTest : public test::IsolatedTest {
   void SetUp() override {
     IsolatedTest::SetUp();
     demo_ = Scratch() / "demo";
-    ASSERT_EQ(test::RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "' >/dev/null"), 0);
-    setenv("ORN_REGISTRY", (demo_ + "/registry.reg").c_str(), 1);
-    setenv("ORN_RUNTIME_DIR", (demo_ + "/run").c_str(), 1);
-    setenv("TEMP", (demo_ + "/tmp").c_str(), 1);
+    ASSERT_TRUE(test::UseDemoInstallation(demo_));
     install_ = demo_ + "/orn";
     RestartServer();
     ASSERT_TRUE(test::WaitFor(ServerRunning, 5000));
@@ -74,12 +73,8 @@ class BackupRestoreTest : public test::IsolatedTest {
   }
   // Every file below the installation (safety copies left out): relative path -> content.
   std::map<std::string, std::string> Files() const {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(install_)) {
-      const std::string rel = entry.path().string().substr(install_.size() + 1);
-      if (rel.rfind("backup", 0) == 0) continue;
-      files[rel] = entry.is_regular_file() ? test::ReadFile(entry.path()) : "<dir>";
-    }
+    auto files = test::Contents(install_);
+    std::erase_if(files, [](const auto& file) { return file.first.rfind("backup", 0) == 0; });
     return files;
   }
   std::string Task(const char* name) {
@@ -148,15 +143,7 @@ TEST_F(BackupRestoreTest, RestoreIntoLinkedDataKeepsLinksAndSafetyCopies) {
   fs::create_directory(install_ + "/arsp/viele");
   for (int i = 0; i < 2000; ++i)
     test::WriteFile(install_ + "/arsp/viele/" + std::to_string(i), std::string(i % 97, 'x'));
-  // Path -> content below root; links are not followed.
-  auto tree = [](const std::string& root) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-      files[entry.path().string().substr(root.size())] =
-          entry.is_symlink() ? "<link>" : entry.is_regular_file() ? test::ReadFile(entry.path()) : "<dir>";
-    return files;
-  };
-  const auto before = tree(install_ + "/arsp");
+  const auto before = test::Contents(install_ + "/arsp");
   const std::string table = test::ReadFile(install_ + "/blacklist.cfg");
   const std::string archive = Backup(false);
 
@@ -196,8 +183,8 @@ TEST_F(BackupRestoreTest, RestoreIntoLinkedDataKeepsLinksAndSafetyCopies) {
   EXPECT_FALSE(fs::is_symlink(disk + "/arsp/README.txt") || fs::is_symlink(disk + "/arsp/postfaecher/gruppe2"));
   EXPECT_TRUE(fs::is_symlink(disk + "/arsp/viele/schleife"));  // not the archive's: left as it is
   EXPECT_EQ(test::ReadFile(demo_ + "/outside.txt"), "unberührt");
-  auto after = tree(disk + "/arsp");
-  EXPECT_EQ(after.erase("/viele/schleife"), 1u);
+  auto after = test::Contents(disk + "/arsp");
+  EXPECT_EQ(after.erase("viele/schleife"), 1u);
   EXPECT_EQ(after, before);
 
   EXPECT_EQ(test::ReadFile(SafetyFolder() + "/bpjslist.cfg"), "vor der Wiederherstellung\n");

@@ -8,7 +8,7 @@
 #include "install/ServerStop.h"
 #include "oskasys/oskasys.h"
 #include "platform/Process.h"
-#include "support/RecordBuilder.h"
+#include "tiloconf/RecordBuilder.h"
 #include "support/TestSupport.h"
 
 namespace orn {

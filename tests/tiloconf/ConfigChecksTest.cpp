@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "TiloconfTestUtil.h"
+#include "RecordBuilder.h"
 
 namespace orn::test {
 namespace {

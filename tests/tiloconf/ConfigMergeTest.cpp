@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "TiloconfTestUtil.h"
+#include "RecordBuilder.h"
 
 namespace orn::test {
 namespace {
@@ -16,25 +16,6 @@ class ConfigMergeTest : public IsolatedTest {
     EXPECT_EQ(TILOCONF_varsave(path.c_str(), &source), 0);
     return overwrite ? TILOCONF_varload_overwrite(path.c_str(), target.get())
                      : TILOCONF_varload_merge(path.c_str(), target.get());
-  }
-
-  static std::string UserNames(const ConfigRecord* record) {
-    std::string names;
-    for (const TILOCONF_user* u = record->users ? record->users->users : nullptr; u; u = u->next)
-      names += std::string(u->name ? u->name : "<null>") + ":" +
-               (u->password ? u->password : "<null>") + " ";
-    return names;
-  }
-
-  static std::string Addresses(const ConfigRecord* record) {
-    std::string text;
-    for (const TILOCONF_emailaddress* a = record->mail ? record->mail->addresses : nullptr; a;
-         a = a->next) {
-      text += std::string(a->address ? a->address : "<null>") + "(";
-      for (const stringlist* o = a->owners; o; o = o->next) text += std::string(o->string) + ",";
-      text += ") ";
-    }
-    return text;
   }
 
   // Installed: anna, bob; team@ and bob@; provider "Arcor"; one account; sections firewall, dns.
@@ -76,9 +57,9 @@ TEST_F(ConfigMergeTest, MergeKeepsExistingEntriesAndAppendsNewOnesInFileOrder) {
   ASSERT_EQ(MergeFile(target, source.r, false), 0);
 
   // Names compare ignoring case; a name the file holds twice is taken once, the first time.
-  EXPECT_EQ(UserNames(target.get()), "anna:a1 bob:b1 carl:c1 dora:d1 ");
+  EXPECT_EQ(Users(target.get()), (std::vector<std::string>{"anna:a1:", "bob:b1:", "carl:c1:", "dora:d1:"}));
   EXPECT_EQ(Addresses(target.get()),
-            "team@example.org(anna,) bob@example.org(bob,) carl@example.org(carl,) ");
+            (std::vector<std::string>{"team@example.org=anna", "bob@example.org=bob", "carl@example.org=carl"}));
   EXPECT_STREQ(target->inet->providers->password, "p1");
   EXPECT_STREQ(target->inet->providers->next->name, "Versatel");
   EXPECT_EQ(target->inet->providers->next->next, nullptr);
@@ -99,9 +80,9 @@ TEST_F(ConfigMergeTest, OverwriteReplacesEntriesInPlace) {
   ASSERT_EQ(MergeFile(target, source.r, true), 0);
 
   // The later of two equal names in the file wins; replaced entries keep their position.
-  EXPECT_EQ(UserNames(target.get()), "anna:a1 BOB:b2 Carl:c2 dora:d1 ");
-  EXPECT_EQ(Addresses(target.get()),
-            "TEAM@example.org(carl,dora,) bob@example.org(bob,) carl@example.org(carl,) ");
+  EXPECT_EQ(Users(target.get()), (std::vector<std::string>{"anna:a1:", "BOB:b2:", "Carl:c2:", "dora:d1:"}));
+  EXPECT_EQ(Addresses(target.get()), (std::vector<std::string>{"TEAM@example.org=carl,dora", "bob@example.org=bob",
+                                                                "carl@example.org=carl"}));
   EXPECT_STREQ(target->inet->providers->password, "p2");
   EXPECT_STREQ(target->inet->providers->next->name, "Versatel");
   const TILOCONF_mailaccount* account = target->mail->accounts;

@@ -2,7 +2,7 @@
 // a crash. Runs the same property the fuzz target checks over deterministic damage of a real file.
 #include <string>
 
-#include "TiloconfTestUtil.h"
+#include "RecordBuilder.h"
 
 namespace orn::test {
 namespace {
