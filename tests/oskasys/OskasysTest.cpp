@@ -10,8 +10,8 @@ using orn::test::IsolatedTest;
 
 class OskasysTest : public IsolatedTest {};
 
-// Holders in other processes are the platform layer's (GlobalMutexTest); here what the calls add:
-// the "already exists" error, and handles that keep the mutex until the last is closed.
+// Holders in other processes are the platform layer's test (GlobalMutexTest); here handles of one
+// process: the "already exists" error, and the mutex held until the last handle is closed.
 TEST_F(OskasysTest, CreateReportsAnExistingMutexAndOpenSeesAnyHolder) {
   EXPECT_EQ(OpenMutexGlobal(SYNCHRONIZE, 0, "OrnCfg"), nullptr);
   HANDLE first = CreateMutexGlobal(nullptr, 0, "OrnCfg");
@@ -22,7 +22,12 @@ TEST_F(OskasysTest, CreateReportsAnExistingMutexAndOpenSeesAnyHolder) {
   EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
   HANDLE opened = OpenMutexGlobal(SYNCHRONIZE, 0, "OrnCfg");
   EXPECT_NE(opened, nullptr);
-  for (HANDLE handle : {first, second, opened}) CloseHandle(handle);
+  CloseHandle(first);
+  CloseHandle(opened);
+  HANDLE still = OpenMutexGlobal(SYNCHRONIZE, 0, "OrnCfg");  // the second handle holds it
+  EXPECT_NE(still, nullptr);
+  CloseHandle(still);
+  CloseHandle(second);
   EXPECT_EQ(OpenMutexGlobal(SYNCHRONIZE, 0, "OrnCfg"), nullptr);
 }
 
