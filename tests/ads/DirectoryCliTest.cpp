@@ -71,15 +71,15 @@ class DirectoryCliTest : public test::IsolatedTest {
 
 std::unique_ptr<Slapd> DirectoryCliTest::server_;
 
-TEST_F(DirectoryCliTest, LdapImportReadsPastTheSizeLimitAndLeavesTheServerRunning) {
+// What the reader finds is LdapDirectoryTest's; here the counts the command prints, the file left
+// alone by a dry run and the server left running by the import.
+TEST_F(DirectoryCliTest, LdapImportCountsAndLeavesTheServerRunning) {
   const std::string before = test::ReadFile(Installed());
   std::string output;
   ASSERT_EQ(Cli("users import-ldap " + server_->HostPort() + " --dry-run", &output), 0) << output;
   const size_t expected = test::ExpectedLdapUserNames().size();
   EXPECT_NE(output.find("Gefundene Benutzer: " + std::to_string(expected) + "\n"), std::string::npos);
-  EXPECT_NE(output.find(" 1702  HansMeier\tHans Meier\t\n"), std::string::npos) << output.substr(0, 400);
   EXPECT_NE(output.find("Würden hinzugefügt: " + std::to_string(expected - 1) + "\n"), std::string::npos);
-  EXPECT_NE(output.find("\n  Mller\n"), std::string::npos);
   EXPECT_NE(output.find("Bereits vorhanden: 1\n"), std::string::npos);  // AMUELLER is amueller
   EXPECT_EQ(test::ReadFile(Installed()), before);
 
@@ -90,7 +90,6 @@ TEST_F(DirectoryCliTest, LdapImportReadsPastTheSizeLimitAndLeavesTheServerRunnin
   EXPECT_TRUE(ServerRuns());
   const std::string users = Users();
   EXPECT_EQ(Count(users, "\n"), 36 + expected - 1);
-  EXPECT_NE(users.find("nord0899\tnord 0899\tnord0899@orn-test.de\n"), std::string::npos);
   EXPECT_EQ(Count(users, "amueller\t"), 1u);
 }
 

@@ -3,18 +3,13 @@
 #include <filesystem>
 #include <algorithm>
 #include <map>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 
 #include "backup/Backup.h"
-#include "backup/BackupPacking.h"
-#include "backup/BackupTable.h"
 #include "backup/Restore.h"
-#include "files/FileSink.h"
 #include "files/TreeHelpers.h"
 #include "files/ZipReader.h"
-#include "files/ZipWriter.h"
 #include "install/ProductKey.h"
 #include "install/RegistryKey.h"
 #include "install/Server.h"
@@ -196,57 +191,23 @@ TEST_F(BackupRestoreTest, RestoreIntoLinkedDataKeepsLinksAndSafetyCopies) {
     EXPECT_FALSE(fs::exists(folder + leftover)) << folder;
 }
 
+// Entry attributes and bytes are the writer's and the packer's (tests/files); here what a backup
+// puts in, in which order.
 TEST_F(BackupRestoreTest, ArchiveLayout) {
   const std::string archive = Backup(false);
   EXPECT_EQ(fs::status(archive).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-  std::string output;
-  ASSERT_EQ(test::RunCommand("python3 - '" + archive + "' <<'EOF'\n"
-                             "import sys, zipfile\n"
-                             "z = zipfile.ZipFile(sys.argv[1])\n"
-                             "for i in z.infolist():\n"
-                             "    print(i.filename, i.compress_type, hex(i.external_attr & 0xFFFF), len(i.extra), i.is_dir())\n"
-                             "r = z.read('reg.cfg')\n"
-                             "print(r.count(b'\\r\\n'), len(r.split(b'\\r\\n')) - 1, r.split(b'\\r\\n')[3])\n"
-                             "EOF",
-                             &output),
-            0);
-  std::vector<std::string> lines;
-  std::istringstream in(output);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  ASSERT_GT(lines.size(), 20u);
-  EXPECT_EQ(lines[0], "orn.cfg 8 0x20 0 False");
-  EXPECT_EQ(lines[1], "reg.cfg 8 0x20 0 False");
-  EXPECT_EQ(lines[2], "dnsfilt.cfg 8 0x20 0 False");  // table order; missing files left out
-  // The two rows of bpjslist.cfg give two entries.
-  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("bpjslist.cfg ", 0) == 0; }), 2);
-  const auto arsp = std::find(lines.begin(), lines.end(), "arsp 8 0x10 0 False");
-  ASSERT_NE(arsp, lines.end());
-  for (auto it = arsp + 1; it != lines.end() - 1; ++it) {
+  CZipReader reader(archive);
+  const auto names = reader.EntryNames();
+  ASSERT_GT(names.size(), 20u);
+  // Table order, missing files left out; the two rows of bpjslist.cfg give two entries.
+  EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 3),
+            (std::vector<std::string>{"orn.cfg", "reg.cfg", "dnsfilt.cfg"}));
+  EXPECT_EQ(std::count(names.begin(), names.end(), "bpjslist.cfg"), 2);
+  const auto arsp = std::find(names.begin(), names.end(), "arsp");
+  ASSERT_NE(arsp, names.end());
+  for (auto it = arsp + 1; it != names.end(); ++it) {
     EXPECT_EQ(it->rfind("arsp\\", 0), 0u) << *it;
     EXPECT_EQ(it->find("\\."), std::string::npos) << *it;  // names beginning with "." stay out
-  }
-  EXPECT_EQ(lines.back(), "13 13 b'1'");
-}
-
-// The packing step gives minizip's own archive of the layout, with one thread or several.
-TEST_F(BackupRestoreTest, PackingIsMinizipsArchiveWithAnyNumberOfThreads) {
-  const std::string work = Scratch() / "work";
-  fs::create_directory(work);
-  test::WriteFile(work + "/orn.cfg", "cfg\n");
-  test::WriteFile(work + "/reg.cfg", "reg\r\n");
-  CZipWriter minizip(Scratch() / "minizip.zip", install_);
-  minizip.AddFile(work + "/orn.cfg", true);
-  minizip.AddFile(work + "/reg.cfg", true);
-  for (const char* file : kBackupFiles) minizip.AddFile(install_ + "/" + file);
-  minizip.AddDirectory(install_ + "/arsp");
-  ASSERT_TRUE(minizip.Close());
-  for (unsigned threads : {1u, 4u}) {
-    CFileSink sink;
-    std::vector<LeftOutEntry> leftOut;
-    ASSERT_TRUE(sink.Open(Scratch() / "packed.zip") && PackBackup(sink, threads, work, install_, leftOut) &&
-                sink.Close());
-    EXPECT_TRUE(leftOut.empty());
-    EXPECT_TRUE(test::ReadFile(Scratch() / "packed.zip") == test::ReadFile(Scratch() / "minizip.zip")) << threads;
   }
 }
 
@@ -263,14 +224,8 @@ TEST_F(BackupRestoreTest, LinkedDataIsBackedUpAndLoopsAreReported) {
   EXPECT_EQ(result.leftOut,
             std::vector<std::string>{"arsp\\archiv\\kreis: Verknüpfung auf einen übergeordneten Ordner (Schleife)"});
   CZipReader reader(result.archivePath);
-  const auto names = reader.EntryNames();
-  size_t below = 0, files = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(demo_ + "/daten"))
-    if (entry.path().filename().string()[0] != '.' && entry.path().string().find("/.") == std::string::npos &&
-        !entry.is_symlink())
-      ++below;
-  for (const std::string& name : names) files += name.rfind("arsp\\", 0) == 0;
-  EXPECT_EQ(files, below);
+  const auto names = reader.EntryNames();  // the walk below the link is the packer's (ZipPackerTest)
+  EXPECT_NE(std::find(names.begin(), names.end(), "arsp\\archiv"), names.end());
   EXPECT_NE(std::find(names.begin(), names.end(), "mid.cfg"), names.end());
 }
 

@@ -1,5 +1,5 @@
-// Damaged and cut-off configuration files: a failure result or a record that saves stably, never
-// a crash. Runs the same property the fuzz target checks over deterministic damage of a real file.
+// Cut-off configuration files fail, and long runs of lines load and save stably: the deterministic
+// cases beside the load fuzz target, which checks the same property over any damage.
 #include <string>
 
 #include "RecordBuilder.h"
@@ -48,21 +48,6 @@ TEST_F(DamagedFileTest, EveryCutShortFileFails) {
   for (size_t length = 0; length < original_.size(); ++length)
     EXPECT_GE(LoadAndCheck(original_.substr(0, length)), 2) << "cut at " << length;
   EXPECT_EQ(LoadAndCheck(original_), 0);
-}
-
-TEST_F(DamagedFileTest, FlippedBytesFailOrLoadStably) {
-  static constexpr unsigned char kMasks[] = {0x01, 0x20, 0x80, 0xFF, 0x5C};
-  size_t loaded = 0, failed = 0;
-  for (size_t i = 0; i < 400; ++i) {
-    std::string damaged = original_;
-    const size_t position = (i * 7919) % damaged.size();
-    damaged[position] = static_cast<char>(damaged[position] ^ kMasks[i % std::size(kMasks)]);
-    if (i % 3 == 0) damaged[(position * 31 + 17) % damaged.size()] = static_cast<char>(i % 256);
-    (LoadAndCheck(damaged) == 0 ? loaded : failed)++;
-  }
-  // Both outcomes occur: damage inside a text often still makes a valid file.
-  EXPECT_GT(loaded, 0u);
-  EXPECT_GT(failed, 0u);
 }
 
 // Foreign files and a bad line after the end are the format table's (ConfigFormatTest); here long

@@ -19,19 +19,13 @@ namespace orn::test {
 // Appends a zero-filled entry (calloc'ed, as the library frees it) to a list.
 template <class Entry>
 Entry* AppendEntry(Entry** head) {
-  auto* entry = static_cast<Entry*>(calloc(1, sizeof(Entry)));
   while (*head) head = &(*head)->next;
-  *head = entry;
-  return entry;
+  return *head = static_cast<Entry*>(calloc(1, sizeof(Entry)));
 }
-
-// strdup'ed copy; null stays null.
-inline char* DupC(const char* text) { return text ? strdup(text) : nullptr; }
-
+inline char* DupC(const char* text) { return text ? strdup(text) : nullptr; }  // null stays null
 template <class Part>
 Part* PartOf(Part** part) {
-  if (!*part) *part = static_cast<Part*>(calloc(1, sizeof(Part)));
-  return *part;
+  return *part ? *part : (*part = static_cast<Part*>(calloc(1, sizeof(Part))));
 }
 
 // Entries with the given texts (null allowed) and every other field zero.
@@ -44,39 +38,32 @@ inline TILOCONF_general* SetGeneral(ConfigRecord* record, const char* servername
 }
 inline TILOCONF_provider* AddProvider(ConfigRecord* record, const char* name, const char* password) {
   auto* entry = AppendEntry(&PartOf(&record->inet)->providers);
-  entry->name = DupC(name);
-  entry->password = DupC(password);
+  entry->name = DupC(name); entry->password = DupC(password);
   return entry;
 }
 inline TILOCONF_mailaccount* AddAccount(ConfigRecord* record, const char* server, const char* login,
                                         const char* password, const char* password2) {
   auto* entry = AppendEntry(&PartOf(&record->mail)->accounts);
-  entry->server = DupC(server);
-  entry->login = DupC(login);
-  entry->password = DupC(password);
-  entry->password2 = DupC(password2);
+  entry->server = DupC(server); entry->login = DupC(login);
+  entry->password = DupC(password); entry->password2 = DupC(password2);
   return entry;
 }
 inline TILOCONF_emailaddress* AddAddress(ConfigRecord* record, intptr_t kind, const char* text,
                                          std::initializer_list<const char*> owners) {
   auto* entry = AppendEntry(&PartOf(&record->mail)->addresses);
-  entry->kind = kind;
-  entry->address = DupC(text);
+  entry->kind = kind; entry->address = DupC(text);
   for (const char* owner : owners) stringlist_append_string(&entry->owners, owner);
   return entry;
 }
 inline TILOCONF_user* AddUser(ConfigRecord* record, const char* name, const char* password,
                               const char* email = nullptr) {
   auto* entry = AppendEntry(&PartOf(&record->users)->users);
-  entry->name = DupC(name);
-  entry->password = DupC(password);
-  entry->email = DupC(email);
+  entry->name = DupC(name); entry->password = DupC(password); entry->email = DupC(email);
   return entry;
 }
 inline TILOCONF_section* AddSection(ConfigRecord* record, const char* name, const char* text) {
   auto* entry = AppendEntry(&record->sections);
-  entry->name = DupC(name);
-  entry->text = DupC(text);
+  entry->name = DupC(name); entry->text = DupC(text);
   return entry;
 }
 
@@ -167,18 +154,13 @@ inline std::vector<std::string> Sections(const ConfigRecord* record) {
 inline std::string Describe(const ConfigRecord& record) {
   std::string out;
   const auto text = [&out](const char* label, const char* value) {
-    out += std::string(label) + "=";
-    if (!value) {
-      out += "<null>\n";
-      return;
-    }
-    out += '"';
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(value); *p; ++p) {
+    out += std::string(label) + (value ? "=\"" : "=<null>\n");
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(value); value && *p; ++p) {
       char hex[8];
       snprintf(hex, sizeof hex, "\\x%02X", *p);
       out += *p < 0x20 || *p > 0x7E || *p == '\\' ? std::string(hex) : std::string(1, static_cast<char>(*p));
     }
-    out += "\"\n";
+    if (value) out += "\"\n";
   };
   const auto number = [&out](const char* label, intptr_t value) {
     out += std::string(label) + "=" + std::to_string(value) + "\n";
