@@ -23,16 +23,14 @@ size_t Count(const std::string& text, const std::string& part) {
   return n;
 }
 
-class DirectoryCliTest : public test::IsolatedTest {
+class DirectoryCliTest : public test::DemoTest {
  protected:
   static void SetUpTestSuite() {
     server_ = std::make_unique<Slapd>(Slapd::Config{test::kTestSuffix, test::TestSchema(), test::TestLdif(), false});
   }
   static void TearDownTestSuite() { server_.reset(); }
   void SetUp() override {
-    IsolatedTest::SetUp();
-    demo_ = Scratch() / "demo";
-    ASSERT_TRUE(test::UseDemoInstallation(demo_));
+    ASSERT_NO_FATAL_FAILURE(DemoTest::SetUp());
     setenv("ORN_ADS_MODULE", ORN_ADS_MODULE_FILE, 1);
     setenv("LDAPNOINIT", "1", 1);  // no ldap.conf of this machine
     test::WriteFile(Scratch() / "passwd",
@@ -63,10 +61,8 @@ class DirectoryCliTest : public test::IsolatedTest {
     Cli("users list", &output);
     return output;
   }
-  std::string Installed() const { return demo_ + "/orn/orn.cfg"; }
 
   static std::unique_ptr<Slapd> server_;
-  std::string demo_;
 };
 
 std::unique_ptr<Slapd> DirectoryCliTest::server_;

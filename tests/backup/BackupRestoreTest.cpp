@@ -46,13 +46,10 @@ bool ServerRunning() {
   return m != nullptr;
 }
 
-class BackupRestoreTest : public test::IsolatedTest {
+class BackupRestoreTest : public test::DemoTest {
  protected:
   void SetUp() override {
-    IsolatedTest::SetUp();
-    demo_ = Scratch() / "demo";
-    ASSERT_TRUE(test::UseDemoInstallation(demo_));
-    install_ = demo_ + "/orn";
+    ASSERT_NO_FATAL_FAILURE(DemoTest::SetUp());
     RestartServer();
     ASSERT_TRUE(test::WaitFor(ServerRunning, 5000));
   }
@@ -84,7 +81,7 @@ class BackupRestoreTest : public test::IsolatedTest {
   }
   std::string SafetyFolder() const { return install_ + "/backup/orncfg/" + FormatLocalTime(time(nullptr), "%d%m%y"); }
 
-  std::string demo_, install_;
+  const std::string install_ = demo_ + "/orn";
 };
 
 TEST_F(BackupRestoreTest, RestoreGivesBackWhatTheBackupSaw) {

@@ -46,12 +46,11 @@ TEST_F(OskasysTest, StringLists) {
   stringlist_free(list);
 }
 
-TEST_F(OskasysTest, PipeCallWithAndWithoutServer) {
+// Without a server, and the timing, are the platform layer's (PipeTest): here the pipe name and
+// the call's result.
+TEST_F(OskasysTest, PipeCallReachesAServerByItsPipeName) {
   unsigned char buffer = 0x40;
   uint32_t received = 99;
-  EXPECT_EQ(CallPipeServer("\\\\.\\pipe\\oska_test", &buffer, 1, &buffer, 1, &received, 200), 0);
-  EXPECT_EQ(received, 0u);
-
   std::string error;
   auto server = orn::platform::PipeServer::Listen("oska_test", &error);
   ASSERT_TRUE(server) << error;

@@ -1,5 +1,5 @@
 // Small helpers shared by the user and directory tests: lists of users, their names, the text a
-// call throws, and a demo installation to import into.
+// call throws, and a demo installation to work on.
 #pragma once
 
 #include <cstdlib>
@@ -29,14 +29,19 @@ inline std::vector<std::string> Names(const ImportUserList& users) {
   return names;
 }
 
-// Makes a fresh demo installation in folder and points ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP at it.
-inline bool UseDemoInstallation(const std::string& folder) {
-  std::string exports;
-  if (RunCommand(std::string(ORN_DEMO_BINARY) + " '" + folder + "'", &exports) != 0) return false;
-  setenv("ORN_REGISTRY", (folder + "/registry.reg").c_str(), 1);
-  setenv("ORN_RUNTIME_DIR", (folder + "/run").c_str(), 1);
-  setenv("TEMP", (folder + "/tmp").c_str(), 1);
-  return true;
-}
+// A fresh demo installation in <scratch>/demo, with ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP
+// pointing into it.
+class DemoTest : public IsolatedTest {
+ protected:
+  void SetUp() override {
+    IsolatedTest::SetUp();
+    ASSERT_EQ(RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "' >/dev/null"), 0);
+    setenv("ORN_REGISTRY", (demo_ + "/registry.reg").c_str(), 1);
+    setenv("ORN_RUNTIME_DIR", (demo_ + "/run").c_str(), 1);
+    setenv("TEMP", (demo_ + "/tmp").c_str(), 1);
+  }
+  std::string Installed() const { return demo_ + "/orn/orn.cfg"; }
+  const std::string demo_ = Scratch() / "demo";
+};
 
 }  // namespace orn::test
