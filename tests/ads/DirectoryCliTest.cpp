@@ -141,10 +141,7 @@ TEST_F(DirectoryCliTest, NetworkImportStopsTheServerAndAddsTheLocalAccounts) {
             std::string::npos)
       << output;
   EXPECT_FALSE(ServerRuns());
-  const std::string users = Users();
-  EXPECT_NE(users.find("jdoe\tJohn Doe\t\n"), std::string::npos);
-  EXPECT_NE(users.find("xaver\tXaver Huber\t\n"), std::string::npos);
-  EXPECT_EQ(Count(users, "\n"), 38u);
+  EXPECT_EQ(Count(Users(), "\n"), 38u);  // full names from the GECOS field: LocalAccountsTest
 }
 
 TEST_F(DirectoryCliTest, SelectionOnTheTerminalAndTheFailureTexts) {

@@ -147,12 +147,7 @@ TEST_F(ZipReaderTest, HostileAndDamagedArchivesAreRefusedInsideTheTarget) {
   }
   EXPECT_FALSE(PathExists(s_ / "target_evil"));
 
-  CZipReader empty(made + "/empty.zip");  // opens, but there is nothing to extract
-  EXPECT_TRUE(empty.IsOpen());
-  EXPECT_EQ(empty.EntryCount(), 0u);
-  EXPECT_TRUE(empty.EntryNames().empty());
-  EXPECT_FALSE(empty.ExtractAll(s_ / "from-empty", false));
-  EXPECT_TRUE(empty.Close());
+  EXPECT_EQ(CZipReader(made + "/empty.zip").EntryCount(), 0u);  // opens, but there is nothing to extract
 
   // A stream that goes on past its declared size is cut off there: never a byte more.
   ExtractIntoJail(made + "/bomb_prefix_crc.zip");
