@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
@@ -49,7 +48,7 @@ inline TILOCONF_mailaccount* AddAccount(ConfigRecord* record, const char* server
   return entry;
 }
 inline TILOCONF_emailaddress* AddAddress(ConfigRecord* record, intptr_t kind, const char* text,
-                                         std::initializer_list<const char*> owners) {
+                                         const std::vector<const char*>& owners) {
   auto* entry = AppendEntry(&PartOf(&record->mail)->addresses);
   entry->kind = kind; entry->address = DupC(text);
   for (const char* owner : owners) stringlist_append_string(&entry->owners, owner);
@@ -79,8 +78,7 @@ class RecordBuilder {
   }
   RecordBuilder& Address(const char* text, std::vector<const char*> owners, intptr_t kind = TILOCONF_ADDR_MAILBOX) {
     Mail();
-    auto* address = AddAddress(r_, kind, text, {});
-    for (const char* owner : owners) stringlist_append_string(&address->owners, owner);
+    AddAddress(r_, kind, text, owners);
     return *this;
   }
   RecordBuilder& MailAccount(const char* server, const char* login, const char* password, const char* password2) {
@@ -91,8 +89,7 @@ class RecordBuilder {
   RecordBuilder& Provider(const char* name, const char* password) {
     if (!r_->inet) PartOf(&r_->inet)->proxyport = 8080;
     TILOCONF_provider* provider = AddProvider(r_, name, password);
-    provider->login = strdup("login");
-    provider->dialin = strdup("pppoe");
+    provider->login = strdup("login"), provider->dialin = strdup("pppoe");
     return *this;
   }
   RecordBuilder& Section(const char* name, const char* text) {
