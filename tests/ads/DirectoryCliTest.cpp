@@ -23,16 +23,14 @@ size_t Count(const std::string& text, const std::string& part) {
   return n;
 }
 
-class DirectoryCliTest : public test::IsolatedTest {
+class DirectoryCliTest : public test::DemoTest {
  protected:
   static void SetUpTestSuite() {
     server_ = std::make_unique<Slapd>(Slapd::Config{test::kTestSuffix, test::TestSchema(), test::TestLdif(), false});
   }
   static void TearDownTestSuite() { server_.reset(); }
   void SetUp() override {
-    IsolatedTest::SetUp();
-    demo_ = Scratch() / "demo";
-    ASSERT_TRUE(test::UseDemoInstallation(demo_));
+    ASSERT_NO_FATAL_FAILURE(DemoTest::SetUp());
     setenv("ORN_ADS_MODULE", ORN_ADS_MODULE_FILE, 1);
     setenv("LDAPNOINIT", "1", 1);  // no ldap.conf of this machine
     test::WriteFile(Scratch() / "passwd",
@@ -63,23 +61,21 @@ class DirectoryCliTest : public test::IsolatedTest {
     Cli("users list", &output);
     return output;
   }
-  std::string Installed() const { return demo_ + "/orn/orn.cfg"; }
 
   static std::unique_ptr<Slapd> server_;
-  std::string demo_;
 };
 
 std::unique_ptr<Slapd> DirectoryCliTest::server_;
 
-TEST_F(DirectoryCliTest, LdapImportReadsPastTheSizeLimitAndLeavesTheServerRunning) {
+// What the reader finds is LdapDirectoryTest's; here the counts the command prints, the file left
+// alone by a dry run and the server left running by the import.
+TEST_F(DirectoryCliTest, LdapImportCountsAndLeavesTheServerRunning) {
   const std::string before = test::ReadFile(Installed());
   std::string output;
   ASSERT_EQ(Cli("users import-ldap " + server_->HostPort() + " --dry-run", &output), 0) << output;
   const size_t expected = test::ExpectedLdapUserNames().size();
   EXPECT_NE(output.find("Gefundene Benutzer: " + std::to_string(expected) + "\n"), std::string::npos);
-  EXPECT_NE(output.find(" 1702  HansMeier\tHans Meier\t\n"), std::string::npos) << output.substr(0, 400);
   EXPECT_NE(output.find("Würden hinzugefügt: " + std::to_string(expected - 1) + "\n"), std::string::npos);
-  EXPECT_NE(output.find("\n  Mller\n"), std::string::npos);
   EXPECT_NE(output.find("Bereits vorhanden: 1\n"), std::string::npos);  // AMUELLER is amueller
   EXPECT_EQ(test::ReadFile(Installed()), before);
 
@@ -90,7 +86,6 @@ TEST_F(DirectoryCliTest, LdapImportReadsPastTheSizeLimitAndLeavesTheServerRunnin
   EXPECT_TRUE(ServerRuns());
   const std::string users = Users();
   EXPECT_EQ(Count(users, "\n"), 36 + expected - 1);
-  EXPECT_NE(users.find("nord0899\tnord 0899\tnord0899@orn-test.de\n"), std::string::npos);
   EXPECT_EQ(Count(users, "amueller\t"), 1u);
 }
 
@@ -146,10 +141,7 @@ TEST_F(DirectoryCliTest, NetworkImportStopsTheServerAndAddsTheLocalAccounts) {
             std::string::npos)
       << output;
   EXPECT_FALSE(ServerRuns());
-  const std::string users = Users();
-  EXPECT_NE(users.find("jdoe\tJohn Doe\t\n"), std::string::npos);
-  EXPECT_NE(users.find("xaver\tXaver Huber\t\n"), std::string::npos);
-  EXPECT_EQ(Count(users, "\n"), 38u);
+  EXPECT_EQ(Count(Users(), "\n"), 38u);  // full names from the GECOS field: LocalAccountsTest
 }
 
 TEST_F(DirectoryCliTest, SelectionOnTheTerminalAndTheFailureTexts) {

@@ -8,7 +8,7 @@
 #include "install/ServerStop.h"
 #include "oskasys/oskasys.h"
 #include "platform/Process.h"
-#include "support/RecordBuilder.h"
+#include "tiloconf/RecordBuilder.h"
 #include "support/TestSupport.h"
 
 namespace orn {
@@ -39,7 +39,6 @@ class ConfigImportTest : public test::DemoTest {
     ResetStopServerClock();
     DemoTest::TearDown();
   }
-  std::string Installed() const { return demo_ + "/orn/orn.cfg"; }
   std::string Branch() const { return demo_ + "/import/filiale.cfg"; }
   ConfigImportResult Import(const std::string& path, ProductCodePrompt& prompt, ImportSelection selection = {},
                             bool overwrite = false) {

@@ -6,7 +6,7 @@
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
 #include "install/RegistryKey.h"
-#include "support/RecordBuilder.h"
+#include "tiloconf/RecordBuilder.h"
 #include "support/TestSupport.h"
 
 namespace orn {

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -32,6 +33,15 @@ inline std::set<std::string> Tree(const std::string& root) {
     paths.insert(relative);
   }
   return paths;
+}
+
+// Relative path below root -> content, "<dir>" or "<link>"; links are not followed.
+inline std::map<std::string, std::string> Contents(const std::string& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+    files[entry.path().lexically_relative(root).string()] =
+        entry.is_symlink() ? "<link>" : entry.is_regular_file() ? ReadFile(entry.path()) : "<dir>";
+  return files;
 }
 
 // True when a temporary file of ours was left in the folder.

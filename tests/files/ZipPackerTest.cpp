@@ -47,11 +47,13 @@ void MakeTree(const std::string& arsp, int files) {
   WriteFile(arsp + "/gross.bin", large);
 }
 
-bool Pack(const std::string& arsp, const std::string& archive, unsigned threads, std::vector<LeftOutEntry>& leftOut) {
+// Packs the file named flat beside arsp, when given, and then the tree, as a backup does.
+bool Pack(const std::string& arsp, const std::string& archive, unsigned threads, std::vector<LeftOutEntry>& leftOut,
+          const char* flat = nullptr) {
   CFileSink sink;
   CZipPacker packer(sink, threads, archive.substr(0, archive.rfind('/')));
-  return sink.Open(archive) && packer.Open() && PackTree(packer, arsp, "arsp", leftOut) && packer.Close() &&
-         sink.Close();
+  return sink.Open(archive) && packer.Open() && (!flat || PackFile(packer, arsp + "/../" + flat, flat, leftOut)) &&
+         PackTree(packer, arsp, "arsp", leftOut) && packer.Close() && sink.Close();
 }
 
 std::set<std::string> Names(const std::string& archive) {
@@ -64,13 +66,14 @@ TEST(ZipPackerTest, ArchivesAreMinizipsOwnWithAnyNumberOfThreads) {
   ScratchDir s;
   MakeDir(s / "inst");
   MakeTree(s / "inst/arsp", 3000);
+  WriteFile(s / "inst/orn.cfg", "[general]\r\n");
   CZipWriter reference(s / "minizip.zip", s / "inst");  // one deflate stream per entry, by minizip
-  ASSERT_TRUE(reference.AddDirectory(s / "inst/arsp"));
+  ASSERT_TRUE(reference.AddFile(s / "inst/orn.cfg") && reference.AddDirectory(s / "inst/arsp"));
   ASSERT_TRUE(reference.Close());
   const std::string expected = ReadFile(s / "minizip.zip");
   for (unsigned threads : {1u, 2u, 5u}) {
     std::vector<LeftOutEntry> leftOut;
-    ASSERT_TRUE(Pack(s / "inst/arsp", s / "packed.zip", threads, leftOut)) << threads;
+    ASSERT_TRUE(Pack(s / "inst/arsp", s / "packed.zip", threads, leftOut, "orn.cfg")) << threads;
     EXPECT_TRUE(leftOut.empty());
     EXPECT_TRUE(ReadFile(s / "packed.zip") == expected) << threads << " threads";
   }

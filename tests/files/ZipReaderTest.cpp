@@ -2,8 +2,6 @@
 // refused without a crash, without a half-written file and without a byte outside the target.
 #include "files/ZipReader.h"
 
-#include <random>
-
 #include "files/ZipWriter.h"
 #include "files/TreeHelpers.h"
 
@@ -149,12 +147,7 @@ TEST_F(ZipReaderTest, HostileAndDamagedArchivesAreRefusedInsideTheTarget) {
   }
   EXPECT_FALSE(PathExists(s_ / "target_evil"));
 
-  CZipReader empty(made + "/empty.zip");  // opens, but there is nothing to extract
-  EXPECT_TRUE(empty.IsOpen());
-  EXPECT_EQ(empty.EntryCount(), 0u);
-  EXPECT_TRUE(empty.EntryNames().empty());
-  EXPECT_FALSE(empty.ExtractAll(s_ / "from-empty", false));
-  EXPECT_TRUE(empty.Close());
+  EXPECT_EQ(CZipReader(made + "/empty.zip").EntryCount(), 0u);  // opens, but there is nothing to extract
 
   // A stream that goes on past its declared size is cut off there: never a byte more.
   ExtractIntoJail(made + "/bomb_prefix_crc.zip");
@@ -162,25 +155,6 @@ TEST_F(ZipReaderTest, HostileAndDamagedArchivesAreRefusedInsideTheTarget) {
     EXPECT_EQ(fs::file_size(jail_ + "/target/bomb.bin"), 1000u);
   }
   ExpectContained("bomb_prefix_crc.zip");
-}
-
-TEST_F(ZipReaderTest, RandomByteFlipsNeverEscapeOrCrash) {
-  MakeSource(s_ / "src");
-  CZipWriter writer(s_ / "real.zip", s_ / "src");
-  ASSERT_TRUE(writer.AddDirectory("arsp"));
-  ASSERT_TRUE(writer.Close());
-  const std::string real = ReadFile(s_ / "real.zip");
-  std::mt19937 random(20240605);
-  int refused = 0;
-  for (int round = 0; round < 300; ++round) {
-    std::string damaged = real;
-    const int flips = 1 + static_cast<int>(random() % 4);
-    for (int i = 0; i < flips; ++i) damaged[random() % damaged.size()] ^= static_cast<char>(1 + random() % 255);
-    WriteFile(s_ / "damaged.zip", damaged);
-    refused += !ExtractIntoJail(s_ / "damaged.zip");
-    ExpectContained("round " + std::to_string(round));
-  }
-  EXPECT_GT(refused, 150);  // most flips hit data, CRCs or headers
 }
 
 }  // namespace

@@ -72,6 +72,7 @@ class DemoTest : public IsolatedTest {
     IsolatedTest::SetUp();
     ASSERT_TRUE(UseDemoInstallation(demo_));
   }
+  std::string Installed() const { return demo_ + "/orn/orn.cfg"; }
   const std::string demo_ = Scratch() / "demo";
 };
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "TiloconfTestUtil.h"
+#include "RecordBuilder.h"
 
 namespace orn::test {
 namespace {
@@ -67,6 +67,10 @@ TEST_F(ConfigChecksTest, EachDamageFailsItsCheckWithItsResult) {
       {"account port too large", CheckMail, [](ConfigRecord* r) { r->mail->accounts->port = 70000; }, -3},
       {"negative SMTP port", CheckMail, [](ConfigRecord* r) { r->mail->smtpport = -25; }, -4},
       {"negative poll interval", CheckMail, [](ConfigRecord* r) { r->mail->pollinterval = -1; }, -5},
+      // The default provider is found ignoring case; none at all is fine too.
+      {"ARCOR as default", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup("ARCOR"); }, 0},
+      {"empty default provider", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup(""); }, 0},
+      {"largest proxy port", CheckInet, [](ConfigRecord* r) { r->inet->proxyport = 65535; }, 0},
   };
   for (const Case& c : cases) {
     Record record;
@@ -78,15 +82,6 @@ TEST_F(ConfigChecksTest, EachDamageFailsItsCheckWithItsResult) {
     EXPECT_EQ(c.check(record.get()), c.result) << c.what;
   }
 
-  // The default provider is found ignoring case; none at all is fine too.
-  Record record;
-  AddProvider(record.get(), "Arcor", "p");
-  record->inet->defaultprovider = strdup("ARCOR");
-  record->inet->proxyport = 65535;
-  EXPECT_EQ(CheckInet(record.get()), 0);
-  free(record->inet->defaultprovider);
-  record->inet->defaultprovider = strdup("");
-  EXPECT_EQ(CheckInet(record.get()), 0);
 }
 
 TEST_F(ConfigChecksTest, ConversionsFillDefaultsAndTidyOwners) {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "TiloconfTestUtil.h"
+#include "RecordBuilder.h"
 
 namespace orn::test {
 namespace {
@@ -16,25 +16,6 @@ class ConfigMergeTest : public IsolatedTest {
     EXPECT_EQ(TILOCONF_varsave(path.c_str(), &source), 0);
     return overwrite ? TILOCONF_varload_overwrite(path.c_str(), target.get())
                      : TILOCONF_varload_merge(path.c_str(), target.get());
-  }
-
-  static std::string UserNames(const ConfigRecord* record) {
-    std::string names;
-    for (const TILOCONF_user* u = record->users ? record->users->users : nullptr; u; u = u->next)
-      names += std::string(u->name ? u->name : "<null>") + ":" +
-               (u->password ? u->password : "<null>") + " ";
-    return names;
-  }
-
-  static std::string Addresses(const ConfigRecord* record) {
-    std::string text;
-    for (const TILOCONF_emailaddress* a = record->mail ? record->mail->addresses : nullptr; a;
-         a = a->next) {
-      text += std::string(a->address ? a->address : "<null>") + "(";
-      for (const stringlist* o = a->owners; o; o = o->next) text += std::string(o->string) + ",";
-      text += ") ";
-    }
-    return text;
   }
 
   // Installed: anna, bob; team@ and bob@; provider "Arcor"; one account; sections firewall, dns.
@@ -69,47 +50,42 @@ class ConfigMergeTest : public IsolatedTest {
   HooksOff hooksOff_;
 };
 
-TEST_F(ConfigMergeTest, MergeKeepsExistingEntriesAndAppendsNewOnesInFileOrder) {
-  Record target, source;
-  FillInstalled(target.get());
-  FillImported(source.get());
-  ASSERT_EQ(MergeFile(target, source.r, false), 0);
-
-  // Names compare ignoring case; a name the file holds twice is taken once, the first time.
-  EXPECT_EQ(UserNames(target.get()), "anna:a1 bob:b1 carl:c1 dora:d1 ");
-  EXPECT_EQ(Addresses(target.get()),
-            "team@example.org(anna,) bob@example.org(bob,) carl@example.org(carl,) ");
-  EXPECT_STREQ(target->inet->providers->password, "p1");
-  EXPECT_STREQ(target->inet->providers->next->name, "Versatel");
-  EXPECT_EQ(target->inet->providers->next->next, nullptr);
-  const TILOCONF_mailaccount* account = target->mail->accounts;
-  EXPECT_STREQ(account->password, "m1");
-  EXPECT_EQ(account->password2, nullptr);
-  EXPECT_STREQ(account->next->login, "other");
-  EXPECT_EQ(account->next->next, nullptr);
-  EXPECT_STREQ(target->sections->text, "old firewall\n");
-  EXPECT_STREQ(target->sections->next->next->name, "dhcp");
-  EXPECT_EQ(target->sections->next->next->next, nullptr);
-}
-
-TEST_F(ConfigMergeTest, OverwriteReplacesEntriesInPlace) {
-  Record target, source;
-  FillInstalled(target.get());
-  FillImported(source.get());
-  ASSERT_EQ(MergeFile(target, source.r, true), 0);
-
-  // The later of two equal names in the file wins; replaced entries keep their position.
-  EXPECT_EQ(UserNames(target.get()), "anna:a1 BOB:b2 Carl:c2 dora:d1 ");
-  EXPECT_EQ(Addresses(target.get()),
-            "TEAM@example.org(carl,dora,) bob@example.org(bob,) carl@example.org(carl,) ");
-  EXPECT_STREQ(target->inet->providers->password, "p2");
-  EXPECT_STREQ(target->inet->providers->next->name, "Versatel");
-  const TILOCONF_mailaccount* account = target->mail->accounts;
-  EXPECT_STREQ(account->password, "m2");
-  EXPECT_STREQ(account->password2, "m2b");
-  EXPECT_STREQ(account->next->login, "other");
-  EXPECT_STREQ(target->sections->text, "new firewall\n");
-  EXPECT_STREQ(target->sections->next->text, "old dns\n");
+// Names compare ignoring case. A merge keeps what exists and takes a name the file holds twice the
+// first time; an overwrite replaces in place, the later of two equal names winning. New entries
+// follow in file order.
+TEST_F(ConfigMergeTest, MergeKeepsAndOverwriteReplacesEntriesInPlace) {
+  using Texts = std::vector<std::string>;
+  const struct {
+    bool overwrite;
+    Texts users, addresses, providers, accounts, sections;  // passwords of providers and accounts, section texts
+  } cases[] = {
+      {false, {"anna:a1:", "bob:b1:", "carl:c1:", "dora:d1:"},
+       {"team@example.org=anna", "bob@example.org=bob", "carl@example.org=carl"}, {"p1", "p3"},
+       {"m1/<null>", "m3/<null>"}, {"old firewall\n", "old dns\n", "new dhcp\n"}},
+      {true, {"anna:a1:", "BOB:b2:", "Carl:c2:", "dora:d1:"},
+       {"TEAM@example.org=carl,dora", "bob@example.org=bob", "carl@example.org=carl"}, {"p2", "p3"},
+       {"m2/m2b", "m3/<null>"}, {"new firewall\n", "old dns\n", "new dhcp\n"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.overwrite ? "overwrite" : "merge");
+    Record target, source;
+    FillInstalled(target.get());
+    FillImported(source.get());
+    ASSERT_EQ(MergeFile(target, source.r, c.overwrite), 0);
+    EXPECT_EQ(Users(target.get()), c.users);
+    EXPECT_EQ(Addresses(target.get()), c.addresses);
+    Texts providers, accounts, sections;
+    for (auto* p = target->inet->providers; p; p = p->next) providers.push_back(p->password);
+    for (auto* a = target->mail->accounts; a; a = a->next)
+      accounts.push_back(std::string(a->password) + "/" + (a->password2 ? a->password2 : "<null>"));
+    for (auto* t = target->sections; t; t = t->next) sections.push_back(t->text);
+    EXPECT_EQ(providers, c.providers);
+    EXPECT_EQ(accounts, c.accounts);
+    EXPECT_EQ(sections, c.sections);
+    EXPECT_STREQ(target->inet->providers->next->name, "Versatel");
+    EXPECT_STREQ(target->mail->accounts->next->login, "other");
+    EXPECT_STREQ(target->sections->next->next->name, "dhcp");
+  }
 }
 
 TEST_F(ConfigMergeTest, SettingsAreFilledByMergeAndReplacedByOverwrite) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "TiloconfTestUtil.h"
+#include "RecordBuilder.h"
 
 namespace orn::test {
 namespace {
@@ -48,15 +48,6 @@ class PasswordCipherTest : public IsolatedTest {
 
   std::string Path(const std::string& name) const { return Scratch() / name; }
 
-  // Saves a record with passwords of every kind under the given code; returns the file text.
-  std::string SaveUnder(const char* code, const std::string& path) {
-    WriteCodes(HivePath(), code);
-    pwcrypt_init();
-    Record record;
-    FillPasswords(record.get());
-    return SaveToText(record.r, path);
-  }
-
   static void FillPasswords(ConfigRecord* r) {
     AddUser(r, "anna", "Sommer2024!");
     AddUser(r, "bob", "");
@@ -70,15 +61,16 @@ class PasswordCipherTest : public IsolatedTest {
 };
 
 TEST_F(PasswordCipherTest, HooksEncipherOnSaveAndDecipherOnLoad) {
-  const std::string text = SaveUnder(kCode, Path("a.cfg"));
+  pwcrypt_init();
+  Record expected;
+  FillPasswords(expected.get());
+  const std::string text = SaveToText(expected.r, Path("a.cfg"));
   for (const char* secret : {"Sommer2024", "geheim", "smtp-pass", "dsl-pass"})
     EXPECT_EQ(text.find(secret), std::string::npos) << secret;
   EXPECT_NE(text.find("[user]\nName=anna\nPassword*="), std::string::npos) << text;
   EXPECT_NE(text.find("Password2*="), std::string::npos);
   EXPECT_NE(text.find("[user]\nName=carl\nRights=0"), std::string::npos);  // null stays absent
 
-  Record expected;
-  FillPasswords(expected.get());
   Record loaded;
   ASSERT_EQ(TILOCONF_varload(Path("a.cfg").c_str(), loaded.get()), 0);
   EXPECT_EQ(Describe(loaded.r), Describe(expected.r));
@@ -93,34 +85,12 @@ TEST_F(PasswordCipherTest, HooksEncipherOnSaveAndDecipherOnLoad) {
   EXPECT_EQ(Describe(again.r), Describe(expected.r));
 }
 
+// Under a wrong code every password reads as unprintable text (300 random ones beside the usual
+// set), so that the wizard can tell; with that installation's code as the old code they read right.
 TEST_F(PasswordCipherTest, AnotherInstallationsFileNeedsItsCode) {
-  SaveUnder(kOtherCode, Path("other.cfg"));
-  WriteCodes(HivePath(), kCode);
-  pwcrypt_init();
-  Record wrong;
-  ASSERT_EQ(TILOCONF_varload(Path("other.cfg").c_str(), wrong.get()), 0);
-  const std::vector<const char*> garbled = Passwords(wrong.r);
-  ASSERT_EQ(garbled.size(), 8u);
-  for (const char* password : garbled) {
-    if (password && *password) {
-      EXPECT_FALSE(Printable(password)) << password;
-    }
-  }
-  EXPECT_STREQ(wrong->users->users->next->password, "");  // an empty one stays empty
-  EXPECT_EQ(strlen(wrong->users->users->password), strlen("Sommer2024!"));  // no NUL cuts it short
-
-  // With that installation's code as the old code, the passwords read correctly.
-  WriteCodes(HivePath(), kCode, "b3x9lq7zk2mv5tr8wd");
-  pwdecryptreinit();
-  Record right, expected;
-  ASSERT_EQ(TILOCONF_varload(Path("other.cfg").c_str(), right.get()), 0);
-  FillPasswords(expected.get());
-  EXPECT_EQ(Describe(right.r), Describe(expected.r));
-}
-
-TEST_F(PasswordCipherTest, WrongCodeGivesUnprintableTextForEveryPassword) {
-  std::mt19937 random(12345);
   Record record;
+  FillPasswords(record.get());
+  std::mt19937 random(12345);
   for (int i = 0; i < 300; ++i) {
     std::string password(1 + random() % 24, ' ');
     for (char& c : password) c = static_cast<char>(0x20 + random() % 95);
@@ -128,12 +98,23 @@ TEST_F(PasswordCipherTest, WrongCodeGivesUnprintableTextForEveryPassword) {
   }
   WriteCodes(HivePath(), kOtherCode);
   pwcrypt_init();
-  SaveToText(record.r, Path("a.cfg"));
+  SaveToText(record.r, Path("other.cfg"));
   WriteCodes(HivePath(), kCode);
   pwcrypt_init();
-  Record loaded;
-  ASSERT_EQ(TILOCONF_varload(Path("a.cfg").c_str(), loaded.get()), 0);
-  for (const char* password : Passwords(loaded.r)) EXPECT_FALSE(Printable(password)) << password;
+  Record wrong;
+  ASSERT_EQ(TILOCONF_varload(Path("other.cfg").c_str(), wrong.get()), 0);
+  const std::vector<const char*> garbled = Passwords(wrong.r);
+  ASSERT_EQ(garbled.size(), 308u);
+  for (const char* password : garbled)
+    if (password && *password) EXPECT_FALSE(Printable(password)) << password;
+  EXPECT_STREQ(wrong->users->users->next->password, "");  // an empty one stays empty
+  EXPECT_EQ(strlen(wrong->users->users->password), strlen("Sommer2024!"));  // no NUL cuts it short
+
+  WriteCodes(HivePath(), kCode, "b3x9lq7zk2mv5tr8wd");
+  pwdecryptreinit();
+  Record right;
+  ASSERT_EQ(TILOCONF_varload(Path("other.cfg").c_str(), right.get()), 0);
+  EXPECT_EQ(Describe(right.r), Describe(record.r));
 }
 
 TEST_F(PasswordCipherTest, PlainPasswordsStayPlain) {

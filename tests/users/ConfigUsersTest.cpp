@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "config/ConfigHolder.h"
-#include "support/RecordBuilder.h"
+#include "tiloconf/RecordBuilder.h"
 #include "users/ConfigUsers.h"
 #include "users/TestUsers.h"
 
@@ -68,14 +68,6 @@ TEST_F(ConfigUsersTest, AddUsersCleansSkipsAndTakesTheFirstAddress) {
   EXPECT_STREQ(record->users->users->next->fullname, "Jürgen Weiß");
   EXPECT_EQ(test::Addresses(record), (std::vector<std::string>{"anna@x.de=Anna", "jw@x.de=JrgenWei", "="}));
   EXPECT_EQ(record->mail->addresses->next->kind, TILOCONF_ADDR_MAILBOX);
-}
-
-TEST_F(ConfigUsersTest, AddUsersIntoAnEmptyConfigurationKeepsTheOrder) {
-  SaveConfig([](RecordBuilder&) {});
-  ImportUserList users;
-  for (const char* name : {"zoe", "adam", "mia"}) users.Append(User(name, "", {std::string(name) + "@x.de"}));
-  AddUsers(path_.c_str(), users);
-  EXPECT_EQ(test::Users(Loaded()), (std::vector<std::string>{"zoe::zoe@x.de", "adam::adam@x.de", "mia::mia@x.de"}));
 }
 
 TEST_F(ConfigUsersTest, AFileThatDoesNotLoadIsLeftUnchanged) {

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "config/ConfigHolder.h"
-#include "support/RecordBuilder.h"
+#include "tiloconf/RecordBuilder.h"
 #include "users/CSVUserExporter.h"
 #include "users/CSVUserImporter.h"
 #include "users/ConfigUsers.h"

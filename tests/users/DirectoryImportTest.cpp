@@ -16,16 +16,7 @@ using test::List;
 using test::Names;
 using test::User;
 
-class DirectoryImportTest : public test::IsolatedTest {
- protected:
-  void SetUp() override {
-    IsolatedTest::SetUp();
-    demo_ = Scratch() / "demo";
-    ASSERT_TRUE(test::UseDemoInstallation(demo_));
-  }
-  std::string Installed() const { return demo_ + "/orn/orn.cfg"; }
-  std::string demo_;
-};
+using DirectoryImportTest = test::DemoTest;
 
 TEST_F(DirectoryImportTest, AddsAfterTheServerStopAndSkipsNamesThatDifferOnlyInCase) {
   const ImportUserList users =

@@ -11,18 +11,16 @@
 namespace orn {
 namespace {
 
-using test::ThrownText;
-
 using test::FakeChild;
 using test::FakeDirectory;
+using test::Names;
+using test::ThrownText;
 
 FakeChild Person(std::string name, std::map<std::string, std::string> attributes = {}) {
   return FakeChild{"dominoPerson", std::move(name), std::move(attributes)};
 }
 FakeChild Unit(std::string name) { return FakeChild{"organizationalUnit", std::move(name), {}}; }
 
-using test::Names;
-using test::ThrownText;
 std::vector<std::string> Names(const DirectoryRead& read) { return Names(read.users); }
 
 class DirectoryReaderTest : public ::testing::Test {
