@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "files/DirectoryListing.h"
@@ -48,12 +49,19 @@ bool EntryStat(DirectoryListing& listing, const char* name, bool want, struct st
   return true;
 }
 
-// Removes the leftovers of killed runs from a folder this walk only writes into (its descriptor
-// listed through a duplicate: the folder is not opened again).
-void RemoveLeftoversIn(int dirFd) {
+// The names a folder that this walk only writes into holds already, by whether each is a folder;
+// leftovers of killed runs are removed from it. Listed through a duplicate descriptor: the folder
+// is not opened again.
+std::unordered_map<std::string, bool> ListAndClean(int dirFd) {
+  std::unordered_map<std::string, bool> names;
   DirectoryListing listing(UniqueFd(fcntl(dirFd, F_DUPFD_CLOEXEC, 0)));
-  while (const char* name = listing.Next())
-    if (platform::IsLeftoverTempName(name)) unlinkat(dirFd, name, 0);
+  while (const char* name = listing.Next()) {
+    if (platform::IsLeftoverTempName(name))
+      unlinkat(dirFd, name, 0);
+    else if (name[0] != '.')
+      names.emplace(name, listing.Type() == DT_DIR || listing.Type() == DT_UNKNOWN);
+  }
+  return names;
 }
 
 // The regular files of a listed folder, by name.
@@ -74,7 +82,7 @@ class TreeReplacement::Walk {
   bool complete = true;
 
   void Keep(DirectoryListing& target, DirectoryListing* incoming, int safetyFd) {
-    RemoveLeftoversIn(safetyFd);
+    const std::unordered_map<std::string, bool> older = ListAndClean(safetyFd);
     const std::unordered_set<std::string> replaced =
         incoming && incoming->IsOpen() ? RegularFiles(*incoming) : std::unordered_set<std::string>{};
     struct stat st {};
@@ -94,7 +102,9 @@ class TreeReplacement::Walk {
         else
           complete = false;
       } else if (S_ISREG(st.st_mode)) {
-        complete = owner_.KeepAt(target.Fd(), name, st, safetyFd, name, replaced.count(name) != 0) && complete;
+        const auto it = older.find(name);
+        const Older kind = it == older.end() ? Older::None : it->second ? Older::Unknown : Older::File;
+        complete = owner_.KeepAt(target.Fd(), name, st, safetyFd, name, replaced.count(name) != 0, kind) && complete;
       }
     }
   }
@@ -123,13 +133,15 @@ class TreeReplacement::Walk {
 };
 
 bool TreeReplacement::KeepAt(int folder, const std::string& name, const struct stat& st, int safetyDir,
-                             const std::string& safetyName, bool willReplace) {
+                             const std::string& safetyName, bool willReplace, Older older) {
   bool kept = false;
   if (willReplace && linkWorks_ && !IsReadOnly(st)) {
+    // An older safety copy of the name (a restore earlier that day) makes way for the link.
+    if (older == Older::File) unlinkat(safetyDir, safetyName.c_str(), 0);
     kept = linkat(folder, name.c_str(), safetyDir, safetyName.c_str(), 0) == 0;
-    struct stat older {};
-    if (!kept && errno == EEXIST && fstatat(safetyDir, safetyName.c_str(), &older, AT_SYMLINK_NOFOLLOW) == 0 &&
-        !S_ISDIR(older.st_mode) && !IsReadOnly(older) && unlinkat(safetyDir, safetyName.c_str(), 0) == 0)
+    struct stat found {};
+    if (!kept && errno == EEXIST && fstatat(safetyDir, safetyName.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISDIR(found.st_mode) && !IsReadOnly(found) && unlinkat(safetyDir, safetyName.c_str(), 0) == 0)
       kept = linkat(folder, name.c_str(), safetyDir, safetyName.c_str(), 0) == 0;
     if (!kept && errno == EXDEV) linkWorks_ = false;
   }
@@ -169,7 +181,7 @@ bool TreeReplacement::KeepFile(const std::string& path, int safetyDir, const std
   const Located file = Locate(path);
   struct stat st {};
   return file.folder.IsValid() && fstatat(file.folder.Get(), file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-         S_ISREG(st.st_mode) && KeepAt(file.folder.Get(), file.name, st, safetyDir, name, willReplace);
+         S_ISREG(st.st_mode) && KeepAt(file.folder.Get(), file.name, st, safetyDir, name, willReplace, Older::Unknown);
 }
 
 bool TreeReplacement::KeepTree(const std::string& target, const std::string& incoming, const std::string& safety) {

@@ -9,6 +9,7 @@
 #include "files/EntryData.h"
 #include "files/EntryPath.h"
 #include "files/UniqueFd.h"
+#include "files/ZipFileReads.h"
 #include "files/ZipPaths.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
@@ -51,7 +52,8 @@ bool CZipReader::Open(const std::string& archivePath) {
   const std::string full = FullPath(archivePath);
   struct stat st {};
   if (full.empty() || stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  zip_ = unzOpen64(full.c_str());
+  zlib_filefunc64_def functions = WindowedReadFunctions();
+  zip_ = unzOpen2_64(full.c_str(), &functions);
   empty_ = !zip_ && IsEmptyArchive(full, st.st_size);
   if (IsOpen()) defaultTarget_ = WithoutExtension(full);
   return IsOpen();
