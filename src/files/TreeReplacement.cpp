@@ -134,10 +134,10 @@ class TreeReplacement::Walk {
 
 bool TreeReplacement::KeepAt(int folder, const std::string& name, const struct stat& st, int safetyDir,
                              const std::string& safetyName, bool willReplace, Older older) {
+  // An older safety copy of the name (a restore earlier that day) makes way.
+  if (older == Older::File) unlinkat(safetyDir, safetyName.c_str(), 0);
   bool kept = false;
   if (willReplace && linkWorks_ && !IsReadOnly(st)) {
-    // An older safety copy of the name (a restore earlier that day) makes way for the link.
-    if (older == Older::File) unlinkat(safetyDir, safetyName.c_str(), 0);
     kept = linkat(folder, name.c_str(), safetyDir, safetyName.c_str(), 0) == 0;
     struct stat found {};
     if (!kept && errno == EEXIST && fstatat(safetyDir, safetyName.c_str(), &found, AT_SYMLINK_NOFOLLOW) == 0 &&
