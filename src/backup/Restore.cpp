@@ -112,6 +112,19 @@ std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const
   return std::nullopt;
 }
 
+// What the safety copy keeps: the table files of the installation and the files of its "arsp".
+ProgressTotals SafetyCopyTotals(const std::string& install, const std::vector<std::string>& tables,
+                                const std::string& arsp) {
+  ProgressTotals totals = CountTree(arsp, false);
+  struct stat st {};
+  for (const std::string& file : tables)
+    if (stat((install + "/" + file).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      ++totals.files;
+      totals.bytes += static_cast<uint64_t>(st.st_size);
+    }
+  return totals;
+}
+
 // Replaces the installation's files with the archive's, keeping safety copies (the steps after
 // the configuration has been written): first every table file and every file of "arsp" goes into
 // the safety folder as it is, then the archive's files take their places (see TreeReplacement).
@@ -126,17 +139,8 @@ bool RestoreFiles(const std::string& unpacked, const std::string& install, const
   for (const char* file : kBackupFiles)
     if (std::find(tables.begin(), tables.end(), file) == tables.end()) tables.push_back(file);
 
-  ProgressTotals keep;
-  if (progress.WantsTotals()) {
-    keep = CountTree(target, false);
-    struct stat st {};
-    for (const std::string& file : tables)
-      if (stat((install + "/" + file).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        ++keep.files;
-        keep.bytes += static_cast<uint64_t>(st.st_size);
-      }
-  }
-  progress.BeginPhase(ProgressPhase::SafetyCopy, keep);
+  progress.BeginPhase(ProgressPhase::SafetyCopy,
+                      progress.WantsTotals() ? SafetyCopyTotals(install, tables, target) : ProgressTotals{});
   TreeReplacement replacement(progress);
   UniqueFd safetyFd(open(safety.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   UniqueFd unpackedFd(open(unpacked.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
