@@ -25,6 +25,8 @@ namespace orn {
 
 namespace {
 
+Progress& ProgressOf(const BackupRequest& request) { return request.progress ? *request.progress : NoProgress(); }
+
 // strerror of the call that failed last, when it left one.
 std::string SystemReason() { return errno ? strerror(errno) : ""; }
 
@@ -110,13 +112,13 @@ BackupResult RunBackup(const BackupRequest& request) {
   if (request.encrypt) {
     crypto::CArchiveEncryptor eff(target);
     errno = 0;
-    if (!eff.Open(request.password.c_str(), 1, packed) || !PackBackup(eff, request.threads, work, install, leftOut) ||
+    if (!eff.Open(request.password.c_str(), 1, packed) || !PackBackup(eff, request.threads, work, install, leftOut, ProgressOf(request)) ||
         !eff.Finish())
       return Fail("Die Komprimierung schlug fehl.", target, SystemReason());
   } else {
     CFileSink zip;
     errno = 0;
-    if (!zip.Open(packed) || !PackBackup(zip, request.threads, work, install, leftOut) || !zip.Close())
+    if (!zip.Open(packed) || !PackBackup(zip, request.threads, work, install, leftOut, ProgressOf(request)) || !zip.Close())
       return Fail("Die Konfiguration konnte nicht gesichert werden.", target, SystemReason());
     errno = 0;
     if (!CopyFile(packed, target, platform::kPrivateFileMode))

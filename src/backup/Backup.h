@@ -8,12 +8,15 @@
 
 namespace orn {
 
+class Progress;
+
 struct BackupRequest {
   std::string path;  // the target as given; its extension is replaced to match encrypt
   bool encrypt = true;
   std::string password;
   std::string confirm;
   unsigned threads = 0;  // threads that deflate; 0: one per processor
+  Progress* progress = nullptr;  // where packing is reported; none: nowhere
 };
 
 struct BackupResult {

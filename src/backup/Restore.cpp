@@ -1,9 +1,11 @@
 #include "backup/Restore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <fstream>
 #include <set>
 #include <sys/stat.h>
@@ -15,9 +17,10 @@
 #include "config/ConfigHolder.h"
 #include "config/ConfigSummary.h"
 #include "crypto/ArchiveFile.h"
-#include "files/DirectoryTree.h"
 #include "files/FileCopy.h"
 #include "files/FilePaths.h"
+#include "files/TreeReplacement.h"
+#include "files/UniqueFd.h"
 #include "files/WorkFolder.h"
 #include "files/ZipReader.h"
 #include "install/FailureText.h"
@@ -45,10 +48,29 @@ bool IsRegularFile(const std::string& path) { return platform::FileAttributes(pa
 // the working files ("zip.tmp") beside it.
 std::string Unpacked(const std::string& work) { return work + "/unpacked"; }
 
+// What the copy back puts in place: the table files and the files below "arsp" that the archive
+// holds (a name that the archive holds twice lands once).
+ProgressTotals CopyBackTotals(CZipReader& zip) {
+  const std::string folder = std::string(kArchiveFolder) + "\\";
+  std::set<std::string> tables;
+  ProgressTotals totals;
+  zip.ListEntries([&](const ZipEntryInfo& info) {
+    const bool table = std::find_if(std::begin(kBackupFiles), std::end(kBackupFiles), [&](const char* file) {
+                         return info.name == file;
+                       }) != std::end(kBackupFiles);
+    if (info.isDirectory || (table ? !tables.insert(info.name).second : info.name.rfind(folder, 0) != 0)) return;
+    ++totals.files;
+    totals.bytes += info.uncompressedSize;
+  });
+  return totals;
+}
+
 // Steps shared by the restore and the check of an archive: from the path to a loaded archived
 // configuration in the working folder. Returns nothing on success, else the result to report.
+// copyBack, when set, receives what the copy back will put in place (for a progress with totals).
 std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const std::string& work,
-                                           RestoreInteraction& interaction, ConfigHolder& archived) {
+                                           RestoreInteraction& interaction, ConfigHolder& archived,
+                                           Progress& progress = NoProgress(), ProgressTotals* copyBack = nullptr) {
   if (archivePath.empty() || platform::FileAttributes(archivePath) == platform::kInvalidAttributes)
     return Fail(kInvalidPath);
   std::string dir, name, ext;
@@ -70,6 +92,9 @@ std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const
 
   CZipReader zip;
   if (!zip.Open(packed.c_str())) return Fail("Das ORN!-Konfigurationsarchiv konnte nicht geöffnet werden.");
+  if (progress.WantsTotals() && copyBack) *copyBack = CopyBackTotals(zip);
+  progress.BeginPhase(ProgressPhase::Unpacking, progress.WantsTotals() ? zip.FileTotals() : ProgressTotals{});
+  zip.SetProgress(progress);
   if (zip.EntryCount() == 0 || !zip.ExtractAll(Unpacked(work), false))
     return Fail("Das ORN!-Konfigurationsarchiv konnte nicht entpackt werden.");
   zip.Close();
@@ -87,36 +112,71 @@ std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const
   return std::nullopt;
 }
 
+// What the safety copy keeps: the table files of the installation and the files of its "arsp".
+ProgressTotals SafetyCopyTotals(const std::string& install, const std::vector<std::string>& tables,
+                                const std::string& arsp) {
+  ProgressTotals totals = CountTree(arsp, false);
+  struct stat st {};
+  for (const std::string& file : tables)
+    if (stat((install + "/" + file).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      ++totals.files;
+      totals.bytes += static_cast<uint64_t>(st.st_size);
+    }
+  return totals;
+}
+
 // Replaces the installation's files with the archive's, keeping safety copies (the steps after
-// the configuration has been written). Messages about single files do not stop it; false when one
-// of them was shown. Each name goes into the safety folder once, before its first replacement
-// ("bpjslist.cfg" stands in the table twice). The table files and "arsp" may be links to data
-// elsewhere: the files they lead to are saved and replaced.
+// the configuration has been written): first every table file and every file of "arsp" goes into
+// the safety folder as it is, then the archive's files take their places (see TreeReplacement).
+// Messages about single files do not stop it; false when one of them was shown. "bpjslist.cfg"
+// stands in the table twice: it is kept and put back once. The table files and "arsp" may be
+// links to data elsewhere: the files they lead to are saved and replaced.
 bool RestoreFiles(const std::string& unpacked, const std::string& install, const std::string& safety,
-                  RestoreInteraction& interaction) {
+                  RestoreInteraction& interaction, Progress& progress, const ProgressTotals& copyBack) {
+  const std::string folder = std::string("/") + kArchiveFolder;
+  const std::string target = platform::FollowLink(install + folder);
+  std::vector<std::string> tables;
+  for (const char* file : kBackupFiles)
+    if (std::find(tables.begin(), tables.end(), file) == tables.end()) tables.push_back(file);
+
+  progress.BeginPhase(ProgressPhase::SafetyCopy,
+                      progress.WantsTotals() ? SafetyCopyTotals(install, tables, target) : ProgressTotals{});
+  TreeReplacement replacement(progress);
+  UniqueFd safetyFd(open(safety.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd unpackedFd(open(unpacked.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  for (const std::string& file : tables)
+    replacement.KeepFile(install + "/" + file, safetyFd.Get(), file, IsRegularFile(unpacked + "/" + file));
+  replacement.KeepTree(target, unpacked + folder, safety + folder);
+
+  progress.BeginPhase(ProgressPhase::CopyBack, copyBack);
   bool complete = true;
-  std::set<std::string> saved;
-  for (const char* file : kBackupFiles) {
-    if (saved.insert(file).second) CopyFile(install + "/" + file, safety + "/" + file);
-    const std::string archived = unpacked + "/" + file;
-    if (IsRegularFile(archived) && !CopyFile(archived, install + "/" + file)) {
-      interaction.ShowMessage(std::string("Die Datei ") + file + " konnte nicht kopiert werden.");
+  for (const std::string& file : tables) {
+    if (IsRegularFile(unpacked + "/" + file) && !replacement.MoveFile(unpackedFd.Get(), file, install + "/" + file)) {
+      interaction.ShowMessage("Die Datei " + file + " konnte nicht kopiert werden.");
       complete = false;
     }
   }
-  const std::string folder = std::string("/") + kArchiveFolder;
-  const std::string target = platform::FollowLink(install + folder);
-  CopyDirectoryTree(target, safety + folder, nullptr, true);
-  if (!CopyDirectoryTree(unpacked + folder, target, nullptr, true)) {
+  if (!replacement.MoveTree(unpacked + folder, target)) {
     interaction.ShowMessage(std::string("Das Verzeichnis ") + kArchiveFolder + " konnte nicht kopiert werden.");
     complete = false;
   }
   return complete;
 }
 
+// Waits until what the restore wrote is on disk, once for each file system it wrote to: the
+// installation's, and those that "arsp" and the table files lead to when they are links.
+void FlushWritten(const std::string& install) {
+  std::set<dev_t> flushed;
+  std::vector<std::string> paths{install, platform::FollowLink(install + "/" + kArchiveFolder)};
+  for (const char* file : kBackupFiles) paths.push_back(platform::ParentFolder(platform::FollowLink(install + "/" + file)));
+  struct stat st {};
+  for (const std::string& path : paths)
+    if (stat(path.c_str(), &st) == 0 && flushed.insert(st.st_dev).second) FlushFileSystem(path);
+}
+
 }  // namespace
 
-RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& interaction) {
+RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& interaction, Progress& progress) {
   if (archivePath.empty() || platform::FileAttributes(archivePath) == platform::kInvalidAttributes)
     return Fail(kInvalidPath);
   // The folder holds the archive's contents in clear: it goes on every way out.
@@ -126,16 +186,14 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
   const std::string& work = folder.Path();
 
   ConfigHolder archived(true);
-  if (auto failure = UnpackAndLoad(archivePath, work, interaction, archived)) return *failure;
+  ProgressTotals copyBack;
+  if (auto failure = UnpackAndLoad(archivePath, work, interaction, archived, progress, &copyBack)) return *failure;
+  // The archive in clear is not needed any more: its bytes need never reach the disk.
+  unlink((work + "/zip.tmp").c_str());
 
-  char install[kMaxPath];
-  try {
-    if (GetInstallDirectory(install, sizeof install) < 1) throw MessageError("");
-  } catch (const MessageError&) {
-    return Fail(kNoInstallation);
-  }
-  const std::string safety =
-      std::string(install) + "/backup/orncfg/" + FormatLocalTime(::time(nullptr), "%d%m%y");
+  const std::optional<std::string> install = FindInstallDirectory();
+  if (!install) return Fail(kNoInstallation);
+  const std::string safety = *install + "/backup/orncfg/" + FormatLocalTime(::time(nullptr), "%d%m%y");
   CreateDirectoryPath(safety);
 
   try {
@@ -147,12 +205,11 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
   interaction.BeginWait();
   try {
     StopServer();
-    char current[kMaxPath];
-    if (GetCurrentConfigPath(current, sizeof current) == -1) throw MessageError("");
-    platform::RemoveLeftovers(install);  // of a restore that was killed
+    const std::string current = CurrentConfigPath();
+    platform::RemoveLeftovers(*install);  // of a restore that was killed
     platform::RemoveLeftovers(safety);
     CopyFile(current, safety + "/orn.cfg", platform::kPrivateFileMode);
-    archived.Save(current, true);
+    archived.Save(current.c_str(), true);
   } catch (const MessageError& e) {
     interaction.EndWait();
     return Fail(FailureText("Die Konfiguration konnte nicht wiederhergestellt werden.", e.Text()));
@@ -161,9 +218,9 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
     return Fail("Die Konfiguration konnte nicht wiederhergestellt werden.");
   }
 
-  const bool complete = RestoreFiles(Unpacked(work), install, safety, interaction);
-  FlushFileSystem(install);
-  folder.Remove();
+  const bool complete = RestoreFiles(Unpacked(work), *install, safety, interaction, progress, copyBack);
+  folder.Remove();  // before the flush: what is left there need not reach the disk
+  FlushWritten(*install);
   interaction.EndWait();
   return {RestoreOutcome::Restored, "Die Konfiguration wurde von " + archivePath + " wiederhergestellt.\n", "",
           safety, !complete};

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "files/Progress.h"
+
 namespace orn {
 
 // What the restore asks of its user.
@@ -37,8 +39,10 @@ struct RestoreResult {
 };
 
 // Runs the restore. Its working folder holds the archive's contents in clear and is gone afterwards,
-// whatever the outcome (a cancelled password prompt included).
-RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& interaction);
+// whatever the outcome (a cancelled password prompt included). Its phases Unpacking, SafetyCopy and
+// CopyBack are reported to progress, each file as it is done.
+RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& interaction,
+                         Progress& progress = NoProgress());
 
 // What an archive holds, read without touching the installation.
 struct ArchiveContents {

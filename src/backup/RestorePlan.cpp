@@ -8,6 +8,7 @@
 
 #include "backup/BackupTable.h"
 #include "backup/RegistrySnapshot.h"
+#include "install/FailureText.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
@@ -98,15 +99,12 @@ std::vector<PlanItem> PlanUsers(const std::string& archivedConfig, const std::st
 
 RestorePlan PlanRestore(const std::string& archivePath, RestoreInteraction& interaction) {
   RestorePlan plan;
-  char install[kMaxPath];
-  char config[kMaxPath];
+  std::string install, config;
   try {
-    if (GetInstallDirectory(install, sizeof install) < 1 || GetCurrentConfigPath(config, sizeof config) == -1) {
-      plan.message = "Es konnte keine ORN!-Installation gefunden werden.";
-      return plan;
-    }
+    install = InstallDirectory();
+    config = CurrentConfigPath();
   } catch (const MessageError&) {
-    plan.message = "Es konnte keine ORN!-Installation gefunden werden.";
+    plan.message = kNoInstallation;
     return plan;
   }
   std::string failure;
@@ -116,7 +114,7 @@ RestorePlan PlanRestore(const std::string& archivePath, RestoreInteraction& inte
       plan.taskValues = PlanTaskValues(folder);
       plan.users = PlanUsers(folder + "/orn.cfg", config);
     } catch (const MessageError& e) {
-      failure = std::string("Die Konfiguration konnte nicht geladen werden.\nFehlermeldung: ") + e.Text();
+      failure = FailureText("Die Konfiguration konnte nicht geladen werden.", e.Text());
     }
   });
   plan.outcome = checked.outcome;

@@ -18,7 +18,6 @@
 #include "cli/ServerRestart.h"
 #include "cli/SettingsPassword.h"
 #include "cli/Verbs.h"
-#include "files/Progress.h"
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
 #include "install/ProductKey.h"
@@ -30,47 +29,70 @@ namespace {
 
 constexpr char kPasswordOption[] = "--password-file";
 
-// On a terminal, the files and bytes done so far on standard error, at most ten times a second.
-class ProgressLine {
+// On a terminal, the phase at work with the files and bytes done of its totals, on one line of
+// standard error rewritten at most ten times a second ("Entpacken: 120/2000 Dateien, 1.2/19.5 MB");
+// each phase takes the line over from the one before. Nothing without a terminal or with --quiet.
+class ProgressLine : public Progress {
  public:
-  ProgressLine() {
-    if (Quiet() || !isatty(STDERR_FILENO)) return;
-    active_ = true;
-    SetFileProgressHook(&ProgressLine::OnFile);
-  }
-  ~ProgressLine() {
-    if (!active_) return;
-    SetFileProgressHook(nullptr);
-    if (files_ > 0) {
-      Print();
-      fputc('\n', stderr);
-    }
-  }
+  ProgressLine() : shown_(!Quiet() && isatty(STDERR_FILENO)) {}
+  ~ProgressLine() override { Break(); }
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
 
- private:
-  static void OnFile(uint64_t bytes) {
-    ++files_;
-    bytes_ += bytes;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - shown_ < std::chrono::milliseconds(100)) return;
-    shown_ = now;
+  bool WantsTotals() const override { return shown_; }
+  void BeginPhase(ProgressPhase phase, const ProgressTotals& totals) override {
+    if (!shown_) return;
+    phase_ = phase;
+    totals_ = totals;
+    done_ = {};
     Print();
   }
-  static void Print() {
-    fprintf(stderr, "\r%llu Dateien, %.1f MB", static_cast<unsigned long long>(files_), bytes_ / 1048576.0);
-    fflush(stderr);
+  void FileDone(uint64_t bytes) override {
+    if (!shown_) return;
+    ++done_.files;
+    done_.bytes += bytes;
+    if (std::chrono::steady_clock::now() - printed_ >= std::chrono::milliseconds(100) ||
+        done_.files == totals_.files)
+      Print();
   }
-  bool active_ = false;
-  static inline uint64_t files_ = 0, bytes_ = 0;
-  static inline std::chrono::steady_clock::time_point shown_{};
+  // Ends the line, so that a message can follow on a line of its own.
+  void Break() {
+    if (!open_) return;
+    fputc('\n', stderr);
+    open_ = false;
+  }
+
+ private:
+  static const char* PhaseText(ProgressPhase phase) {
+    switch (phase) {
+      case ProgressPhase::Packing: return "Packen";
+      case ProgressPhase::Unpacking: return "Entpacken";
+      case ProgressPhase::SafetyCopy: return "Sicherheitskopie";
+      case ProgressPhase::CopyBack: break;
+    }
+    return "Zurückschreiben";
+  }
+  void Print() {
+    fprintf(stderr, "\r%s: %llu/%llu Dateien, %.1f/%.1f MB\033[K", PhaseText(phase_),
+            static_cast<unsigned long long>(done_.files), static_cast<unsigned long long>(totals_.files),
+            done_.bytes / 1048576.0, totals_.bytes / 1048576.0);
+    fflush(stderr);
+    open_ = true;
+    printed_ = std::chrono::steady_clock::now();
+  }
+
+  const bool shown_;
+  bool open_ = false;  // a line is on the terminal without its line break
+  ProgressPhase phase_ = ProgressPhase::Packing;
+  ProgressTotals totals_, done_;
+  std::chrono::steady_clock::time_point printed_{};
 };
 
 // The archive password for a restore or a check, asked when the archive turns out encrypted.
 class CliRestoreInteraction : public RestoreInteraction {
  public:
-  explicit CliRestoreInteraction(const std::string* file) : file_(file) {}
+  explicit CliRestoreInteraction(const std::string* file, ProgressLine* progress = nullptr)
+      : file_(file), progress_(progress) {}
   std::optional<std::string> AskArchivePassword() override {
     Secret password;
     std::string error;
@@ -80,10 +102,14 @@ class CliRestoreInteraction : public RestoreInteraction {
     }
     return password.Text();
   }
-  void ShowMessage(const std::string& text) override { fprintf(stderr, "%s\n", text.c_str()); }
+  void ShowMessage(const std::string& text) override {
+    if (progress_) progress_->Break();
+    fprintf(stderr, "%s\n", text.c_str());
+  }
 
  private:
   const std::string* file_;
+  ProgressLine* progress_;
 };
 
 int Backup(const Args& args) {
@@ -130,6 +156,7 @@ int Backup(const Args& args) {
   BackupResult result;
   {
     ProgressLine progress;
+    request.progress = &progress;
     result = RunBackupKeeping(request, keep);
   }
   if (!result.success) return ReportFailure(result.message, result.reason);
@@ -180,12 +207,15 @@ int PrintRestorePlan(const std::string& archive, const RestorePlan& plan) {
 
 int Restore(const Args& args) {
   if (const std::optional<int> end = CheckArchiveArguments(args)) return *end;
-  CliRestoreInteraction interaction(args.Value(kPasswordOption));
-  if (args.Has("--dry-run")) return PrintRestorePlan(args[0], PlanRestore(args[0], interaction));
+  if (args.Has("--dry-run")) {
+    CliRestoreInteraction interaction(args.Value(kPasswordOption));
+    return PrintRestorePlan(args[0], PlanRestore(args[0], interaction));
+  }
   RestoreResult result;
   {
     ProgressLine progress;
-    result = RunRestore(args[0], interaction);
+    CliRestoreInteraction interaction(args.Value(kPasswordOption), &progress);
+    result = RunRestore(args[0], interaction, progress);
   }
   int code = kExitOk;
   switch (result.outcome) {

@@ -13,6 +13,8 @@ DirectoryListing::DirectoryListing(const std::string& path) { Adopt(OpenDirector
 
 DirectoryListing::DirectoryListing(int dirFd, const std::string& name) { Adopt(OpenDirectoryAt(dirFd, name)); }
 
+DirectoryListing::DirectoryListing(UniqueFd fd) { Adopt(fd.Release()); }
+
 DirectoryListing::~DirectoryListing() {
   if (dir_) closedir(dir_);
 }
@@ -28,6 +30,7 @@ int DirectoryListing::Fd() const { return dir_ ? dirfd(dir_) : -1; }
 const char* DirectoryListing::Next() {
   if (!dir_) return nullptr;
   const dirent* entry = readdir(dir_);
+  type_ = entry ? entry->d_type : static_cast<unsigned char>(DT_UNKNOWN);
   return entry ? entry->d_name : nullptr;
 }
 

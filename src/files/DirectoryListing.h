@@ -6,6 +6,8 @@
 #include <dirent.h>
 #include <string>
 
+#include "files/UniqueFd.h"
+
 namespace orn {
 
 class DirectoryListing {
@@ -14,6 +16,8 @@ class DirectoryListing {
   explicit DirectoryListing(const std::string& path);
   // Opens the directory name inside the open directory dirFd (no link).
   DirectoryListing(int dirFd, const std::string& name);
+  // Lists the open directory fd (taken over).
+  explicit DirectoryListing(UniqueFd fd);
   ~DirectoryListing();
   DirectoryListing(const DirectoryListing&) = delete;
   DirectoryListing& operator=(const DirectoryListing&) = delete;
@@ -23,10 +27,14 @@ class DirectoryListing {
   int Fd() const;
   // The next name, or null at the end (or on a failure).
   const char* Next();
+  // The type of the entry that Next gave last (DT_REG, DT_DIR, DT_LNK, ...; DT_UNKNOWN where the
+  // file system does not say).
+  unsigned char Type() const { return type_; }
 
  private:
   void Adopt(int fd);
   DIR* dir_ = nullptr;
+  unsigned char type_ = DT_UNKNOWN;
 };
 
 // Opens a directory below dirFd for listing or for the *at calls, never through a link; -1 when

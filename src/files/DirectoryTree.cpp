@@ -49,17 +49,6 @@ bool DeleteListedContents(DirectoryListing& listing, const CancelEvent* cancel, 
 // Copies the entries of the listed source folder into the open target folder.
 bool CopyListedContents(DirectoryListing& source, int targetFd, const CancelEvent* cancel, bool pump);
 
-// Opens the target's folder of that name, made when missing. A symbolic link in its place is
-// replaced by the folder (the link itself removed, never what it points to); a file stays and fails.
-int OpenTargetFolder(int targetFd, const char* name) {
-  if (mkdirat(targetFd, name, kCreatedDirectoryMode) != 0 && errno != EEXIST) return -1;
-  const int fd = OpenDirectoryAt(targetFd, name);
-  struct stat st {};
-  if (fd >= 0 || fstatat(targetFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) return fd;
-  if (unlinkat(targetFd, name, 0) != 0 || mkdirat(targetFd, name, kCreatedDirectoryMode) != 0) return -1;
-  return OpenDirectoryAt(targetFd, name);
-}
-
 bool CopyEntry(DirectoryListing& source, const char* name, int targetFd, const CancelEvent* cancel) {
   struct stat st {};
   if (fstatat(source.Fd(), name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
@@ -99,6 +88,15 @@ bool IsInsideSource(const std::string& source, const std::string& target) {
 }
 
 }  // namespace
+
+int OpenTargetFolder(int targetFd, const char* name) {
+  if (mkdirat(targetFd, name, kCreatedDirectoryMode) != 0 && errno != EEXIST) return -1;
+  const int fd = OpenDirectoryAt(targetFd, name);
+  struct stat st {};
+  if (fd >= 0 || fstatat(targetFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(st.st_mode)) return fd;
+  if (unlinkat(targetFd, name, 0) != 0 || mkdirat(targetFd, name, kCreatedDirectoryMode) != 0) return -1;
+  return OpenDirectoryAt(targetFd, name);
+}
 
 bool DeleteDirectoryContents(const std::string& directory, const CancelEvent* cancel, bool pump) {
   DirectoryListing listing(directory);

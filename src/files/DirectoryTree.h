@@ -34,4 +34,9 @@ bool DeleteDirectoryTree(const std::string& directory, const CancelEvent* cancel
 // nothing is created or copied).
 bool CopyDirectoryTree(const std::string& source, const std::string& target, const CancelEvent* cancel, bool pump);
 
+// Opens the folder name inside the open folder targetFd, made (mode 0700) when missing. A symbolic
+// link in its place is replaced by the folder (the link itself removed, never what it points to);
+// a file of that name stays and fails. Returns a new descriptor, or -1.
+int OpenTargetFolder(int targetFd, const char* name);
+
 }  // namespace orn

@@ -1,5 +1,7 @@
 #include "files/DosTime.h"
 
+#include <cstdint>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -36,10 +38,32 @@ bool LocalTimeFromDosDateTime(uint32_t dosDateTime, struct tm& time) {
          time.tm_sec < 60;
 }
 
+namespace {
+
+// mktime reads the time zone anew (a stat of /etc/localtime) on every call. Zones change their
+// offset on the hour, so one offset holds for a whole hour of a date: the last one is kept, and
+// an archive of many files asks the zone once per hour of their times.
+time_t SecondsFromLocalTime(uint32_t dosDateTime, struct tm local) {
+  static thread_local uint32_t lastHour = UINT32_MAX;
+  static thread_local time_t lastOffset = 0;
+  struct tm utc = local;
+  const time_t asUtc = timegm(&utc);
+  if (asUtc == static_cast<time_t>(-1)) return asUtc;
+  if (dosDateTime >> 11 != lastHour) {
+    const time_t seconds = mktime(&local);
+    if (seconds == static_cast<time_t>(-1)) return seconds;
+    lastOffset = seconds - asUtc;
+    lastHour = dosDateTime >> 11;
+  }
+  return asUtc + lastOffset;
+}
+
+}  // namespace
+
 bool SetFileDosTime(int fd, uint32_t dosDateTime) {
   struct tm local {};
   if (!LocalTimeFromDosDateTime(dosDateTime, local)) return false;
-  const time_t seconds = mktime(&local);
+  const time_t seconds = SecondsFromLocalTime(dosDateTime, local);
   if (seconds == static_cast<time_t>(-1)) return false;
   const timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
   return futimens(fd, times) == 0;

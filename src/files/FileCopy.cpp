@@ -6,7 +6,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "files/Progress.h"
 #include "files/UniqueFd.h"
 #include "platform/AtomicFile.h"
 
@@ -75,7 +74,6 @@ bool CopyOpenFile(int source, const struct stat& from, int targetDirFd, const st
   const timespec times[2] = {{0, UTIME_OMIT}, from.st_mtim};
   if (!CopyData(source, temp.Fd(), from.st_size) || futimens(temp.Fd(), times) != 0) return false;
   if (!temp.Commit(platform::Durability::None)) return false;
-  ReportFileDone(static_cast<uint64_t>(from.st_size));
   return true;
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "files/EntryFileInfo.h"
-#include "files/Progress.h"
 
 namespace orn {
 
@@ -113,7 +112,7 @@ bool CZipPacker::Write(Entry& entry) {
     failed_ = true;
     return false;
   }
-  if (entry.isFile) ReportFileDone(entry.digest.size);
+  if (entry.isFile) progress_->FileDone(entry.digest.size);
   entry.data.Clear();
   return true;
 }

@@ -19,6 +19,7 @@
 #include "files/CompressedData.h"
 #include "files/EntryCompressor.h"
 #include "files/PackSink.h"
+#include "files/Progress.h"
 #include "files/UniqueFd.h"
 #include "files/ZipStream.h"
 
@@ -46,6 +47,8 @@ class CZipPacker {
   // Writes what is queued, the central directory and the end records.
   bool Close();
   bool Failed() const { return failed_; }
+  // Where every file written into the archive is reported (the default reports to nobody).
+  void SetProgress(Progress& progress) { progress_ = &progress; }
   unsigned Threads() const { return threads_; }
 
  private:
@@ -62,6 +65,7 @@ class CZipPacker {
   CBlockPool pool_;
   CEntryCompressor ownCompressor_;  // the caller's, with one thread
   bool failed_ = false;
+  Progress* progress_ = &NoProgress();
 
   std::mutex mutex_;
   std::condition_variable queued_;

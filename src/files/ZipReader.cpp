@@ -9,10 +9,10 @@
 #include "files/EntryData.h"
 #include "files/EntryPath.h"
 #include "files/UniqueFd.h"
+#include "files/ZipFileReads.h"
 #include "files/ZipPaths.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileAttributes.h"
-#include "files/Progress.h"
 
 namespace orn {
 
@@ -52,7 +52,8 @@ bool CZipReader::Open(const std::string& archivePath) {
   const std::string full = FullPath(archivePath);
   struct stat st {};
   if (full.empty() || stat(full.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  zip_ = unzOpen64(full.c_str());
+  zlib_filefunc64_def functions = WindowedReadFunctions();
+  zip_ = unzOpen2_64(full.c_str(), &functions);
   empty_ = !zip_ && IsEmptyArchive(full, st.st_size);
   if (IsOpen()) defaultTarget_ = WithoutExtension(full);
   return IsOpen();
@@ -65,8 +66,9 @@ bool CZipReader::Close() {
   empty_ = false;
   defaultTarget_.clear();
   regions_.clear();
-  dir_.Reset();
-  dirKey_.clear();
+  target_.clear();
+  names_.clear();
+  folders_.clear();
   return closed;
 }
 
@@ -151,20 +153,38 @@ bool CZipReader::ExtractCurrent(const std::optional<std::string>& target, bool f
   return dir >= 0 && ExtractFile(dir, components->back(), info);
 }
 
-// Entries come folder by folder: the folder of the last entry stays open, so that the entries
-// beside it are reached without walking the path again.
+// Entries come folder by folder: the folders from the target down to the last entry's stay open,
+// and only those below the part shared with the next entry's path are opened. Beyond kMaxOpen
+// levels the rest of a path is walked from the deepest open folder for each entry.
 int CZipReader::EntryDirectory(const std::string& folder, const std::vector<std::string>& components, size_t depth) {
-  std::string key = folder;
-  for (size_t i = 0; i < depth; ++i) key.append(1, '\0').append(components[i]);
-  if (dir_.IsValid() && key == dirKey_) return dir_.Get();
-  dir_.Reset();
-  dirKey_.clear();
-  if (!CreateDirectoryTree(folder)) return -1;
-  UniqueFd root(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!root.IsValid()) return -1;
-  dir_.Reset(OpenEntryDirectory(root.Get(), components, depth));
-  if (dir_.IsValid()) dirKey_ = std::move(key);
-  return dir_.Get();
+  constexpr size_t kMaxOpen = 64;
+  if (folders_.empty() || folder != target_) {
+    names_.clear();
+    folders_.clear();
+    if (!CreateDirectoryTree(folder)) return -1;
+    UniqueFd root(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!root.IsValid()) return -1;
+    target_ = folder;
+    folders_.push_back(std::move(root));
+  }
+  size_t shared = 0;
+  while (shared < names_.size() && shared < depth && names_[shared] == components[shared]) ++shared;
+  names_.resize(shared);
+  folders_.resize(shared + 1);
+  while (names_.size() < depth && names_.size() < kMaxOpen) {
+    UniqueFd next(OpenEntryDirectory(folders_.back().Get(), {components[names_.size()]}, 1));
+    if (!next.IsValid()) return -1;
+    names_.push_back(components[names_.size()]);
+    folders_.push_back(std::move(next));
+  }
+  if (names_.size() == depth) return folders_.back().Get();
+  // Deeper than kMaxOpen: the rest walked for this entry, held as one more (last) folder.
+  const std::vector<std::string> rest(components.begin() + static_cast<long>(kMaxOpen), components.begin() + static_cast<long>(depth));
+  UniqueFd deep(OpenEntryDirectory(folders_.back().Get(), rest, rest.size()));
+  if (!deep.IsValid()) return -1;
+  names_.push_back(std::string(1, '\0'));  // matches no component: walked again for the next entry
+  folders_.push_back(std::move(deep));
+  return folders_.back().Get();
 }
 
 bool CZipReader::ExtractFile(int dirFd, const std::string& name, const ZipEntryInfo& info) {
@@ -182,8 +202,18 @@ bool CZipReader::ExtractFile(int dirFd, const std::string& name, const ZipEntryI
   if (ok) SetFileDosTime(temp->Fd(), info.dosDateTime);  // as on Windows, its result does not count
   // The restore's working folder is temporary: nothing waits for the disk here.
   ok = ok && temp->Commit(platform::Durability::None);
-  if (ok) ReportFileDone(info.uncompressedSize);
+  if (ok) progress_->FileDone(info.uncompressedSize);
   return ok;
+}
+
+ProgressTotals CZipReader::FileTotals() {
+  ProgressTotals totals;
+  ListEntries([&totals](const ZipEntryInfo& info) {
+    if (info.isDirectory) return;
+    ++totals.files;
+    totals.bytes += info.uncompressedSize;
+  });
+  return totals;
 }
 
 // Refuses data that overlaps the data of another entry: archives whose entries share their data

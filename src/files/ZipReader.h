@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "files/Progress.h"
 #include "files/UniqueFd.h"
 #include "files/ZipEntryInfo.h"
 
@@ -59,6 +60,11 @@ class CZipReader {
   // Closes the current entry and the archive; true when minizip closed the archive without error.
   bool Close();
 
+  // Where every extracted file is reported (the default reports to nobody).
+  void SetProgress(Progress& progress) { progress_ = &progress; }
+  // The number of file entries and their unpacked sizes, from the central directory.
+  ProgressTotals FileTotals();
+
  private:
   bool ExtractFile(int dirFd, const std::string& name, const ZipEntryInfo& info);
   bool ClaimDataRegion(uint64_t start, uint64_t size);
@@ -73,8 +79,12 @@ class CZipReader {
   bool empty_ = false;  // an archive without entries, which minizip cannot open
   std::string defaultTarget_;
   std::map<uint64_t, DataRegion> regions_;  // data extracted so far, by start offset
-  UniqueFd dir_;         // the folder of the last entry
-  std::string dirKey_;   // its target and path components
+  // The open folders from the target down to the last entry's folder (folders[i + 1] is
+  // names[i] inside folders[i]): entries come folder by folder, so each folder is opened once.
+  std::string target_;
+  std::vector<std::string> names_;
+  std::vector<UniqueFd> folders_;
+  Progress* progress_ = &NoProgress();
 };
 
 }  // namespace orn

@@ -14,7 +14,6 @@
 #include "files/ZipEndRecords.h"
 #include "files/ZipPaths.h"
 #include "platform/FileAttributes.h"
-#include "files/Progress.h"
 
 namespace orn {
 
@@ -132,7 +131,6 @@ bool CZipWriter::AddFile(const std::string& path, bool flat) {
     }
   }
   const bool closed = zipCloseFileInZip(zip_) == ZIP_OK;
-  if (ok && closed) ReportFileDone(static_cast<uint64_t>(st.st_size));
   return ok && closed;
 }
 
