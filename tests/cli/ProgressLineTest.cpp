@@ -10,15 +10,10 @@ namespace {
 
 using test::RunCommand;
 
-class ProgressLineTest : public test::IsolatedTest {
+class ProgressLineTest : public test::DemoTest {
  protected:
   void SetUp() override {
-    IsolatedTest::SetUp();
-    demo_ = Scratch() / "demo";
-    ASSERT_EQ(RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "' >/dev/null"), 0);
-    setenv("ORN_REGISTRY", (demo_ + "/registry.reg").c_str(), 1);
-    setenv("ORN_RUNTIME_DIR", (demo_ + "/run").c_str(), 1);
-    setenv("TEMP", (demo_ + "/tmp").c_str(), 1);
+    DemoTest::SetUp();
     test::WriteFile(Scratch() / "pw", "Geheim 1\n");
     for (int i = 0; i < 300; ++i) test::WriteFile(demo_ + "/orn/arsp/" + std::to_string(i), std::string(i * 7, 'x'));
   }
@@ -32,7 +27,6 @@ class ProgressLineTest : public test::IsolatedTest {
     EXPECT_EQ(status, 0) << output;
     return output;
   }
-  std::string demo_;
 };
 
 struct Phase {
