@@ -20,8 +20,9 @@ namespace {
 
 // Writes size bytes of log-like text or of random bytes, 64 KB at a time.
 void WriteContent(const std::string& path, uint64_t size, bool text, Random& random) {
-  static const char* const kWords[] = {"Zustellung", "an", "benutzer", "ok", "Verbindung", "von", "mail.example.de",
-                                       "abgelehnt", "Spam", "Filter", "Regel", "Absender", "Betreff", "Postfach"};
+  static const char* const kWords[] = {"Zustellung",      "an",        "benutzer", "ok",     "Verbindung", "von",
+                                       "mail.example.de", "abgelehnt", "Spam",     "Filter", "Regel",      "Absender",
+                                       "Betreff",         "Postfach"};
   std::ofstream out(path, std::ios::binary);
   std::string block;
   block.reserve(70000);
@@ -93,7 +94,6 @@ TreeSize MakeTree(const std::string& arsp) {
   return size;
 }
 
-
 namespace {
 double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; }
 }  // namespace
@@ -119,7 +119,6 @@ Run RunChild(const std::vector<std::string>& argv, const std::string& folder) {
           Seconds(usage.ru_utime) + Seconds(usage.ru_stime), usage.ru_maxrss};
 }
 
-
 Figures Summarize(std::vector<Run> runs) {
   Figures figures;
   for (const Run& r : runs) figures.peakKb = std::max(figures.peakKb, r.peakKb);
@@ -131,8 +130,8 @@ Figures Summarize(std::vector<Run> runs) {
 }
 
 void Print(const char* what, const Figures& f, uint64_t bytes) {
-  printf("%-38s median %7.3f s  %7.1f MB/s  cpu %7.3f s  peak RSS %5.1f MB\n", what, f.median,
-         bytes / 1e6 / f.median, f.cpuMedian, f.peakKb / 1024.0);
+  printf("%-38s median %7.3f s  %7.1f MB/s  cpu %7.3f s  peak RSS %5.1f MB\n", what, f.median, bytes / 1e6 / f.median,
+         f.cpuMedian, f.peakKb / 1024.0);
 }
 
 std::string Quote(const std::string& text) { return "'" + text + "'"; }
@@ -145,8 +144,8 @@ PeerScripts MakePeerScripts(const std::string& install, const std::string& work)
   for (const char* name : orn::kBackupFiles)
     if (fs::exists(install + "/" + name) && scripts.files.find(name) == std::string::npos)
       scripts.files += std::string(" ") + name;
-  const std::string cipher = std::string("openssl enc -des-cbc -provider legacy -provider default -K ") + kKey +
-                             " -iv " + kIv;
+  const std::string cipher =
+      std::string("openssl enc -des-cbc -provider legacy -provider default -K ") + kKey + " -iv " + kIv;
   const std::string zip = Quote(work + "/b.zip"), enc = Quote(work + "/b.enc"), unpacked = Quote(work + "/r.zip");
   const std::string mac = std::string("openssl dgst -sha1 -hmac ") + kKey + " " + enc + " >/dev/null";
   scripts.backup = "rm -f " + zip + " && zip -r -q " + zip + " " + scripts.files + " arsp && " + cipher + " -in " +

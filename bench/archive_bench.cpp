@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const TreeSize tree = MakeTree(base + "/arsp");
-  printf("tree: %d files, %d folders, %.1f MB (%.1f MB text, %.1f MB random), %d runs each\n", tree.files,
-         tree.folders, tree.Total() / 1e6, tree.textBytes / 1e6, tree.randomBytes / 1e6, repeat);
+  printf("tree: %d files, %d folders, %.1f MB (%.1f MB text, %.1f MB random), %d runs each\n", tree.files, tree.folders,
+         tree.Total() / 1e6, tree.textBytes / 1e6, tree.randomBytes / 1e6, repeat);
 
   std::vector<Run> ourPack, zipPack, ourExtract, ourOwnExtract, unzipExtract;
   for (int r = 0; r < repeat; ++r) {  // who goes first alternates
@@ -69,8 +69,10 @@ int main(int argc, char** argv) {
     fs::remove(base + "/infozip.zip");  // zip would update an existing archive
     const auto packOurs = [&] { ourPack.push_back(RunChild({self, "--pack", base + "/ours.zip", base}, base)); };
     const auto packZip = [&] { zipPack.push_back(RunChild({"zip", "-r", "-q", "-6", "infozip.zip", "arsp"}, base)); };
-    if (r % 2 == 0) packOurs(), packZip();
-    else packZip(), packOurs();
+    if (r % 2 == 0)
+      packOurs(), packZip();
+    else
+      packZip(), packOurs();
     for (const char* out : {"x-ours", "x-own", "x-unzip"}) fs::remove_all(base + "/" + out);
     const auto extractOurs = [&] {
       ourExtract.push_back(RunChild({self, "--extract", base + "/infozip.zip", base + "/x-ours"}, base));
@@ -78,8 +80,10 @@ int main(int argc, char** argv) {
     const auto extractUnzip = [&] {
       unzipExtract.push_back(RunChild({"unzip", "-q", "-o", "infozip.zip", "-d", "x-unzip"}, base));
     };
-    if (r % 2 == 0) extractOurs(), extractUnzip();
-    else extractUnzip(), extractOurs();
+    if (r % 2 == 0)
+      extractOurs(), extractUnzip();
+    else
+      extractUnzip(), extractOurs();
     ourOwnExtract.push_back(RunChild({self, "--extract", base + "/ours.zip", base + "/x-own"}, base));
   }
   printf("archives: ours %.1f MB, Info-ZIP %.1f MB\n", fs::file_size(base + "/ours.zip") / 1e6,

@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
   const std::string safeRestore = "rm -rf " + Quote(work + "/safety") + " && mkdir " + Quote(work + "/safety") +
                                   " && cp -a " + files + " arsp " + Quote(work + "/safety") + " && " + scriptRestore;
   const std::string archive = work + "/a.eff";
-  const std::vector<std::string> ourBackup = {ORN_CLI_BINARY, "backup", "--output", archive, "--password-file", work + "/pw"};
+  const std::vector<std::string> ourBackup = {ORN_CLI_BINARY, "backup",          "--output",
+                                              archive,        "--password-file", work + "/pw"};
   std::vector<std::string> ourBackup1 = ourBackup;
   ourBackup1.insert(ourBackup1.end(), {"--threads", "1"});
   const std::vector<std::string> ourRestore = {ORN_CLI_BINARY, "restore", archive, "--password-file", work + "/pw"};
@@ -80,7 +81,8 @@ int main(int argc, char** argv) {
   printf("installation: %d files in arsp, %.1f MB, %d runs each\n", tree.files, tree.Total() / 1e6, repeat);
   const Figures backup = Summarize(backups), backup1 = Summarize(backups1), scriptedBackup = Summarize(scriptBackups);
   const Figures restore = Summarize(restores), scriptedRestore = Summarize(scriptRestores);
-  const std::string cores = "backup  orncfg-cli backup (" + std::to_string(std::thread::hardware_concurrency()) + " cores)";
+  const std::string cores =
+      "backup  orncfg-cli backup (" + std::to_string(std::thread::hardware_concurrency()) + " cores)";
   Print(cores.c_str(), backup, tree.Total());
   Print("backup  orncfg-cli backup --threads 1", backup1, tree.Total());
   Print("backup  zip + openssl enc + dgst", scriptedBackup, tree.Total());
@@ -89,6 +91,7 @@ int main(int argc, char** argv) {
   Print("restore cp -a safety copy + the same (info)", Summarize(safeRestores), tree.Total());
   printf("peak RSS %.1f MB\n", std::max({backup.peakKb, backup1.peakKb, restore.peakKb}) / 1024.0);
   fs::remove_all(root);
-  printf("ratio backup=%.2f restore=%.2f\n", backup.median / scriptedBackup.median, restore.median / scriptedRestore.median);
+  printf("ratio backup=%.2f restore=%.2f\n", backup.median / scriptedBackup.median,
+         restore.median / scriptedRestore.median);
   return 0;
 }

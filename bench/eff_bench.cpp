@@ -69,8 +69,8 @@ void WritePlainFile(const std::string& path, size_t megabytes) {
 }
 
 struct Measurement {
-  double seconds;      // wall time
-  double cpuSeconds;   // user and system time of the processes
+  double seconds;     // wall time
+  double cpuSeconds;  // user and system time of the processes
   long peakKilobytes;
 };
 
@@ -217,17 +217,22 @@ int main(int argc, char** argv) {
   const char* tmp = getenv("TMPDIR");
   std::string base = tmp && *tmp ? tmp : "/tmp";
   for (int i = 1; i + 1 < argc; i += 2) {
-    if (!strcmp(argv[i], "--runs")) runs = std::max(1, atoi(argv[i + 1]));
-    else if (!strcmp(argv[i], "--mb")) megabytes = static_cast<size_t>(std::max(1, atoi(argv[i + 1])));
-    else if (!strcmp(argv[i], "--dir")) base = argv[i + 1];
+    if (!strcmp(argv[i], "--runs"))
+      runs = std::max(1, atoi(argv[i + 1]));
+    else if (!strcmp(argv[i], "--mb"))
+      megabytes = static_cast<size_t>(std::max(1, atoi(argv[i + 1])));
+    else if (!strcmp(argv[i], "--dir"))
+      base = argv[i + 1];
   }
   std::string dir = base + "/eff-bench-XXXXXX";
   if (!mkdtemp(dir.data())) {
     perror(dir.c_str());
     return 1;
   }
-  printf("eff_bench: %d runs each, medians; DES-CBC (cipher id 1) with HMAC-SHA1, files in %s; our decryption on "
-         "all %u cores\n", runs, dir.c_str(), std::max(1u, std::thread::hardware_concurrency()));
+  printf(
+      "eff_bench: %d runs each, medians; DES-CBC (cipher id 1) with HMAC-SHA1, files in %s; our decryption on "
+      "all %u cores\n",
+      runs, dir.c_str(), std::max(1u, std::thread::hardware_concurrency()));
   Measure(dir, "1MB", 1, runs);
   const std::string label = std::to_string(megabytes) + "MB";
   const Figures large = Measure(dir, label.c_str(), megabytes, runs);

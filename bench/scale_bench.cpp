@@ -46,7 +46,8 @@ Result Measure(const fs::path& root, int files, int repeat) {
   const PeerScripts peer = MakePeerScripts(install, work);
   const std::string &scriptBackup = peer.backup, &scriptRestore = peer.restore;
   const std::string archive = work + "/a.eff";
-  const std::vector<std::string> ourBackup = {ORN_CLI_BINARY, "backup", "--output", archive, "--password-file", work + "/pw"};
+  const std::vector<std::string> ourBackup = {ORN_CLI_BINARY, "backup",          "--output",
+                                              archive,        "--password-file", work + "/pw"};
   const std::vector<std::string> ourRestore = {ORN_CLI_BINARY, "restore", archive, "--password-file", work + "/pw"};
 
   std::vector<Run> backups, scriptBackups, restores, scriptRestores;

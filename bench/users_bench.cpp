@@ -92,9 +92,8 @@ Figures Measure(const fs::path& dir, int n) {
   const orn::ImportUserList users = ImportList(n);
   std::vector<double> exports, imports;
   for (int run = 0; run < kRuns; ++run) {
-    exports.push_back(Seconds([&] {
-      orn::CCSVUserExporter(csv, ';', false).Export(orn::ReadUsers(pristine.c_str()));
-    }));
+    exports.push_back(
+        Seconds([&] { orn::CCSVUserExporter(csv, ';', false).Export(orn::ReadUsers(pristine.c_str())); }));
     fs::copy_file(pristine, work, fs::copy_options::overwrite_existing);
     imports.push_back(Seconds([&] { orn::AddUsers(work.c_str(), users); }));
   }
@@ -114,9 +113,11 @@ int main() {
   setenv("TEMP", dir.c_str(), 1);
 
   const Figures small = Measure(dir, 10000);
-  printf("10000 users:  export %.3f s  import %.3f s  (median of %d)\n", small.exportSeconds, small.importSeconds, kRuns);
+  printf("10000 users:  export %.3f s  import %.3f s  (median of %d)\n", small.exportSeconds, small.importSeconds,
+         kRuns);
   const Figures large = Measure(dir, 100000);
-  printf("100000 users: export %.3f s  import %.3f s  (median of %d)\n", large.exportSeconds, large.importSeconds, kRuns);
+  printf("100000 users: export %.3f s  import %.3f s  (median of %d)\n", large.exportSeconds, large.importSeconds,
+         kRuns);
   struct rusage usage {};
   getrusage(RUSAGE_SELF, &usage);
   printf("peak memory: %.1f MB\n", usage.ru_maxrss / 1024.0);

@@ -80,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   unlink(Path("out").c_str());
   if (data[0] < 128) {
-    if (DecryptChecked(std::string(reinterpret_cast<const char*>(data) + 1, size - 1)) == 0) unlink(Path("out").c_str());
+    if (DecryptChecked(std::string(reinterpret_cast<const char*>(data) + 1, size - 1)) == 0)
+      unlink(Path("out").c_str());
     return 0;
   }
   if (size < 3) return 0;

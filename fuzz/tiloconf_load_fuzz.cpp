@@ -28,8 +28,8 @@ const Files& GetFiles() {
     f.inputFd = memfd_create("tiloconf-fuzz-input", MFD_CLOEXEC);
     if (f.inputFd < 0) abort();
     f.input = "/proc/self/fd/" + std::to_string(f.inputFd);
-    const std::string base = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
-                             "/tiloconf-fuzz-" + std::to_string(getpid());
+    const std::string base =
+        std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/tiloconf-fuzz-" + std::to_string(getpid());
     f.first = base + "-a.cfg";
     f.second = base + "-b.cfg";
     setenv("ORN_REGISTRY", (base + "-absent.reg").c_str(), 1);  // no hive: the empty product code

@@ -112,13 +112,14 @@ BackupResult RunBackup(const BackupRequest& request) {
   if (request.encrypt) {
     crypto::CArchiveEncryptor eff(target);
     errno = 0;
-    if (!eff.Open(request.password.c_str(), 1, packed) || !PackBackup(eff, request.threads, work, install, leftOut, ProgressOf(request)) ||
-        !eff.Finish())
+    if (!eff.Open(request.password.c_str(), 1, packed) ||
+        !PackBackup(eff, request.threads, work, install, leftOut, ProgressOf(request)) || !eff.Finish())
       return Fail("Die Komprimierung schlug fehl.", target, SystemReason());
   } else {
     CFileSink zip;
     errno = 0;
-    if (!zip.Open(packed) || !PackBackup(zip, request.threads, work, install, leftOut, ProgressOf(request)) || !zip.Close())
+    if (!zip.Open(packed) || !PackBackup(zip, request.threads, work, install, leftOut, ProgressOf(request)) ||
+        !zip.Close())
       return Fail("Die Konfiguration konnte nicht gesichert werden.", target, SystemReason());
     errno = 0;
     if (!CopyFile(packed, target, platform::kPrivateFileMode))

@@ -15,7 +15,7 @@ struct BackupRequest {
   bool encrypt = true;
   std::string password;
   std::string confirm;
-  unsigned threads = 0;  // threads that deflate; 0: one per processor
+  unsigned threads = 0;          // threads that deflate; 0: one per processor
   Progress* progress = nullptr;  // where packing is reported; none: nowhere
 };
 

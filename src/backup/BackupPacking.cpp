@@ -27,8 +27,7 @@ ProgressTotals PackingTotals(const std::string& work, const std::string& install
 
 bool PackBackup(CPackSink& sink, unsigned threads, const std::string& work, const std::string& install,
                 std::vector<LeftOutEntry>& leftOut, Progress& progress) {
-  progress.BeginPhase(ProgressPhase::Packing,
-                      progress.WantsTotals() ? PackingTotals(work, install) : ProgressTotals{});
+  progress.BeginPhase(ProgressPhase::Packing, progress.WantsTotals() ? PackingTotals(work, install) : ProgressTotals{});
   CZipPacker packer(sink, threads, work);
   packer.SetProgress(progress);
   if (!packer.Open() || !PackFile(packer, work + "/orn.cfg", "orn.cfg", leftOut) ||

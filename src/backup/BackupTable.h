@@ -6,12 +6,24 @@ namespace orn {
 // Further files of the installation directory, in archive order ("bpjslist.cfg" stands in the
 // table twice, so the archive carries it twice).
 inline constexpr const char* kBackupFiles[] = {
-    "dnspass.cfg",        "dnsfilt.cfg",         "blacklist.cfg",
-    "whitelist.cfg",      "imagedef.cfg",        "jnkblist.cfg",
-    "bpjslist.cfg",       "spam_absender.cfg",   "spam_empfang.cfg",
-    "spam_betreff.cfg",   "spam_sperrwort.cfg",  "SPAM_AUSNAHMEN_ABSENDER.CFG",
-    "SPAM_AUSNAHMEN_BETREFF.CFG", "SPAM_AUSNAHMEN_EMPFANG.CFG", "SPAM_AUSNAHMEN_SPERRWORT.CFG",
-    "spam_pal.cfg",       "bpjslist.cfg",        "cofsdll.cfg",
+    "dnspass.cfg",
+    "dnsfilt.cfg",
+    "blacklist.cfg",
+    "whitelist.cfg",
+    "imagedef.cfg",
+    "jnkblist.cfg",
+    "bpjslist.cfg",
+    "spam_absender.cfg",
+    "spam_empfang.cfg",
+    "spam_betreff.cfg",
+    "spam_sperrwort.cfg",
+    "SPAM_AUSNAHMEN_ABSENDER.CFG",
+    "SPAM_AUSNAHMEN_BETREFF.CFG",
+    "SPAM_AUSNAHMEN_EMPFANG.CFG",
+    "SPAM_AUSNAHMEN_SPERRWORT.CFG",
+    "spam_pal.cfg",
+    "bpjslist.cfg",
+    "cofsdll.cfg",
     "mid.cfg",
 };
 

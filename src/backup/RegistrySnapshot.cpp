@@ -66,7 +66,8 @@ void WriteRegistrySnapshot(const std::string& directory) {
     std::string text;
     key.GetString(name, text);
     text = text.substr(0, text.find_first_of("\r\n"));
-    written = fputs(text.c_str(), file.get()) >= 0 && fputs("\r\n", file.get()) >= 0 && fflush(file.get()) == 0 && written;
+    written =
+        fputs(text.c_str(), file.get()) >= 0 && fputs("\r\n", file.get()) >= 0 && fflush(file.get()) == 0 && written;
   }
   if (fclose(file.release()) != 0 || !written) throw std::runtime_error("reg.cfg could not be written.");
 }

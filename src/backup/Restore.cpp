@@ -41,8 +41,10 @@ RestoreResult Fail(std::string message, std::string reason = {}) {
   return {RestoreOutcome::Failed, std::move(message), std::move(reason), {}, false};
 }
 
-bool IsRegularFile(const std::string& path) { return platform::FileAttributes(path) != platform::kInvalidAttributes &&
-                                                     !(platform::FileAttributes(path) & platform::kAttrDirectory); }
+bool IsRegularFile(const std::string& path) {
+  return platform::FileAttributes(path) != platform::kInvalidAttributes &&
+         !(platform::FileAttributes(path) & platform::kAttrDirectory);
+}
 
 // The folder below the working folder that the archive is unpacked into: no entry can then meet
 // the working files ("zip.tmp") beside it.
@@ -55,9 +57,8 @@ ProgressTotals CopyBackTotals(CZipReader& zip) {
   std::set<std::string> tables;
   ProgressTotals totals;
   zip.ListEntries([&](const ZipEntryInfo& info) {
-    const bool table = std::find_if(std::begin(kBackupFiles), std::end(kBackupFiles), [&](const char* file) {
-                         return info.name == file;
-                       }) != std::end(kBackupFiles);
+    const bool table = std::find_if(std::begin(kBackupFiles), std::end(kBackupFiles),
+                                    [&](const char* file) { return info.name == file; }) != std::end(kBackupFiles);
     if (info.isDirectory || (table ? !tables.insert(info.name).second : info.name.rfind(folder, 0) != 0)) return;
     ++totals.files;
     totals.bytes += info.uncompressedSize;
@@ -168,7 +169,8 @@ bool RestoreFiles(const std::string& unpacked, const std::string& install, const
 void FlushWritten(const std::string& install) {
   std::set<dev_t> flushed;
   std::vector<std::string> paths{install, platform::FollowLink(install + "/" + kArchiveFolder)};
-  for (const char* file : kBackupFiles) paths.push_back(platform::ParentFolder(platform::FollowLink(install + "/" + file)));
+  for (const char* file : kBackupFiles)
+    paths.push_back(platform::ParentFolder(platform::FollowLink(install + "/" + file)));
   struct stat st {};
   for (const std::string& path : paths)
     if (stat(path.c_str(), &st) == 0 && flushed.insert(st.st_dev).second) FlushFileSystem(path);
@@ -222,8 +224,8 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
   folder.Remove();  // before the flush: what is left there need not reach the disk
   FlushWritten(*install);
   interaction.EndWait();
-  return {RestoreOutcome::Restored, "Die Konfiguration wurde von " + archivePath + " wiederhergestellt.\n", "",
-          safety, !complete};
+  return {RestoreOutcome::Restored, "Die Konfiguration wurde von " + archivePath + " wiederhergestellt.\n", "", safety,
+          !complete};
 }
 
 VerifyResult VerifyArchive(const std::string& archivePath, RestoreInteraction& interaction,

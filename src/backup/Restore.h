@@ -33,7 +33,7 @@ enum class RestoreOutcome {
 struct RestoreResult {
   RestoreOutcome outcome = RestoreOutcome::Failed;
   std::string message;
-  std::string reason;  // the system's reason where message names none; may be empty
+  std::string reason;        // the system's reason where message names none; may be empty
   std::string safetyFolder;  // where the replaced files were kept (a restore that ran to its end)
   bool incomplete = false;   // restored, but a file or the "arsp" folder could not be put back
 };
@@ -46,11 +46,11 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
 
 // What an archive holds, read without touching the installation.
 struct ArchiveContents {
-  std::vector<std::string> entries;            // entry names as stored
+  std::vector<std::string> entries;  // entry names as stored
   bool hasRegistrySnapshot = false;
-  std::vector<std::string> taskValues;         // the thirteen lines of "reg.cfg", when present
+  std::vector<std::string> taskValues;  // the thirteen lines of "reg.cfg", when present
   size_t users = 0, addresses = 0;
-  std::vector<std::string> userLines;          // "name\tfull name\taddresses"
+  std::vector<std::string> userLines;  // "name\tfull name\taddresses"
 };
 
 struct VerifyResult {

@@ -65,8 +65,8 @@ std::vector<PlanItem> PlanTaskValues(const std::string& archive) {
     std::string value;
     std::optional<std::string> installed;
     if (opened && key.GetString(kTaskValueNames[i], value)) installed = value;
-    items.push_back({kTaskValueNames[i], Compare(i < archived.size() ? std::optional(archived[i]) : std::nullopt,
-                                                 installed)});
+    items.push_back(
+        {kTaskValueNames[i], Compare(i < archived.size() ? std::optional(archived[i]) : std::nullopt, installed)});
   }
   return items;
 }

@@ -33,9 +33,8 @@ std::string RemoveOlderArchives(const fs::path& kept, size_t keep) {
     archives.push_back({it->last_write_time(error), it->path()});
   }
   if (error) return "Das Verzeichnis " + kept.parent_path().string() + " konnte nicht gelesen werden.";
-  std::sort(archives.begin(), archives.end(), [](const Archive& a, const Archive& b) {
-    return a.time != b.time ? a.time > b.time : a.path > b.path;
-  });
+  std::sort(archives.begin(), archives.end(),
+            [](const Archive& a, const Archive& b) { return a.time != b.time ? a.time > b.time : a.path > b.path; });
   for (size_t i = keep - 1; i < archives.size(); ++i)
     if (!fs::remove(archives[i].path, error))
       return "Die ältere Sicherung " + archives[i].path.string() + " konnte nicht gelöscht werden.";

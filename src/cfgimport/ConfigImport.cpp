@@ -50,13 +50,15 @@ void Classify(const Entry* target, const Entry* source, Key key, bool overwrite,
 ConfigImportReport Preview(const ConfigRecord* target, const ConfigRecord* source, const ConfigImportRequest& request) {
   ConfigImportReport report;
   if (request.selection.users && source->users)
-    Classify<TILOCONF_user>(target->users ? target->users->users : nullptr, source->users->users,
-                            [](const TILOCONF_user* u) { return u->name; }, request.overwrite, report.usersAdded,
-                            report.usersReplaced, report.usersKept);
+    Classify<TILOCONF_user>(
+        target->users ? target->users->users : nullptr, source->users->users,
+        [](const TILOCONF_user* u) { return u->name; }, request.overwrite, report.usersAdded, report.usersReplaced,
+        report.usersKept);
   if (request.selection.emailAddresses && source->mail)
-    Classify<TILOCONF_emailaddress>(target->mail ? target->mail->addresses : nullptr, source->mail->addresses,
-                                    [](const TILOCONF_emailaddress* a) { return a->address; }, request.overwrite,
-                                    report.addressesAdded, report.addressesReplaced, report.addressesKept);
+    Classify<TILOCONF_emailaddress>(
+        target->mail ? target->mail->addresses : nullptr, source->mail->addresses,
+        [](const TILOCONF_emailaddress* a) { return a->address; }, request.overwrite, report.addressesAdded,
+        report.addressesReplaced, report.addressesKept);
   return report;
 }
 

@@ -25,10 +25,10 @@ class ProductCodePrompt {
 };
 
 struct ConfigImportRequest {
-  std::string path;                 // the configuration file to import
-  ImportSelection selection;        // e-mail addresses wanted, users wanted
-  bool overwrite = false;           // replace entries present on both sides
-  bool dryRun = false;              // merge and check in memory only: no stop, no save
+  std::string path;           // the configuration file to import
+  ImportSelection selection;  // e-mail addresses wanted, users wanted
+  bool overwrite = false;     // replace entries present on both sides
+  bool dryRun = false;        // merge and check in memory only: no stop, no save
   // Stops the running server; the page wraps it in its wait cursor. Default: StopServer.
   std::function<void()> stopServer;
 };

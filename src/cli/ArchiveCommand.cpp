@@ -55,7 +55,8 @@ int Pack(const Args& rest) {
     if (attributes == platform::kInvalidAttributes)
       return ReportFailure("Die Datei oder das Verzeichnis " + path + " ist nicht vorhanden.");
     if (attributes & platform::kAttrDirectory) {
-      if (!writer.AddDirectory(path, flat)) return ReportFailure("Das Verzeichnis " + path + " konnte nicht gepackt werden.");
+      if (!writer.AddDirectory(path, flat))
+        return ReportFailure("Das Verzeichnis " + path + " konnte nicht gepackt werden.");
     } else if (!writer.AddFile(path, flat)) {
       return ReportFailure("Die Datei " + path + " konnte nicht gepackt werden.");
     }
@@ -108,7 +109,8 @@ int Extract(const Args& args) {
   if (args.size() != 2) return UsageError("Geben Sie das Archiv und das Zielverzeichnis an.");
   CZipReader reader;
   if (!reader.Open(args[0])) return ReportFailure("Das Archiv " + args[0] + " konnte nicht geöffnet werden.");
-  if (!reader.ExtractAll(args[1], false)) return ReportFailure("Das Archiv " + args[0] + " konnte nicht entpackt werden.");
+  if (!reader.ExtractAll(args[1], false))
+    return ReportFailure("Das Archiv " + args[0] + " konnte nicht entpackt werden.");
   return kExitOk;
 }
 
@@ -116,14 +118,27 @@ constexpr Option kPackOptions[] = {{"--flat"}};
 constexpr Option kListOptions[] = {{"--json"}};
 
 const Command kChildren[] = {
-    {"pack", "ARCHIV BASISVERZEICHNIS PFAD...",
-     "packt Dateien und Verzeichnisse in ein neues Archiv, Namen relativ zum Basisverzeichnis", &Pack, {},
+    {"pack",
+     "ARCHIV BASISVERZEICHNIS PFAD...",
+     "packt Dateien und Verzeichnisse in ein neues Archiv, Namen relativ zum Basisverzeichnis",
+     &Pack,
+     {},
      "  Relative Pfade liegen im Basisverzeichnis, absolute müssen darin liegen. Namen, die mit\n"
      "  einem Punkt beginnen, und symbolische Verknüpfungen werden nicht gepackt. Mit --flat\n"
-     "  erhält jede Datei nur ihren Dateinamen.", kPackOptions},
-    {"list", "ARCHIV", "zeigt die Einträge: Name, Größe, DOS-Zeit, Attribute (durch Tabulatoren getrennt)", &List, {},
-     "  --json  dieselben Angaben als ein JSON-Dokument", kListOptions},
-    {"extract", "ARCHIV ZIELVERZEICHNIS", "entpackt alle Einträge in das Zielverzeichnis", &Extract, {},
+     "  erhält jede Datei nur ihren Dateinamen.",
+     kPackOptions},
+    {"list",
+     "ARCHIV",
+     "zeigt die Einträge: Name, Größe, DOS-Zeit, Attribute (durch Tabulatoren getrennt)",
+     &List,
+     {},
+     "  --json  dieselben Angaben als ein JSON-Dokument",
+     kListOptions},
+    {"extract",
+     "ARCHIV ZIELVERZEICHNIS",
+     "entpackt alle Einträge in das Zielverzeichnis",
+     &Extract,
+     {},
      "  Einträge mit absoluten Namen, Laufwerken, \"..\" oder Wegen durch symbolische Verknüpfungen\n"
      "  werden abgelehnt; schreibgeschützte Dateien werden nicht überschrieben."},
 };

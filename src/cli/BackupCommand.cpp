@@ -51,8 +51,7 @@ class ProgressLine : public Progress {
     if (!shown_) return;
     ++done_.files;
     done_.bytes += bytes;
-    if (std::chrono::steady_clock::now() - printed_ >= std::chrono::milliseconds(100) ||
-        done_.files == totals_.files)
+    if (std::chrono::steady_clock::now() - printed_ >= std::chrono::milliseconds(100) || done_.files == totals_.files)
       Print();
   }
   // Ends the line, so that a message can follow on a line of its own.
@@ -65,10 +64,14 @@ class ProgressLine : public Progress {
  private:
   static const char* PhaseText(ProgressPhase phase) {
     switch (phase) {
-      case ProgressPhase::Packing: return "Packen";
-      case ProgressPhase::Unpacking: return "Entpacken";
-      case ProgressPhase::SafetyCopy: return "Sicherheitskopie";
-      case ProgressPhase::CopyBack: break;
+      case ProgressPhase::Packing:
+        return "Packen";
+      case ProgressPhase::Unpacking:
+        return "Entpacken";
+      case ProgressPhase::SafetyCopy:
+        return "Sicherheitskopie";
+      case ProgressPhase::CopyBack:
+        break;
     }
     return "Zurückschreiben";
   }
@@ -96,7 +99,8 @@ class CliRestoreInteraction : public RestoreInteraction {
   std::optional<std::string> AskArchivePassword() override {
     Secret password;
     std::string error;
-    if (!ReadPassword({file_, "Die ausgewählte Datei ist mit einem Kennwort gesichert. Kennwort: "}, &password, &error)) {
+    if (!ReadPassword({file_, "Die ausgewählte Datei ist mit einem Kennwort gesichert. Kennwort: "}, &password,
+                      &error)) {
       fprintf(stderr, "%s\n", error.c_str());
       return std::nullopt;
     }
@@ -175,10 +179,14 @@ std::optional<int> CheckArchiveArguments(const Args& args) {
 // The action as a column of twelve characters.
 const char* ActionText(PlanAction action) {
   switch (action) {
-    case PlanAction::Replace: return "ersetzt     ";
-    case PlanAction::Add: return "hinzugefügt ";
-    case PlanAction::Remove: return "entfällt    ";
-    case PlanAction::Keep: break;
+    case PlanAction::Replace:
+      return "ersetzt     ";
+    case PlanAction::Add:
+      return "hinzugefügt ";
+    case PlanAction::Remove:
+      return "entfällt    ";
+    case PlanAction::Keep:
+      break;
   }
   return "bleibt      ";
 }
@@ -188,8 +196,10 @@ void PrintPlanPart(const char* heading, const std::vector<PlanItem>& items) {
   size_t kept = 0;
   printf("%s:\n", heading);
   for (const PlanItem& item : items) {
-    if (item.action == PlanAction::Keep) ++kept;
-    else printf("  %s%s\n", ActionText(item.action), item.name.c_str());
+    if (item.action == PlanAction::Keep)
+      ++kept;
+    else
+      printf("  %s%s\n", ActionText(item.action), item.name.c_str());
   }
   printf("  unverändert: %zu\n", kept);
 }
@@ -197,8 +207,7 @@ void PrintPlanPart(const char* heading, const std::vector<PlanItem>& items) {
 int PrintRestorePlan(const std::string& archive, const RestorePlan& plan) {
   if (plan.outcome == RestoreOutcome::Cancelled) return ReportFailure("Die Prüfung wurde abgebrochen.");
   if (plan.outcome != RestoreOutcome::Restored) return ReportFailure(plan.message);
-  printf("Probelauf: die Wiederherstellung von %s würde Folgendes ändern; nichts wird geschrieben.\n",
-         archive.c_str());
+  printf("Probelauf: die Wiederherstellung von %s würde Folgendes ändern; nichts wird geschrieben.\n", archive.c_str());
   PrintPlanPart("Dateien", plan.files);
   PrintPlanPart("Dienste", plan.taskValues);
   PrintPlanPart("Benutzer", plan.users);
@@ -287,45 +296,63 @@ constexpr char kPasswordDetails[] =
 }  // namespace
 
 constexpr Option kArchivePasswordOption = {kPasswordOption, "F"};
-constexpr Option kBackupOptions[] = {{"--output", "PFAD"}, {"--keep", "N"}, {"--plain"}, {"--threads", "N"},
-                                     kArchivePasswordOption};
+constexpr Option kBackupOptions[] = {
+    {"--output", "PFAD"}, {"--keep", "N"}, {"--plain"}, {"--threads", "N"}, kArchivePasswordOption};
 constexpr Option kRestoreOptions[] = {kArchivePasswordOption, {"--dry-run"}, kNoStartOption};
 constexpr Option kVerifyOptions[] = {kArchivePasswordOption, {"--json"}};
 
 const Command& BackupCommand() {
-  static const std::string details = std::string(
-      "  Ohne --output entsteht orn_TTMMJJ.eff im Installationsverzeichnis; ist PFAD ein vorhandenes\n"
-      "  Verzeichnis, entsteht orn_TTMMJJ.eff darin. --keep N löscht danach in diesem Verzeichnis die\n"
-      "  älteren orn_*.eff und orn_*.zip, bis N Sicherungen bleiben (die neue eingeschlossen). Eine unverschlüsselte\n"
-      "  Sicherung (--plain) ist nur möglich, wenn die Einstellungen durch ein Kennwort geschützt sind.\n"
-      "  ORN! läuft während der Sicherung weiter. --threads N packt mit N Threads (Vorgabe: einer je\n"
-      "  Prozessor; das Archiv ist mit jeder Zahl dasselbe). Was nicht gesichert werden konnte (nicht\n"
-      "  lesbar, Schleife über eine Verknüpfung), nennt eine Zeile \"Nicht gesichert: ...\" auf stderr.\n") +
+  static const std::string details =
+      std::string(
+          "  Ohne --output entsteht orn_TTMMJJ.eff im Installationsverzeichnis; ist PFAD ein vorhandenes\n"
+          "  Verzeichnis, entsteht orn_TTMMJJ.eff darin. --keep N löscht danach in diesem Verzeichnis die\n"
+          "  älteren orn_*.eff und orn_*.zip, bis N Sicherungen bleiben (die neue eingeschlossen). Eine "
+          "unverschlüsselte\n"
+          "  Sicherung (--plain) ist nur möglich, wenn die Einstellungen durch ein Kennwort geschützt sind.\n"
+          "  ORN! läuft während der Sicherung weiter. --threads N packt mit N Threads (Vorgabe: einer je\n"
+          "  Prozessor; das Archiv ist mit jeder Zahl dasselbe). Was nicht gesichert werden konnte (nicht\n"
+          "  lesbar, Schleife über eine Verknüpfung), nennt eine Zeile \"Nicht gesichert: ...\" auf stderr.\n") +
       kPasswordDetails;
-  static const Command command{
-      "backup", "", "sichert die vollständige Konfiguration in ein Archiv (.eff, mit --plain .zip)", &Backup, {},
-      details.c_str(), kBackupOptions, kHoldsRunMutex | kAsksSettingsPassword};
+  static const Command command{"backup",
+                               "",
+                               "sichert die vollständige Konfiguration in ein Archiv (.eff, mit --plain .zip)",
+                               &Backup,
+                               {},
+                               details.c_str(),
+                               kBackupOptions,
+                               kHoldsRunMutex | kAsksSettingsPassword};
   return command;
 }
 
 const Command& RestoreCommand() {
   static const std::string details =
-      std::string("  Ersetzte Dateien werden in <Installationsverzeichnis>/backup/orncfg/TTMMJJ aufbewahrt.\n"
-                  "  Danach wird ORN! wieder gestartet, außer mit --no-start. --dry-run zeigt nur, welche Dateien,\n"
-                  "  Dienste und Benutzer ersetzt, hinzugefügt oder belassen würden, und ändert nichts.\n"
-                  "  Exit-Code 4: eine Datei oder das Verzeichnis arsp konnte nicht zurückgeschrieben werden.\n") +
+      std::string(
+          "  Ersetzte Dateien werden in <Installationsverzeichnis>/backup/orncfg/TTMMJJ aufbewahrt.\n"
+          "  Danach wird ORN! wieder gestartet, außer mit --no-start. --dry-run zeigt nur, welche Dateien,\n"
+          "  Dienste und Benutzer ersetzt, hinzugefügt oder belassen würden, und ändert nichts.\n"
+          "  Exit-Code 4: eine Datei oder das Verzeichnis arsp konnte nicht zurückgeschrieben werden.\n") +
       kPasswordDetails;
   static const Command command{
-      "restore", "ARCHIVE",
-      "stellt eine gesicherte Konfiguration wieder her (beendet ORN!, legt Sicherheitskopien an)", &Restore, {},
-      details.c_str(), kRestoreOptions, kHoldsRunMutex | kAsksSettingsPassword};
+      "restore",
+      "ARCHIVE",
+      "stellt eine gesicherte Konfiguration wieder her (beendet ORN!, legt Sicherheitskopien an)",
+      &Restore,
+      {},
+      details.c_str(),
+      kRestoreOptions,
+      kHoldsRunMutex | kAsksSettingsPassword};
   return command;
 }
 
 const Command& VerifyCommand() {
-  static const Command command{
-      "verify", "ARCHIVE", "prüft ein Archiv wie eine Wiederherstellung und zeigt seinen Inhalt; ändert nichts",
-      &Verify, {}, kPasswordDetails, kVerifyOptions, kAsksSettingsPassword};
+  static const Command command{"verify",
+                               "ARCHIVE",
+                               "prüft ein Archiv wie eine Wiederherstellung und zeigt seinen Inhalt; ändert nichts",
+                               &Verify,
+                               {},
+                               kPasswordDetails,
+                               kVerifyOptions,
+                               kAsksSettingsPassword};
   return command;
 }
 

@@ -14,13 +14,13 @@ namespace orn::cli {
 
 struct Command {
   const char* name;
-  const char* usage;    // positional arguments of a leaf, e.g. "NAME VALUE"; empty for a group
-  const char* summary;  // one line of German text
+  const char* usage;             // positional arguments of a leaf, e.g. "NAME VALUE"; empty for a group
+  const char* summary;           // one line of German text
   int (*run)(const Args& args);  // null for a group
   std::span<const Command> children;
-  const char* details = "";      // further lines shown by --help
+  const char* details = "";              // further lines shown by --help
   std::span<const Option> options = {};  // the options a leaf accepts besides --help and --quiet
-  unsigned guards = 0;           // kHoldsRunMutex, kAsksSettingsPassword: taken by Dispatch
+  unsigned guards = 0;                   // kHoldsRunMutex, kAsksSettingsPassword: taken by Dispatch
 };
 
 // What Dispatch does for a leaf before it runs it. kHoldsRunMutex: the verb uses the working

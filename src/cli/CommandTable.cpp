@@ -5,20 +5,11 @@ namespace orn::cli {
 
 const Command& RootCommand() {
   static const Command verbs[] = {
-      StatusCommand(),
-      BackupCommand(),
-      RestoreCommand(),
-      VerifyCommand(),
-      RegCommand(),
-      ServerCommand(),
-      ConfigCommand(),
-      UsersCommand(),
-      ImportConfigCommand(),
-      EffCommand(),
-      ArchiveCommand(),
+      StatusCommand(), BackupCommand(), RestoreCommand(),      VerifyCommand(), RegCommand(),     ServerCommand(),
+      ConfigCommand(), UsersCommand(),  ImportConfigCommand(), EffCommand(),    ArchiveCommand(),
   };
-  static const Command root{"orncfg-cli", "", "Konfiguration von ORN! sichern, wiederherstellen und pflegen",
-                            nullptr, verbs};
+  static const Command root{"orncfg-cli", "", "Konfiguration von ORN! sichern, wiederherstellen und pflegen", nullptr,
+                            verbs};
   return root;
 }
 

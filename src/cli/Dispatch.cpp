@@ -15,7 +15,7 @@ namespace orn::cli {
 
 namespace {
 
-std::string currentPath;      // "orncfg-cli reg get", for usage lines
+std::string currentPath;  // "orncfg-cli reg get", for usage lines
 const Command* currentLeaf = nullptr;
 
 constexpr char kWaitOption[] = "--wait";
@@ -68,8 +68,7 @@ void PrintHelp(const Command& command, FILE* out) {
     return;
   }
   fprintf(out, "Aufruf: %s BEFEHL ...\n  %s\n\nBefehle:\n", currentPath.c_str(), command.summary);
-  for (const Command& child : command.children)
-    fprintf(out, "  %-15s %s\n", child.name, child.summary);
+  for (const Command& child : command.children) fprintf(out, "  %-15s %s\n", child.name, child.summary);
   fprintf(out, "\n'%s BEFEHL --help' zeigt die Hilfe zu einem Befehl.\n", currentPath.c_str());
   if (currentPath.find(' ') == std::string::npos) fputs(kRootDetails, out);
 }

@@ -23,17 +23,22 @@ constexpr char kDecryptFailed[] =
 
 const char* CipherName(uint32_t cipherId) {
   switch (cipherId) {
-    case crypto::kCipherDesCbc: return "DES-CBC";
-    case crypto::kCipherDesEde3Cbc: return "DES-EDE3-CBC";
-    case crypto::kCipherAes128Cbc: return "AES-128-CBC";
-    default: return "unbekannt";
+    case crypto::kCipherDesCbc:
+      return "DES-CBC";
+    case crypto::kCipherDesEde3Cbc:
+      return "DES-EDE3-CBC";
+    case crypto::kCipherAes128Cbc:
+      return "AES-128-CBC";
+    default:
+      return "unbekannt";
   }
 }
 
 // The failure text, with libcrypto's reason when the cipher the file needs is missing.
 int Failure(const std::string& sentence, int cipherId) {
   const char* reason = crypto::CryptoLibraryError();
-  if (reason && crypto::CipherById(cipherId) && !crypto::LibraryCipher(cipherId)) return ReportFailure(sentence, reason);
+  if (reason && crypto::CipherById(cipherId) && !crypto::LibraryCipher(cipherId))
+    return ReportFailure(sentence, reason);
   return ReportFailure(sentence);
 }
 
@@ -141,22 +146,36 @@ constexpr Option kDecryptOptions[] = {{kPasswordOption, "F"}};
 constexpr Option kInfoOptions[] = {{"--json"}};
 
 const Command kChildren[] = {
-    {"encrypt", "QUELLE ZIEL",
-     "verschlüsselt eine Datei in das Format der Sicherungsdateien (.eff)", &Encrypt, {},
+    {"encrypt",
+     "QUELLE ZIEL",
+     "verschlüsselt eine Datei in das Format der Sicherungsdateien (.eff)",
+     &Encrypt,
+     {},
      "  --cipher: 1 DES-CBC (wie die Sicherung, voreingestellt), 2 DES-EDE3-CBC, 3 AES-128-CBC.\n"
      "  Das Kennwort wird aus der ersten Zeile der Datei F gelesen (--password-file F, '-' für die\n"
-     "  Standardeingabe) oder, ohne diese Angabe, am Terminal ohne Anzeige zweimal abgefragt.", kEncryptOptions},
-    {"decrypt", "QUELLE [ZIEL]", "entschlüsselt eine Sicherungsdatei (.eff); ohne ZIEL nach QUELLE.dec", &Decrypt, {},
-     kPasswordDetails, kDecryptOptions},
-    {"info", "DATEI", "zeigt die Kopfdaten einer Sicherungsdatei (.eff), ohne Kennwort", &Info, {},
-     "  --json  dieselben Angaben als ein JSON-Dokument", kInfoOptions},
+     "  Standardeingabe) oder, ohne diese Angabe, am Terminal ohne Anzeige zweimal abgefragt.",
+     kEncryptOptions},
+    {"decrypt",
+     "QUELLE [ZIEL]",
+     "entschlüsselt eine Sicherungsdatei (.eff); ohne ZIEL nach QUELLE.dec",
+     &Decrypt,
+     {},
+     kPasswordDetails,
+     kDecryptOptions},
+    {"info",
+     "DATEI",
+     "zeigt die Kopfdaten einer Sicherungsdatei (.eff), ohne Kennwort",
+     &Info,
+     {},
+     "  --json  dieselben Angaben als ein JSON-Dokument",
+     kInfoOptions},
 };
 
 }  // namespace
 
 const Command& EffCommand() {
-  static const Command command{"eff", "", "verschlüsselte Sicherungsdateien (.eff) ver- und entschlüsseln",
-                               nullptr, kChildren};
+  static const Command command{"eff", "", "verschlüsselte Sicherungsdateien (.eff) ver- und entschlüsseln", nullptr,
+                               kChildren};
   return command;
 }
 

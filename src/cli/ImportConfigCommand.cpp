@@ -29,9 +29,10 @@ class CliProductCodePrompt : public ProductCodePrompt {
     } else {
       FILE* tty = fopen("/dev/tty", "r+");
       if (!tty) return std::nullopt;
-      fputs("Damit die Konfiguration in die aktuelle Konfiguration übernommen werden kann, müssen Sie den Product "
-            "Identification Code der ausgewählten Konfigurationsdatei eingeben.\nProduct Identification Code: ",
-            tty);
+      fputs(
+          "Damit die Konfiguration in die aktuelle Konfiguration übernommen werden kann, müssen Sie den Product "
+          "Identification Code der ausgewählten Konfigurationsdatei eingeben.\nProduct Identification Code: ",
+          tty);
       fflush(tty);
       char line[256];
       const bool answered = fgets(line, sizeof line, tty) != nullptr;
@@ -43,7 +44,8 @@ class CliProductCodePrompt : public ProductCodePrompt {
     // The dialog's fields take the code in upper case and without its separators.
     std::string joined;
     for (char c : code)
-      if (c != '.' && c != '/' && c != '-' && c != ' ') joined += static_cast<char>(toupper(static_cast<unsigned char>(c)));
+      if (c != '.' && c != '/' && c != '-' && c != ' ')
+        joined += static_cast<char>(toupper(static_cast<unsigned char>(c)));
     return joined;
   }
 
@@ -78,8 +80,7 @@ int Run(const Args& args) {
   request.dryRun = args.Has("--dry-run");
   const std::string* codeFile = args.Value("--product-code-file");
   if (!args.empty()) request.path = args[0];
-  if (request.path.empty() || access(request.path.c_str(), F_OK) != 0)
-    return ReportFailure(kInvalidPath);
+  if (request.path.empty() || access(request.path.c_str(), F_OK) != 0) return ReportFailure(kInvalidPath);
 
   CliProductCodePrompt prompt(codeFile ? *codeFile : "");
   const ConfigImportResult result = ImportConfiguration(request, prompt);
@@ -99,15 +100,18 @@ int Run(const Args& args) {
   return request.dryRun ? code : StartServerAgain(args, code);
 }
 
-constexpr Option kOptions[] = {{"--no-users"},       {"--no-addresses"}, {"--overwrite"},
-                               {"--product-code-file", "F"}, {"--dry-run"},      kNoStartOption};
+constexpr Option kOptions[] = {{"--no-users"}, {"--no-addresses"}, {"--overwrite"}, {"--product-code-file", "F"},
+                               {"--dry-run"},  kNoStartOption};
 
 }  // namespace
 
 const Command& ImportConfigCommand() {
   static const Command command{
-      "import-config", "FILE",
-      "importiert Benutzer und E-Mail-Adressen aus einer anderen ORN!-Konfigurationsdatei", &Run, {},
+      "import-config",
+      "FILE",
+      "importiert Benutzer und E-Mail-Adressen aus einer anderen ORN!-Konfigurationsdatei",
+      &Run,
+      {},
       "  ORN! wird dafür beendet (außer mit --dry-run) und danach wieder gestartet, außer mit --no-start.\n"
       "  --no-users        keine Benutzer übernehmen\n"
       "  --no-addresses    keine E-Mail-Adressen übernehmen\n"
@@ -116,7 +120,8 @@ const Command& ImportConfigCommand() {
       "                    sonst wird er am Terminal erfragt, wenn die Kennwörter nicht lesbar sind\n"
       "  --dry-run         nur zeigen, was hinzugefügt oder ersetzt würde; nichts wird geschrieben\n"
       "  --no-start        ORN! danach nicht wieder starten",
-      kOptions, kHoldsRunMutex | kAsksSettingsPassword};
+      kOptions,
+      kHoldsRunMutex | kAsksSettingsPassword};
   return command;
 }
 

@@ -15,10 +15,14 @@ size_t Utf8Length(std::string_view text, size_t i) {
   size_t length = 0;
   uint32_t min = 0;
   uint32_t code = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) length = 2, min = 0x80, code = lead & 0x1F;
-  else if (lead >= 0xE0 && lead <= 0xEF) length = 3, min = 0x800, code = lead & 0x0F;
-  else if (lead >= 0xF0 && lead <= 0xF4) length = 4, min = 0x10000, code = lead & 0x07;
-  else return 0;
+  if (lead >= 0xC2 && lead <= 0xDF)
+    length = 2, min = 0x80, code = lead & 0x1F;
+  else if (lead >= 0xE0 && lead <= 0xEF)
+    length = 3, min = 0x800, code = lead & 0x0F;
+  else if (lead >= 0xF0 && lead <= 0xF4)
+    length = 4, min = 0x10000, code = lead & 0x07;
+  else
+    return 0;
   if (i + length > text.size()) return 0;
   for (size_t k = 1; k < length; ++k) {
     if ((byte(i + k) & 0xC0) != 0x80) return 0;
@@ -41,12 +45,23 @@ void AppendEscaped(std::string& out, std::string_view text) {
     }
     ++i;
     switch (c) {
-      case '"': out += "\\\""; continue;
-      case '\\': out += "\\\\"; continue;
-      case '\n': out += "\\n"; continue;
-      case '\r': out += "\\r"; continue;
-      case '\t': out += "\\t"; continue;
-      default: break;
+      case '"':
+        out += "\\\"";
+        continue;
+      case '\\':
+        out += "\\\\";
+        continue;
+      case '\n':
+        out += "\\n";
+        continue;
+      case '\r':
+        out += "\\r";
+        continue;
+      case '\t':
+        out += "\\t";
+        continue;
+      default:
+        break;
     }
     if (c < 0x20 || c >= 0x7F) {
       char escape[8];

@@ -42,7 +42,8 @@ bool PromptWithoutEcho(int tty, const char* prompt, std::string& line) {
   quiet = echoSaved;
   quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
   echoFd = tty;
-  struct sigaction restore{}, saved[std::size(kEndingSignals)];
+  struct sigaction restore {
+  }, saved[std::size(kEndingSignals)];
   restore.sa_handler = &RestoreEchoAndRaise;
   for (size_t i = 0; i < std::size(kEndingSignals); ++i) sigaction(kEndingSignals[i], &restore, &saved[i]);
   bool ok = tcsetattr(tty, TCSAFLUSH, &quiet) == 0;
@@ -68,7 +69,8 @@ bool FromFile(const std::string& path, Secret* password, std::string* error) {
   }
   // A password is a C string further down: a NUL would silently cut it short.
   if (password->Text().find('\0') != std::string::npos) {
-    *error = "Die erste Zeile der Kennwortdatei " + path + " enthält ein NUL-Zeichen; ein solches Kennwort wird "
+    *error = "Die erste Zeile der Kennwortdatei " + path +
+             " enthält ein NUL-Zeichen; ein solches Kennwort wird "
              "nicht angenommen.";
     return false;
   }

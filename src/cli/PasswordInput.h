@@ -24,9 +24,9 @@ class Secret {
 };
 
 struct PasswordSource {
-  const std::string* file;              // the value of the command's file option, or null
-  const char* prompt;                   // "Kennwort: "
-  const char* confirmPrompt = nullptr;  // when set, a terminal asks a second time and compares
+  const std::string* file;                 // the value of the command's file option, or null
+  const char* prompt;                      // "Kennwort: "
+  const char* confirmPrompt = nullptr;     // when set, a terminal asks a second time and compares
   const char* option = "--password-file";  // named when there is neither a file nor a terminal
 };
 

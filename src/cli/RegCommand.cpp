@@ -19,16 +19,15 @@ namespace {
 constexpr const char* kRegistryNotOpened = "Die Registry konnte nicht geöffnet werden";
 constexpr const char* kRegistryNotWritten = "Die Registry konnte nicht beschrieben werden.";
 
-bool IsSecret(const std::string& name) {
-  return strcasecmp(name.c_str(), kValueConfigPassword) == 0;
-}
+bool IsSecret(const std::string& name) { return strcasecmp(name.c_str(), kValueConfigPassword) == 0; }
 
 // Values print as text up to their first NUL, as they are read.
 std::string AsText(const platform::HiveValue& value) { return value.data.substr(0, value.data.find('\0')); }
 
 int Get(const Args& args) {
   if (args.size() != 1) return UsageError("Geben Sie den Namen eines Werts an.");
-  if (IsSecret(args[0])) return ReportFailure("Der Wert " + args[0] + " enthält ein Kennwort und wird nicht angezeigt.");
+  if (IsSecret(args[0]))
+    return ReportFailure("Der Wert " + args[0] + " enthält ein Kennwort und wird nicht angezeigt.");
   RegistryKey key;
   if (!key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead)) throw MessageError(kRegistryNotOpened);
   std::string text;
@@ -39,8 +38,7 @@ int Get(const Args& args) {
 
 int Set(const Args& args) {
   if (args.size() != 2) return UsageError("Geben Sie den Namen und den Inhalt des Werts an.");
-  if (IsSecret(args[0]))
-    return ReportFailure("Ein Kennwort wird nicht über die Befehlszeile gesetzt.");
+  if (IsSecret(args[0])) return ReportFailure("Ein Kennwort wird nicht über die Befehlszeile gesetzt.");
   try {
     RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
     if (!key.SetString(args[0], args[1])) throw MessageError(kRegistryNotWritten);
@@ -73,7 +71,13 @@ int List(const Args& args) {
 
 const Command kChildren[] = {
     {"get", "NAME", "zeigt einen Wert des Installationsschlüssels", &Get, {}},
-    {"set", "NAME VALUE", "setzt einen Wert (als Zeichenkette); legt den Schlüssel an, wenn er fehlt", &Set, {}, "", {},
+    {"set",
+     "NAME VALUE",
+     "setzt einen Wert (als Zeichenkette); legt den Schlüssel an, wenn er fehlt",
+     &Set,
+     {},
+     "",
+     {},
      kHoldsRunMutex | kAsksSettingsPassword},
     {"delete", "NAME", "löscht einen Wert", &Delete, {}, "", {}, kHoldsRunMutex | kAsksSettingsPassword},
     {"list", "", "zeigt alle Werte (Kennwörter verdeckt)", &List, {}},

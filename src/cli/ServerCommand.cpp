@@ -39,7 +39,11 @@ int Status(const Args& args) {
 const Command kChildren[] = {
     {"stop", "", "beendet ORN! und wartet höchstens 30 Sekunden darauf", &Stop, {}},
     {"start", "", "startet ORN! aus dem Installationsverzeichnis", &Start, {}},
-    {"status", "", "zeigt, ob ORN! läuft", &Status, {},
+    {"status",
+     "",
+     "zeigt, ob ORN! läuft",
+     &Status,
+     {},
      "  Rückgabewert 0, wenn ORN! läuft, 3, wenn nicht (wie 'systemctl is-active')."},
 };
 

@@ -31,9 +31,9 @@ bool CheckSettingsPassword(const std::string* file, std::string* error) {
   const bool terminal = !file && isatty(STDIN_FILENO);
   for (;;) {
     Secret entered;
-    if (!ReadPassword({file, "Die Einstellungen sind durch ein Kennwort geschützt. Kennwort: ", nullptr,
-                       kSettingsPasswordOption},
-                      &entered, error))
+    if (!ReadPassword(
+            {file, "Die Einstellungen sind durch ein Kennwort geschützt. Kennwort: ", nullptr, kSettingsPasswordOption},
+            &entered, error))
       return false;
     if (entered.Text() == expected.Text()) return true;
     if (!terminal || entered.empty()) {

@@ -37,7 +37,8 @@ void PrintText(const Status& status) {
   if (status.keyOpened) {
     printf("Dienste:\n");
     for (size_t i = 0; i < status.taskValues.size(); ++i)
-      printf("  %-13s %s\n", kTaskValueNames[i], status.taskValues[i] ? status.taskValues[i]->c_str() : "(nicht gesetzt)");
+      printf("  %-13s %s\n", kTaskValueNames[i],
+             status.taskValues[i] ? status.taskValues[i]->c_str() : "(nicht gesetzt)");
   }
   printf("Benutzer:                 %zu\n", status.summary.users);
   printf("E-Mail-Adressen:          %zu\n", status.summary.addresses);
@@ -55,8 +56,10 @@ void PrintJsonStatus(const Status& status) {
     json.BeginObject();
     for (size_t i = 0; i < status.taskValues.size(); ++i) {
       json.Key(kTaskValueNames[i]);
-      if (status.taskValues[i]) json.String(*status.taskValues[i]);
-      else json.Null();
+      if (status.taskValues[i])
+        json.String(*status.taskValues[i]);
+      else
+        json.Null();
     }
     json.EndObject();
   } else {
@@ -98,8 +101,10 @@ int Run(const Args& args) {
   } catch (const MessageError& e) {
     return ReportFailure("Die Konfiguration konnte nicht geladen werden.", e.Text());
   }
-  if (args.Has("--json")) PrintJsonStatus(status);
-  else PrintText(status);
+  if (args.Has("--json"))
+    PrintJsonStatus(status);
+  else
+    PrintText(status);
   return kExitOk;
 }
 
@@ -108,8 +113,9 @@ constexpr Option kOptions[] = {{"--json"}};
 }  // namespace
 
 const Command& StatusCommand() {
-  static const Command command{"status", "", "zeigt Installation, Server, Dienste und Benutzerzahl", &Run, {},
-                               "  --json  dieselben Angaben als ein JSON-Dokument", kOptions};
+  static const Command command{"status", "", "zeigt Installation, Server, Dienste und Benutzerzahl",
+                               &Run,     {}, "  --json  dieselben Angaben als ein JSON-Dokument",
+                               kOptions};
   return command;
 }
 

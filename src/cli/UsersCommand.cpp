@@ -48,10 +48,14 @@ int Export(const Args& args) {
   char separator = ',';
   const bool rowPerAddress = args.Has("--row-per-address");
   if (const std::string* value = args.Value("--separator")) {
-    if (*value == ",") separator = ',';
-    else if (*value == ";") separator = ';';
-    else if (*value == "tab") separator = '\t';
-    else return UsageError("Als Trennzeichen sind ',', ';' und 'tab' möglich.");
+    if (*value == ",")
+      separator = ',';
+    else if (*value == ";")
+      separator = ';';
+    else if (*value == "tab")
+      separator = '\t';
+    else
+      return UsageError("Als Trennzeichen sind ',', ';' und 'tab' möglich.");
   }
   if (args.empty()) return ReportFailure("Geben Sie bitte einen Dateipfad an.");
   const CsvExportResult result = ExportUsersToCsv({args[0], separator, rowPerAddress});
@@ -75,33 +79,58 @@ constexpr Option kDirectoryOptions[] = {{"--select"}, {"--dry-run"}, {"--allow-p
 constexpr Option kNetworkOptions[] = {{"--select"}, {"--dry-run"}, {"--allow-partial"}, kNoStartOption};
 
 const Command kChildren[] = {
-    {"list", "", "zeigt die Benutzer mit ihren E-Mail-Adressen (Name, voller Name, Adressen; durch TAB getrennt)",
-     &List, {}, "  --json  dieselben Angaben als ein JSON-Dokument", kListOptions, kAsksSettingsPassword},
-    {"export", "FILE", "exportiert die Benutzer mit ihren E-Mail-Adressen in eine kommagetrennte Datei", &Export, {},
-     "", kExportOptions, kAsksSettingsPassword},
-    {"import", "FILE", "importiert Benutzer aus einer kommagetrennten Datei (Kopfzeile Name, FullName, E-Mail)",
-     &Import, {},
+    {"list",
+     "",
+     "zeigt die Benutzer mit ihren E-Mail-Adressen (Name, voller Name, Adressen; durch TAB getrennt)",
+     &List,
+     {},
+     "  --json  dieselben Angaben als ein JSON-Dokument",
+     kListOptions,
+     kAsksSettingsPassword},
+    {"export",
+     "FILE",
+     "exportiert die Benutzer mit ihren E-Mail-Adressen in eine kommagetrennte Datei",
+     &Export,
+     {},
+     "",
+     kExportOptions,
+     kAsksSettingsPassword},
+    {"import",
+     "FILE",
+     "importiert Benutzer aus einer kommagetrennten Datei (Kopfzeile Name, FullName, E-Mail)",
+     &Import,
+     {},
      "  Vorhandene Benutzer (gleicher Name, Groß-/Kleinschreibung egal) werden übersprungen;\n"
-     "  ORN! wird dafür nicht beendet.", {}, kHoldsRunMutex | kAsksSettingsPassword},
-    {"import-ldap", "SERVER",
-     "importiert Kontakte und Personen von einem Verzeichnisdienst-Server (LDAP)", &ImportLdapUsers, {},
+     "  ORN! wird dafür nicht beendet.",
+     {},
+     kHoldsRunMutex | kAsksSettingsPassword},
+    {"import-ldap",
+     "SERVER",
+     "importiert Kontakte und Personen von einem Verzeichnisdienst-Server (LDAP)",
+     &ImportLdapUsers,
+     {},
      "  SERVER: host[:port][/DN], oder ein DN ohne Server (Server aus ldap.conf bzw. DNS).\n"
      "  Anmeldung: ORN_LDAP_BINDDN und ORN_LDAP_PASSWORD_FILE, sonst anonym; ORN_LDAP_STARTTLS=yes.\n"
      "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
      "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
      "  --allow-partial  auch importieren, wenn der Server das Lesen vorzeitig beendet hat\n"
      "                   (sonst Exit-Code 5, z.B. bei einer Größenbeschränkung des Servers)\n"
-     "  Vorhandene Benutzer werden übersprungen; ORN! wird dafür nicht beendet.", kDirectoryOptions,
+     "  Vorhandene Benutzer werden übersprungen; ORN! wird dafür nicht beendet.",
+     kDirectoryOptions,
      kHoldsRunMutex | kAsksSettingsPassword},
-    {"import-network", "[NAME]",
-     "importiert Benutzerkonten einer Domäne oder dieses Computers", &ImportNetworkUsers, {},
+    {"import-network",
+     "[NAME]",
+     "importiert Benutzerkonten einer Domäne oder dieses Computers",
+     &ImportNetworkUsers,
+     {},
      "  NAME: DNS-Domäne (x.y) oder Computername; ohne NAME USERDNSDOMAIN, USERDOMAIN oder \".\".\n"
      "  \".\" und der Name dieses Computers lesen die lokalen Benutzerkonten (ab UID_MIN).\n"
      "  --select   Benutzer am Terminal auswählen (Nummern oder Bereiche, z.B. 1-5,8)\n"
      "  --dry-run  nur zeigen, was hinzugefügt würde; nichts wird geschrieben\n"
      "  --allow-partial  auch importieren, wenn der Server das Lesen vorzeitig beendet hat (sonst Exit-Code 5)\n"
      "  ORN! wird dafür beendet (außer mit --dry-run) und danach wieder gestartet, außer mit --no-start.",
-     kNetworkOptions, kHoldsRunMutex | kAsksSettingsPassword},
+     kNetworkOptions,
+     kHoldsRunMutex | kAsksSettingsPassword},
 };
 
 }  // namespace

@@ -62,9 +62,7 @@ void FreeConfigRecord(ConfigRecord* record) {
   delete record;
 }
 
-ConfigHolder::ConfigHolder(bool owns) : owns_(owns), tempDirectory_(platform::TempDirectory()) {
-  pwcrypt_init();
-}
+ConfigHolder::ConfigHolder(bool owns) : owns_(owns), tempDirectory_(platform::TempDirectory()) { pwcrypt_init(); }
 
 ConfigHolder::ConfigHolder(const char* path) : ConfigHolder(true) { Load(path); }
 
@@ -143,8 +141,7 @@ void ConfigHolder::Merge(const ConfigHolder& source, ImportSelection selection, 
   TempFile file(path);
   if (Failed(TILOCONF_varsave(path, copy.Record()))) throw MessageError(kLoadFailed);
   if (overwrite) {
-    if (Failed(TILOCONF_varload_overwrite(path, record_)))
-      throw MessageError("Fehler beim Laden der Konfiguration.");
+    if (Failed(TILOCONF_varload_overwrite(path, record_))) throw MessageError("Fehler beim Laden der Konfiguration.");
   } else if (Failed(TILOCONF_varload_merge(path, record_))) {
     throw MessageError("Fehler beim Zusammenführen der Konfigurationen");
   }

@@ -22,8 +22,7 @@ class CArchiveEncryptor : public CPackSink {
 
   // Writes the header and the name block of sourcePath's file name; salt (16 bytes) null takes a
   // fresh one from the random pool. False on any failure (the target stays as it was).
-  bool Open(const char* password, int cipherId, const std::string& sourcePath,
-            const unsigned char* salt = nullptr);
+  bool Open(const char* password, int cipherId, const std::string& sourcePath, const unsigned char* salt = nullptr);
   bool Write(const void* bytes, size_t length) override;
   // Fills the last cipher block with zero bytes, completes the header and replaces the target.
   bool Finish();

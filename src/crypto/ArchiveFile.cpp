@@ -26,8 +26,8 @@ uint64_t RoundUp(uint64_t length, uint64_t multiple) { return (length + multiple
 
 }  // namespace
 
-int DeriveCipherKey(int cipherId, const unsigned char* password, size_t passwordLength,
-                    const unsigned char* salt, unsigned char* out, size_t capacity) {
+int DeriveCipherKey(int cipherId, const unsigned char* password, size_t passwordLength, const unsigned char* salt,
+                    unsigned char* out, size_t capacity) {
   if (!password || passwordLength == 0 || !salt || !out) return -1;
   const int keyLength = CipherKeyLength(cipherId);
   if (keyLength < 0 || capacity < static_cast<size_t>(keyLength) || capacity < 20) return -1;
@@ -85,8 +85,8 @@ int EncryptArchiveFile(const char* sourcePath, const char* targetPath, const cha
     memcpy(iv, out + written - ivLength, static_cast<size_t>(ivLength));
     remaining -= length;
   }
-  if (!HmacFinal(contentMac, header.contentMac, nullptr) ||
-      !target.WriteAt(0, header.contentMac, kArchiveMacSize) || !target.Commit())
+  if (!HmacFinal(contentMac, header.contentMac, nullptr) || !target.WriteAt(0, header.contentMac, kArchiveMacSize) ||
+      !target.Commit())
     return -1;
   return 0;
 }
@@ -99,8 +99,7 @@ int DecryptArchiveFile(const char* sourcePath, const char* targetPath, const cha
 
   InputFile source;
   unsigned char headerBytes[kArchiveHeaderSize];
-  if (!source.Open(sourcePath) || source.Length() < 4 || !source.Read(headerBytes, sizeof headerBytes))
-    return -1;
+  if (!source.Open(sourcePath) || source.Length() < 4 || !source.Read(headerBytes, sizeof headerBytes)) return -1;
   const ArchiveHeader header = DecodeArchiveHeader(headerBytes);
   if (source.Length() < header.plainLength) return -1;
   const int cipherId = static_cast<int>(header.cipherId);
@@ -111,13 +110,11 @@ int DecryptArchiveFile(const char* sourcePath, const char* targetPath, const cha
   // The name block, zero-filled up to a whole AES block for the transform.
   const uint32_t nameBlockLength = header.nameBlockLength;
   unsigned char nameBlock[kNameBlockBound + 16] = {};
-  if (nameBlockLength == 0 || nameBlockLength > kNameBlockBound || !source.Read(nameBlock, nameBlockLength))
-    return -1;
+  if (nameBlockLength == 0 || nameBlockLength > kNameBlockBound || !source.Read(nameBlock, nameBlockLength)) return -1;
   CipherContext cipher;
   unsigned char name[kChunkCapacity];
   int decodedLength = 0;
-  if (NameBlockDecode(cipher, nameBlock, static_cast<int>(nameBlockLength), name, &decodedLength,
-                      secrets.derived) != 0)
+  if (NameBlockDecode(cipher, nameBlock, static_cast<int>(nameBlockLength), name, &decodedLength, secrets.derived) != 0)
     return -1;
   const size_t nameLength = strnlen(reinterpret_cast<const char*>(name), nameBlockLength);
   unsigned char nameMac[kArchiveMacSize];

@@ -29,7 +29,7 @@ std::string DecryptTargetPath(const char* sourcePath, const char* targetPath);
 // The derived key: HMAC-SHA1 under the password of the salt's first 15 bytes, 20 bytes into out.
 // Fails (-1) when an input is missing (an empty password counts as missing), the cipher id is not
 // 1 to 3, or capacity is below 20 or the cipher's key length; otherwise returns 0.
-int DeriveCipherKey(int cipherId, const unsigned char* password, size_t passwordLength,
-                    const unsigned char* salt, unsigned char* out, size_t capacity);
+int DeriveCipherKey(int cipherId, const unsigned char* password, size_t passwordLength, const unsigned char* salt,
+                    unsigned char* out, size_t capacity);
 
 }  // namespace orn::crypto

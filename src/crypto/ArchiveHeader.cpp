@@ -12,9 +12,7 @@ void PutNumber(unsigned char* at, uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
-uint32_t GetNumber(const unsigned char* at) {
-  return at[0] | at[1] << 8 | at[2] << 16 | uint32_t{at[3]} << 24;
-}
+uint32_t GetNumber(const unsigned char* at) { return at[0] | at[1] << 8 | at[2] << 16 | uint32_t{at[3]} << 24; }
 
 }  // namespace
 

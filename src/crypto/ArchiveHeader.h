@@ -18,9 +18,9 @@ struct ArchiveHeader {
   uint32_t plainLength = 0;
   unsigned char salt[kArchiveSaltSize] = {};
   uint32_t cipherId = 0;
-  uint32_t nameLength = 0;       // written, not read
+  uint32_t nameLength = 0;  // written, not read
   uint32_t nameBlockLength = 0;
-  unsigned char nameMac[kArchiveMacSize] = {};     // HMAC-SHA1 of the source file name
+  unsigned char nameMac[kArchiveMacSize] = {};  // HMAC-SHA1 of the source file name
 };
 
 void EncodeArchiveHeader(const ArchiveHeader& header, unsigned char out[kArchiveHeaderSize]);

@@ -24,9 +24,9 @@ bool NameSecrets(const Password& password, const unsigned char* name, size_t nam
          HmacMd5Of(name, nameLength, password.bytes, password.length, secrets.iv, sizeof secrets.iv) == 0;
 }
 
-bool PrepareArchive(const Password& password, int cipherId, const std::string& sourcePath,
-                    const unsigned char* salt, ArchiveHeader& header, Secrets& secrets,
-                    unsigned char nameBlock[kChunkCapacity], int& nameBlockLength) {
+bool PrepareArchive(const Password& password, int cipherId, const std::string& sourcePath, const unsigned char* salt,
+                    ArchiveHeader& header, Secrets& secrets, unsigned char nameBlock[kChunkCapacity],
+                    int& nameBlockLength) {
   const std::string name = SourceFileName(sourcePath);
   header.cipherId = static_cast<uint32_t>(cipherId);
   header.nameLength = static_cast<uint32_t>(name.size());

@@ -25,8 +25,7 @@ struct Secrets {
 };
 
 struct Password {
-  explicit Password(const char* text)
-      : bytes(reinterpret_cast<const unsigned char*>(text)), length(strlen(text)) {}
+  explicit Password(const char* text) : bytes(reinterpret_cast<const unsigned char*>(text)), length(strlen(text)) {}
   const unsigned char* bytes;
   size_t length;
 };
@@ -34,9 +33,9 @@ struct Password {
 // The name and content secrets of an archive of the source file name (behind the path's last
 // "/") under password and cipherId, with salt (16 bytes) or, when null, a fresh one from the
 // random pool. Fills header (content MAC and plain length left as they are) and the name block.
-bool PrepareArchive(const Password& password, int cipherId, const std::string& sourcePath,
-                    const unsigned char* salt, ArchiveHeader& header, Secrets& secrets,
-                    unsigned char nameBlock[kChunkCapacity], int& nameBlockLength);
+bool PrepareArchive(const Password& password, int cipherId, const std::string& sourcePath, const unsigned char* salt,
+                    ArchiveHeader& header, Secrets& secrets, unsigned char nameBlock[kChunkCapacity],
+                    int& nameBlockLength);
 
 // The name MAC and the content IV source of name under password.
 bool NameSecrets(const Password& password, const unsigned char* name, size_t nameLength,

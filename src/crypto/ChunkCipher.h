@@ -19,29 +19,29 @@ extern const unsigned char kNameBlockIv[16];
 // Enciphers inLength bytes rounded up to the cipher's IV length; the filler comes from in's bytes
 // behind inLength, so in must extend to the rounded length. Fails when the rounded length exceeds
 // 1200. *outLength receives the rounded length. Returns 0, or -1 (also for an unknown cipher id).
-int EncryptChunk(CipherContext& context, const unsigned char* in, int inLength, unsigned char* out,
-                 int* outLength, const unsigned char* key, int cipherId, const unsigned char* iv);
-int EncryptChunk(const unsigned char* in, int inLength, unsigned char* out, int* outLength,
+int EncryptChunk(CipherContext& context, const unsigned char* in, int inLength, unsigned char* out, int* outLength,
                  const unsigned char* key, int cipherId, const unsigned char* iv);
+int EncryptChunk(const unsigned char* in, int inLength, unsigned char* out, int* outLength, const unsigned char* key,
+                 int cipherId, const unsigned char* iv);
 
 // Deciphers inLength bytes (a multiple of the block size, then *outLength = inLength). One IV
 // length of readable bytes must follow them in in: the cipher holds that block back unread.
 int DecryptChunk(CipherContext& context, const unsigned char* in, int inLength, const unsigned char* key,
                  unsigned char* out, int* outLength, int cipherId, const unsigned char* iv);
-int DecryptChunk(const unsigned char* in, int inLength, const unsigned char* key, unsigned char* out,
-                 int* outLength, int cipherId, const unsigned char* iv);
+int DecryptChunk(const unsigned char* in, int inLength, const unsigned char* key, unsigned char* out, int* outLength,
+                 int cipherId, const unsigned char* iv);
 
 // Writer's side: AES-128-CBC decryption under key (16 bytes) of inLength bytes; 16 readable bytes
 // must follow them. *outLength receives inLength rounded up to 16.
-int NameBlockEncode(CipherContext& context, const unsigned char* in, int inLength, unsigned char* out,
-                    int* outLength, const unsigned char* key);
+int NameBlockEncode(CipherContext& context, const unsigned char* in, int inLength, unsigned char* out, int* outLength,
+                    const unsigned char* key);
 int NameBlockEncode(const unsigned char* in, int inLength, unsigned char* out, int* outLength,
                     const unsigned char* key);
 
 // Reader's side: AES-128-CBC encryption of inLength bytes rounded up to 16 (in must extend that
 // far); fails when the rounded length exceeds 1200.
-int NameBlockDecode(CipherContext& context, const unsigned char* in, int inLength, unsigned char* out,
-                    int* outLength, const unsigned char* key);
+int NameBlockDecode(CipherContext& context, const unsigned char* in, int inLength, unsigned char* out, int* outLength,
+                    const unsigned char* key);
 int NameBlockDecode(const unsigned char* in, int inLength, unsigned char* out, int* outLength,
                     const unsigned char* key);
 

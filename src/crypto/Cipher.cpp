@@ -26,8 +26,8 @@ int LibcryptoInit(CipherContext& c, const unsigned char* key, const unsigned cha
     c.keyed = true;
     rekey = true;
   }
-  if (!EVP_CipherInit_ex2(c.evp, fresh ? cipher : nullptr, rekey && c.keyed ? c.key : nullptr,
-                          c.initialIv, encrypt, nullptr))
+  if (!EVP_CipherInit_ex2(c.evp, fresh ? cipher : nullptr, rekey && c.keyed ? c.key : nullptr, c.initialIv, encrypt,
+                          nullptr))
     return 0;
   return !fresh || EVP_CIPHER_CTX_set_padding(c.evp, 0);
 }
@@ -35,8 +35,7 @@ int LibcryptoInit(CipherContext& c, const unsigned char* key, const unsigned cha
 int LibcryptoDoCipher(CipherContext& c, unsigned char* out, const unsigned char* in, size_t length) {
   if (!c.keyed || length > INT_MAX) return 0;
   int written = 0;
-  return EVP_CipherUpdate(c.evp, out, &written, in, static_cast<int>(length)) &&
-         written == static_cast<int>(length);
+  return EVP_CipherUpdate(c.evp, out, &written, in, static_cast<int>(length)) && written == static_cast<int>(length);
 }
 
 constexpr CipherDescriptor kDescriptors[] = {
@@ -129,8 +128,8 @@ CipherContext::~CipherContext() {
   OPENSSL_cleanse(partial, sizeof partial);
 }
 
-int CipherInit(CipherContext& c, const CipherDescriptor* descriptor, const unsigned char* key,
-               const unsigned char* iv, int direction) {
+int CipherInit(CipherContext& c, const CipherDescriptor* descriptor, const unsigned char* key, const unsigned char* iv,
+               int direction) {
   if (direction != 0 && direction != -1) direction = 1;
   if (descriptor) {
     if (descriptor != c.descriptor) {

@@ -70,7 +70,6 @@ int CipherInit(CipherContext& context, const CipherDescriptor* descriptor, const
 // in; *outLength receives the bytes written. A decrypting update holds the last whole block back,
 // so a decrypting caller passes one block more than it needs deciphered. Returns 1, or 0 when the
 // cipher fails (no key, or libcrypto refuses).
-int CipherUpdate(CipherContext& context, unsigned char* out, int* outLength, const unsigned char* in,
-                 int inLength);
+int CipherUpdate(CipherContext& context, unsigned char* out, int* outLength, const unsigned char* in, int inLength);
 
 }  // namespace orn::crypto

@@ -27,10 +27,22 @@ int LibcryptoDigestFinal(unsigned char* digest, DigestContext& c) {
   return c.evp && EVP_DigestFinal_ex(c.evp, digest, nullptr);
 }
 
-constexpr DigestDescriptor kMd5{16, 64, sizeof(DigestContext), 16, &LibcryptoDigestInit<&LibraryMd5>,
-                                &LibcryptoDigestUpdate, &LibcryptoDigestFinal, "MD5"};
-constexpr DigestDescriptor kSha1{20, 64, sizeof(DigestContext), 20, &LibcryptoDigestInit<&LibrarySha1>,
-                                 &LibcryptoDigestUpdate, &LibcryptoDigestFinal, "SHA1"};
+constexpr DigestDescriptor kMd5{16,
+                                64,
+                                sizeof(DigestContext),
+                                16,
+                                &LibcryptoDigestInit<&LibraryMd5>,
+                                &LibcryptoDigestUpdate,
+                                &LibcryptoDigestFinal,
+                                "MD5"};
+constexpr DigestDescriptor kSha1{20,
+                                 64,
+                                 sizeof(DigestContext),
+                                 20,
+                                 &LibcryptoDigestInit<&LibrarySha1>,
+                                 &LibcryptoDigestUpdate,
+                                 &LibcryptoDigestFinal,
+                                 "SHA1"};
 
 }  // namespace
 

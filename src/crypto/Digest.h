@@ -27,7 +27,7 @@ struct DigestDescriptor {
   int (*init)(DigestContext& context);
   int (*update)(DigestContext& context, const void* bytes, size_t length);
   int (*final)(unsigned char* digest, DigestContext& context);  // digestSize bytes
-  const char* name;                                              // libcrypto's name
+  const char* name;                                             // libcrypto's name
 };
 
 const DigestDescriptor& Md5Descriptor();   // digest 16, block 64

@@ -24,7 +24,7 @@ InputFile::~InputFile() {
 bool InputFile::Open(const char* path) {
   const int fd = open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  struct stat info{};
+  struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !(file_ = fdopen(fd, "rb"))) {
     close(fd);
     return false;
@@ -34,9 +34,7 @@ bool InputFile::Open(const char* path) {
   return true;
 }
 
-bool InputFile::Read(void* out, size_t length) {
-  return file_ && fread(out, 1, length, file_) == length;
-}
+bool InputFile::Read(void* out, size_t length) { return file_ && fread(out, 1, length, file_) == length; }
 
 int InputFile::Fd() const { return file_ ? fileno(file_) : -1; }
 

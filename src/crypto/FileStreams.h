@@ -37,8 +37,9 @@ class InputFile {
 };
 
 // Written under a temporary name beside the target (mode 0600, platform/AtomicFile.h) and renamed
-// over the target by Commit (a link as the target is followed: the file it leads to is replaced). Until then the target is untouched; a file that is not committed is removed, so a
-// failure leaves neither a partial file nor a changed target.
+// over the target by Commit (a link as the target is followed: the file it leads to is replaced). Until then the target
+// is untouched; a file that is not committed is removed, so a failure leaves neither a partial file nor a changed
+// target.
 class ReplacementFile {
  public:
   explicit ReplacementFile(std::string target) : target_(std::move(target)) {}

@@ -56,8 +56,8 @@ int HmacFinal(HmacContext& c, unsigned char* out, unsigned int* outLength) {
   return 1;
 }
 
-unsigned char* Hmac(const DigestDescriptor& descriptor, const void* key, size_t keyLength,
-                    const void* message, size_t messageLength, unsigned char* out, unsigned int* outLength) {
+unsigned char* Hmac(const DigestDescriptor& descriptor, const void* key, size_t keyLength, const void* message,
+                    size_t messageLength, unsigned char* out, unsigned int* outLength) {
   HmacContext context;
   if (!HmacInit(context, key, keyLength, &descriptor) || !HmacUpdate(context, message, messageLength) ||
       !HmacFinal(context, out, outLength))
@@ -65,16 +65,16 @@ unsigned char* Hmac(const DigestDescriptor& descriptor, const void* key, size_t 
   return out;
 }
 
-int HmacSha1Of(const unsigned char* message, size_t messageLength, const unsigned char* key,
-               size_t keyLength, unsigned char* out, int* outLength) {
+int HmacSha1Of(const unsigned char* message, size_t messageLength, const unsigned char* key, size_t keyLength,
+               unsigned char* out, int* outLength) {
   if (!message || !out || !outLength || *outLength < 20) return -1;
   if (!Hmac(Sha1Descriptor(), key, keyLength, message, messageLength, out, nullptr)) return -1;
   *outLength = 20;
   return 0;
 }
 
-int HmacMd5Of(const unsigned char* message, size_t messageLength, const unsigned char* key,
-              size_t keyLength, unsigned char* out, size_t capacity) {
+int HmacMd5Of(const unsigned char* message, size_t messageLength, const unsigned char* key, size_t keyLength,
+              unsigned char* out, size_t capacity) {
   if (!message || !out || capacity < 16) return -1;
   return Hmac(Md5Descriptor(), key, keyLength, message, messageLength, out, nullptr) ? 0 : -1;
 }

@@ -30,16 +30,16 @@ int HmacUpdate(HmacContext& context, const void* bytes, size_t length);
 int HmacFinal(HmacContext& context, unsigned char* out, unsigned int* outLength);
 
 // One-shot HMAC; returns out, or null on failure.
-unsigned char* Hmac(const DigestDescriptor& descriptor, const void* key, size_t keyLength,
-                    const void* message, size_t messageLength, unsigned char* out, unsigned int* outLength);
+unsigned char* Hmac(const DigestDescriptor& descriptor, const void* key, size_t keyLength, const void* message,
+                    size_t messageLength, unsigned char* out, unsigned int* outLength);
 
 // HMAC-SHA1 of message under key into out. Fails with -1 when message, out or outLength is missing
 // or *outLength is below 20 (nothing is written then); otherwise writes 20 bytes, sets *outLength
 // to 20 and returns 0.
-int HmacSha1Of(const unsigned char* message, size_t messageLength, const unsigned char* key,
-               size_t keyLength, unsigned char* out, int* outLength);
+int HmacSha1Of(const unsigned char* message, size_t messageLength, const unsigned char* key, size_t keyLength,
+               unsigned char* out, int* outLength);
 // HMAC-MD5 likewise, into out of at least 16 bytes capacity; writes 16 bytes, returns 0 or -1.
-int HmacMd5Of(const unsigned char* message, size_t messageLength, const unsigned char* key,
-              size_t keyLength, unsigned char* out, size_t capacity);
+int HmacMd5Of(const unsigned char* message, size_t messageLength, const unsigned char* key, size_t keyLength,
+              unsigned char* out, size_t capacity);
 
 }  // namespace orn::crypto

@@ -86,8 +86,10 @@ class SliceDecipher {
       const bool ok = Decipher(slice, in, slot);
       {
         std::lock_guard lock(mutex_);
-        if (ok) slot.slice = slice;
-        else failed_ = true;
+        if (ok)
+          slot.slice = slice;
+        else
+          failed_ = true;
       }
       ready_.notify_all();
     }
@@ -113,7 +115,8 @@ class SliceDecipher {
     int written = 0;
     slot.length = length;
     return CipherInit(context, cipher, key_, cipherText - ivLength, 0) &&
-           CipherUpdate(context, slot.plain.data(), &written, cipherText, static_cast<int>(length) + cipher->blockSize) &&
+           CipherUpdate(context, slot.plain.data(), &written, cipherText,
+                        static_cast<int>(length) + cipher->blockSize) &&
            written == static_cast<int>(length);
   }
 

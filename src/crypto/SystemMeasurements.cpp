@@ -83,7 +83,7 @@ std::array<unsigned char, 36> SystemInfoImage() {
 }
 
 std::array<unsigned char, 32> MemoryStatusImage() {
-  struct sysinfo info{};
+  struct sysinfo info {};
   sysinfo(&info);
   const uint64_t unit = info.mem_unit ? info.mem_unit : 1;
   const uint64_t total = info.totalram * unit, free = info.freeram * unit;

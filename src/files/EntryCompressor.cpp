@@ -13,8 +13,7 @@ constexpr int kMemLevel = 8;  // zlib's and minizip's default
 }  // namespace
 
 CEntryCompressor::CEntryCompressor() : input_(std::make_unique<unsigned char[]>(kInputSize)) {
-  ready_ = deflateInit2(&stream_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, kMemLevel, Z_DEFAULT_STRATEGY) ==
-           Z_OK;
+  ready_ = deflateInit2(&stream_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, kMemLevel, Z_DEFAULT_STRATEGY) == Z_OK;
 }
 
 CEntryCompressor::~CEntryCompressor() {

@@ -13,8 +13,8 @@ namespace orn {
 
 struct EntryDigest {
   uint32_t crc = 0;
-  uint64_t size = 0;    // bytes read
-  bool text = false;    // zlib's data type is text (the entry's internal attribute 1)
+  uint64_t size = 0;  // bytes read
+  bool text = false;  // zlib's data type is text (the entry's internal attribute 1)
 };
 
 class CEntryCompressor {

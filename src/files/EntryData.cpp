@@ -18,7 +18,7 @@ bool CopyData(unzFile zip, const ZipEntryInfo& info, int fd) {
   for (;;) {
     const int n = unzReadCurrentFile(zip, buffer, sizeof buffer);
     if (n < 0) return false;
-    if (n == 0) return written == info.uncompressedSize;  // short data fails here
+    if (n == 0) return written == info.uncompressedSize;                           // short data fails here
     if (static_cast<uint64_t>(n) > info.uncompressedSize - written) return false;  // never past the declared size
     if (!platform::WriteFully(fd, buffer, static_cast<size_t>(n))) return false;
     written += static_cast<uint64_t>(n);

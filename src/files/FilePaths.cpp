@@ -34,9 +34,7 @@ bool CreateDirectoryPath(const std::string& path) {
   return true;
 }
 
-bool FileExists(const std::string& path) {
-  return platform::FileAttributes(path) != platform::kInvalidAttributes;
-}
+bool FileExists(const std::string& path) { return platform::FileAttributes(path) != platform::kInvalidAttributes; }
 
 bool SplitFilePath(const std::string& path, std::string& dir, std::string& name, std::string& ext) {
   if (path.empty()) return false;

@@ -34,8 +34,8 @@ struct Folder {
   DIR* dir = nullptr;  // null while closed to save descriptors
   dev_t device = 0;
   ino_t inode = 0;
-  std::string name;       // its entry name
-  std::string component;  // its name in its parent
+  std::string name;                                             // its entry name
+  std::string component;                                        // its name in its parent
   std::vector<std::pair<std::string, unsigned char>> children;  // name and d_type, as listed
   size_t next = 0;
 };
@@ -188,7 +188,7 @@ bool Walk::Visit(const std::string& child, unsigned char type) {
   if (type != DT_REG && type != DT_DIR) {  // a link, or a file system that does not say
     if (fstatat(dirFd, child.c_str(), &st, 0) != 0) {
       Report(entry, type == DT_LNK && (errno == ENOENT || errno == ELOOP) ? LeftOutReason::kMissingTarget
-                                                                           : LeftOutReason::kUnreadable);
+                                                                          : LeftOutReason::kUnreadable);
       return true;
     }
     if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
@@ -243,11 +243,16 @@ bool Walk::VisitFolder(int dirFd, const std::string& child, const std::string& e
 
 const char* LeftOutText(LeftOutReason reason) {
   switch (reason) {
-    case LeftOutReason::kUnreadable: return "nicht lesbar";
-    case LeftOutReason::kLoop: return "Verknüpfung auf einen übergeordneten Ordner (Schleife)";
-    case LeftOutReason::kMissingTarget: return "Ziel der Verknüpfung fehlt";
-    case LeftOutReason::kNotAFile: return "weder Datei noch Ordner";
-    case LeftOutReason::kBadName: return "Name mit \\ nicht darstellbar";
+    case LeftOutReason::kUnreadable:
+      return "nicht lesbar";
+    case LeftOutReason::kLoop:
+      return "Verknüpfung auf einen übergeordneten Ordner (Schleife)";
+    case LeftOutReason::kMissingTarget:
+      return "Ziel der Verknüpfung fehlt";
+    case LeftOutReason::kNotAFile:
+      return "weder Datei noch Ordner";
+    case LeftOutReason::kBadName:
+      return "Name mit \\ nicht darstellbar";
   }
   return "";
 }
@@ -266,8 +271,8 @@ bool PackFile(CZipPacker& packer, const std::string& path, const std::string& na
   if (fd < 0) {
     const int error = errno;
     if (lstat(path.c_str(), &st) == 0)
-      leftOut.push_back({name, S_ISLNK(st.st_mode) && error == ENOENT ? LeftOutReason::kMissingTarget
-                                                                      : LeftOutReason::kUnreadable});
+      leftOut.push_back(
+          {name, S_ISLNK(st.st_mode) && error == ENOENT ? LeftOutReason::kMissingTarget : LeftOutReason::kUnreadable});
     return true;  // a missing file is left out without notice
   }
   UniqueFd file(fd);

@@ -28,13 +28,11 @@ const char* LeftOutText(LeftOutReason reason);
 
 // Packs the folder at path as the entry name and its tree below it. A missing folder still gets
 // its entry (attributes 0xFFFFFFFF, date and time zero). False when the walk or the packer failed.
-bool PackTree(CZipPacker& packer, const std::string& path, const std::string& name,
-              std::vector<LeftOutEntry>& leftOut);
+bool PackTree(CZipPacker& packer, const std::string& path, const std::string& name, std::vector<LeftOutEntry>& leftOut);
 
 // Packs the file at path (followed when it is a link) as the entry name. A missing file is left
 // out without a report; an unreadable one, or one that is no regular file, is reported. False only
 // when the packer failed.
-bool PackFile(CZipPacker& packer, const std::string& path, const std::string& name,
-              std::vector<LeftOutEntry>& leftOut);
+bool PackFile(CZipPacker& packer, const std::string& path, const std::string& name, std::vector<LeftOutEntry>& leftOut);
 
 }  // namespace orn

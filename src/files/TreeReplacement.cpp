@@ -151,7 +151,8 @@ bool TreeReplacement::KeepAt(int folder, const std::string& name, const struct s
 }
 
 bool TreeReplacement::MoveAt(int incomingDir, const std::string& name, int targetDir, const std::string& targetName) {
-  struct stat from {}, existing {};
+  struct stat from {
+  }, existing{};
   if (fstatat(incomingDir, name.c_str(), &from, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(from.st_mode)) return false;
   const bool replacing = fstatat(targetDir, targetName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
   if (!replacing && errno != ENOENT) return false;

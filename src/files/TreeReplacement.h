@@ -47,8 +47,8 @@ class TreeReplacement {
   class Walk;
   // What the safety folder holds under a name, where its listing tells.
   enum class Older { Unknown, None, File, Folder };
-  bool KeepAt(int folder, const std::string& name, const struct stat& st, int safetyDir,
-              const std::string& safetyName, bool willReplace, Older older);
+  bool KeepAt(int folder, const std::string& name, const struct stat& st, int safetyDir, const std::string& safetyName,
+              bool willReplace, Older older);
   bool MoveAt(int incomingDir, const std::string& name, int targetDir, const std::string& targetName);
 
   Progress& progress_;

@@ -30,8 +30,8 @@ void PutLittleEndian(unsigned char* at, uint64_t value, int bytes) {
 }
 
 bool NeedsZip64EndRecords(const unsigned char* end, size_t before, uint64_t entries) {
-  const bool written = before >= kZip64LocatorSize &&
-                       ReadLittleEndian(end - kZip64LocatorSize, 4) == kZip64LocatorSignature;
+  const bool written =
+      before >= kZip64LocatorSize && ReadLittleEndian(end - kZip64LocatorSize, 4) == kZip64LocatorSignature;
   return entries >= 0xFFFF && !written && ReadLittleEndian(end, 4) == kEndSignature;
 }
 
@@ -40,7 +40,7 @@ void FormZip64EndRecords(const unsigned char* end, uint64_t entries, unsigned ch
   unsigned char* record = out;
   std::fill(out, out + kZip64EndRecordsSize, 0);
   PutLittleEndian(record, kZip64EndSignature, 4);
-  PutLittleEndian(record + 4, 44, 8);  // the size of the rest of the record
+  PutLittleEndian(record + 4, 44, 8);   // the size of the rest of the record
   PutLittleEndian(record + 12, 45, 2);  // version made by and needed: 4.5
   PutLittleEndian(record + 14, 45, 2);
   PutLittleEndian(record + 24, entries, 8);  // on this disk and in all

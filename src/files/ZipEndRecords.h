@@ -10,7 +10,7 @@
 
 namespace orn {
 
-inline constexpr size_t kEndRecordSize = 22;       // without a comment
+inline constexpr size_t kEndRecordSize = 22;  // without a comment
 inline constexpr size_t kZip64LocatorSize = 20;
 inline constexpr size_t kZip64EndRecordsSize = 56 + kZip64LocatorSize;
 

@@ -65,7 +65,7 @@ uLong Read(voidpf, voidpf stream, void* buffer, uLong size) {
   auto* out = static_cast<unsigned char*>(buffer);
   uLong copied = 0;
   while (copied < size && file.position < file.size) {
-    Window* window = file.windows[0].Holds(file.position) ? &file.windows[0]
+    Window* window = file.windows[0].Holds(file.position)   ? &file.windows[0]
                      : file.windows[1].Holds(file.position) ? &file.windows[1]
                                                             : nullptr;
     if (!window && size - copied >= kWindowSize) {  // a large read goes straight to the caller
@@ -107,10 +107,17 @@ ZPOS64_T Tell(voidpf, voidpf stream) { return static_cast<WindowedFile*>(stream)
 long Seek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
   auto& file = *static_cast<WindowedFile*>(stream);
   switch (origin) {
-    case ZLIB_FILEFUNC_SEEK_SET: file.position = offset; return 0;
-    case ZLIB_FILEFUNC_SEEK_CUR: file.position += offset; return 0;
-    case ZLIB_FILEFUNC_SEEK_END: file.position = file.size + offset; return 0;
-    default: return -1;
+    case ZLIB_FILEFUNC_SEEK_SET:
+      file.position = offset;
+      return 0;
+    case ZLIB_FILEFUNC_SEEK_CUR:
+      file.position += offset;
+      return 0;
+    case ZLIB_FILEFUNC_SEEK_END:
+      file.position = file.size + offset;
+      return 0;
+    default:
+      return -1;
   }
 }
 

@@ -78,7 +78,8 @@ bool CZipReader::GetCurrentFileInfo(ZipEntryInfo& info) const {
   unz_file_info64 header{};
   std::array<char, kMaxEntryName + 1> name{};
   std::array<char, kCommentBufferSize> comment{};
-  if (unzGetCurrentFileInfo64(zip_, &header, name.data(), name.size(), nullptr, 0, comment.data(), comment.size()) != UNZ_OK)
+  if (unzGetCurrentFileInfo64(zip_, &header, name.data(), name.size(), nullptr, 0, comment.data(), comment.size()) !=
+      UNZ_OK)
     return false;
   if (header.size_filename > kMaxEntryName || strlen(name.data()) != header.size_filename) return false;
   info.name.assign(name.data(), header.size_filename);
@@ -96,8 +97,8 @@ bool CZipReader::GetCurrentFileInfo(ZipEntryInfo& info) const {
   info.uncompressedSize = header.uncompressed_size;
   info.internalAttributes = static_cast<uint32_t>(header.internal_fa);
   info.externalAttributes = static_cast<uint32_t>(header.external_fa);
-  info.isDirectory = (info.externalAttributes & platform::kAttrDirectory) != 0 ||
-                     (!info.name.empty() && info.name.back() == '\\');
+  info.isDirectory =
+      (info.externalAttributes & platform::kAttrDirectory) != 0 || (!info.name.empty() && info.name.back() == '\\');
   return true;
 }
 
@@ -179,7 +180,8 @@ int CZipReader::EntryDirectory(const std::string& folder, const std::vector<std:
   }
   if (names_.size() == depth) return folders_.back().Get();
   // Deeper than kMaxOpen: the rest walked for this entry, held as one more (last) folder.
-  const std::vector<std::string> rest(components.begin() + static_cast<long>(kMaxOpen), components.begin() + static_cast<long>(depth));
+  const std::vector<std::string> rest(components.begin() + static_cast<long>(kMaxOpen),
+                                      components.begin() + static_cast<long>(depth));
   UniqueFd deep(OpenEntryDirectory(folders_.back().Get(), rest, rest.size()));
   if (!deep.IsValid()) return -1;
   names_.push_back(std::string(1, '\0'));  // matches no component: walked again for the next entry
@@ -198,7 +200,7 @@ bool CZipReader::ExtractFile(int dirFd, const std::string& name, const ZipEntryI
   if (ClaimDataRegion(unzGetCurrentFileZStreamPos64(zip_), info.compressedSize))
     temp.emplace(dirFd, name, platform::kPrivateFileMode);
   bool ok = temp && temp->IsOpen() && WriteEntryData(zip_, info, temp->Fd());  // closes the entry
-  unzCloseCurrentFile(zip_);  // when the data was never read
+  unzCloseCurrentFile(zip_);                                                   // when the data was never read
   if (ok) SetFileDosTime(temp->Fd(), info.dosDateTime);  // as on Windows, its result does not count
   // The restore's working folder is temporary: nothing waits for the disk here.
   ok = ok && temp->Commit(platform::Durability::None);

@@ -13,7 +13,7 @@ namespace {
 constexpr size_t kLeaveAt = 256 * 1024;
 constexpr size_t kLocalHeaderSize = 30;
 constexpr int kMemLevel = 8;
-constexpr size_t kTailKept = 64;       // held back while closing, for the end record
+constexpr size_t kTailKept = 64;  // held back while closing, for the end record
 
 CZipStream* Stream(voidpf stream) { return static_cast<CZipStream*>(stream); }
 
@@ -38,7 +38,7 @@ CZipStream::~CZipStream() {
 }
 
 bool CZipStream::Open() {
-  zlib_filefunc64_def functions{OpenStream, ReadStream, WriteStream, TellStream,
+  zlib_filefunc64_def functions{OpenStream, ReadStream,  WriteStream, TellStream,
                                 SeekStream, CloseStream, StreamError, this};
   buffer_.reserve(2 * kLeaveAt);
   zip_ = zipOpen2_64("", APPEND_STATUS_CREATE, nullptr, &functions);
@@ -110,10 +110,10 @@ bool CZipStream::WriteEntry(const std::string& name, zip_fileinfo info, bool zip
   const uint64_t header = position_;
   holding_ = true;
   info.internal_fa = digest.text ? 1 : 0;  // minizip stores zlib's data type of the deflated entry
-  const bool opened = zipOpenNewFileInZip4_64(zip_, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                                              Z_DEFAULT_COMPRESSION, 1, -MAX_WBITS, kMemLevel, Z_DEFAULT_STRATEGY,
-                                              nullptr, 0, kVersionMadeByMsDos, EntryNameFlags(name),
-                                              zip64 ? 1 : 0) == ZIP_OK;
+  const bool opened =
+      zipOpenNewFileInZip4_64(zip_, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                              Z_DEFAULT_COMPRESSION, 1, -MAX_WBITS, kMemLevel, Z_DEFAULT_STRATEGY, nullptr, 0,
+                              kVersionMadeByMsDos, EntryNameFlags(name), zip64 ? 1 : 0) == ZIP_OK;
   holding_ = false;
   if (!opened || header < bufferStart_ || position_ - header < kLocalHeaderSize + name.size()) return false;
 

@@ -27,8 +27,9 @@ class CZipWriter {
   CZipWriter& operator=(const CZipWriter&) = delete;
 
   // Closes what was open, then creates the archive (mode 0600); with append and an existing file,
-  // a new archive is written after the file's present contents (APPEND_STATUS_CREATEAFTER). The base folder: without one, the archive's folder; an empty one leaves
-  // names as the paths give them; otherwise the folder made absolute. True when open afterwards.
+  // a new archive is written after the file's present contents (APPEND_STATUS_CREATEAFTER). The base folder: without
+  // one, the archive's folder; an empty one leaves names as the paths give them; otherwise the folder made absolute.
+  // True when open afterwards.
   bool Open(const std::string& archivePath, const std::optional<std::string>& baseDirectory = std::nullopt,
             bool append = false);
   bool IsOpen() const { return zip_ != nullptr; }

@@ -21,7 +21,7 @@ void StopServer();
 
 // The clock and the pause StopServer uses; tests replace them so that no test waits 30 seconds.
 struct StopServerClock {
-  long (*now)();             // seconds of a steadily rising clock
+  long (*now)();  // seconds of a steadily rising clock
   void (*pause)(int millis);
 };
 void SetStopServerClock(const StopServerClock& clock);

@@ -108,11 +108,11 @@ void stringlist_free(stringlist* list) {
   }
 }
 
-int CallPipeServer(const char* pipeName, const void* request, uint32_t requestLength, void* reply,
-                   uint32_t replyLength, uint32_t* received, uint32_t timeoutMs) {
+int CallPipeServer(const char* pipeName, const void* request, uint32_t requestLength, void* reply, uint32_t replyLength,
+                   uint32_t* received, uint32_t timeoutMs) {
   uint32_t count = 0;
-  bool ok = pipeName && orn::platform::CallPipe(pipeName, request, requestLength, reply, replyLength,
-                                                &count, static_cast<int>(timeoutMs));
+  bool ok = pipeName && orn::platform::CallPipe(pipeName, request, requestLength, reply, replyLength, &count,
+                                                static_cast<int>(timeoutMs));
   if (received) *received = count;
   return ok ? 1 : 0;
 }

@@ -51,8 +51,8 @@ void stringlist_free(stringlist* list);
 /* Request/reply over the named pipe <runtime>/pipe/<name> (a Unix stream socket). The name may be
  * given in the Windows form "\\\\.\\pipe\\<name>". Sets *received to the bytes of the reply.
  * Returns 1 when a reply arrived within timeoutMs, 0 otherwise. */
-int CallPipeServer(const char* pipeName, const void* request, uint32_t requestLength, void* reply,
-                   uint32_t replyLength, uint32_t* received, uint32_t timeoutMs);
+int CallPipeServer(const char* pipeName, const void* request, uint32_t requestLength, void* reply, uint32_t replyLength,
+                   uint32_t* received, uint32_t timeoutMs);
 
 #ifdef __cplusplus
 }

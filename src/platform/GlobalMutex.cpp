@@ -19,8 +19,7 @@ bool Lock(int fd, int operation) {
 
 // Names become file names in <runtime>/mutex; names starting with '.' are kept for the guards.
 bool UsableName(const std::string& name) {
-  return !name.empty() && name[0] != '.' && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
+  return !name.empty() && name[0] != '.' && name.find('/') == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 // Opens (or creates) the mutex file and takes a shared lock on it, serialised with every other

@@ -96,9 +96,7 @@ class Parser {
     return true;
   }
 
-  [[noreturn]] void Error(const std::string& what) {
-    Fail(path_, "line " + std::to_string(lineNumber_) + ": " + what);
-  }
+  [[noreturn]] void Error(const std::string& what) { Fail(path_, "line " + std::to_string(lineNumber_) + ": " + what); }
 
   void Section(std::string_view t) {
     if (t.size() < 2 || t.back() != ']') Error("section without closing bracket");
@@ -156,11 +154,20 @@ class Parser {
       }
       if (k >= s.size()) Error("unterminated quoted text");
       switch (s[k++]) {
-        case '\\': out->push_back('\\'); break;
-        case '"': out->push_back('"'); break;
-        case 'n': out->push_back('\n'); break;
-        case 'r': out->push_back('\r'); break;
-        default: Error("bad escape in quoted text");
+        case '\\':
+          out->push_back('\\');
+          break;
+        case '"':
+          out->push_back('"');
+          break;
+        case 'n':
+          out->push_back('\n');
+          break;
+        case 'r':
+          out->push_back('\r');
+          break;
+        default:
+          Error("bad escape in quoted text");
       }
     }
     *i = k;
@@ -265,11 +272,20 @@ void AppendQuoted(std::string* out, std::string_view s) {
   out->push_back('"');
   for (char c : s) {
     switch (c) {
-      case '\\': out->append("\\\\"); break;
-      case '"': out->append("\\\""); break;
-      case '\n': out->append("\\n"); break;
-      case '\r': out->append("\\r"); break;
-      default: out->push_back(c);
+      case '\\':
+        out->append("\\\\");
+        break;
+      case '"':
+        out->append("\\\"");
+        break;
+      case '\n':
+        out->append("\\n");
+        break;
+      case '\r':
+        out->append("\\r");
+        break;
+      default:
+        out->push_back(c);
     }
   }
   out->push_back('"');
@@ -488,11 +504,9 @@ void Hive::CreateKey(const std::string& key) {
 void Hive::SetValue(const std::string& key, const HiveValue& value) {
   CheckKeyPath(path_, key);
   if (value.name.find('\0') != std::string::npos) Fail(path_, "NUL in a value name");
-  if (value.type == ValueType::String && value.data.find('\0') != std::string::npos)
-    Fail(path_, "NUL in a text value");
+  if (value.type == ValueType::String && value.data.find('\0') != std::string::npos) Fail(path_, "NUL in a text value");
   if (value.type == ValueType::Dword && value.data.size() != 4) Fail(path_, "dword not 4 bytes");
-  if (value.type != ValueType::String && value.type != ValueType::Dword &&
-      value.type != ValueType::Binary)
+  if (value.type != ValueType::String && value.type != ValueType::Dword && value.type != ValueType::Binary)
     Fail(path_, "unknown value type");
   Modify(path_, [&](Model& keys) {
     Key& k = CreateIn(keys, key);

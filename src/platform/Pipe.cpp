@@ -129,8 +129,8 @@ int Connect(const std::string& path, int64_t deadline) {
     if (error == EINPROGRESS || error == EINTR) {
       int soError = 0;
       socklen_t size = sizeof soError;
-      if (!Wait(fd.fd, POLLOUT, deadline) ||
-          getsockopt(fd.fd, SOL_SOCKET, SO_ERROR, &soError, &size) != 0 || soError != 0)
+      if (!Wait(fd.fd, POLLOUT, deadline) || getsockopt(fd.fd, SOL_SOCKET, SO_ERROR, &soError, &size) != 0 ||
+          soError != 0)
         return -1;
       error = 0;
     }
@@ -150,8 +150,7 @@ std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind
 std::string PipePath(const std::string& name) {
   std::string bare = name;
   const size_t prefix = sizeof kWindowsPrefix - 1;
-  if (bare.size() >= prefix && strncasecmp(bare.c_str(), kWindowsPrefix, prefix) == 0)
-    bare.erase(0, prefix);
+  if (bare.size() >= prefix && strncasecmp(bare.c_str(), kWindowsPrefix, prefix) == 0) bare.erase(0, prefix);
   if (bare.empty() || bare == "." || bare == ".." || bare.find('/') != std::string::npos ||
       bare.find('\0') != std::string::npos)
     return {};
@@ -161,8 +160,8 @@ std::string PipePath(const std::string& name) {
   return path.size() < sizeof(sockaddr_un::sun_path) ? path : std::string();
 }
 
-bool CallPipe(const std::string& name, const void* request, size_t requestLength, void* reply,
-              size_t replyLength, uint32_t* received, int timeoutMs) {
+bool CallPipe(const std::string& name, const void* request, size_t requestLength, void* reply, size_t replyLength,
+              uint32_t* received, int timeoutMs) {
   if (received) *received = 0;
   const int64_t deadline = DeadlineAfter(timeoutMs);
   std::string path = PipePath(name);
@@ -180,8 +179,7 @@ bool CallPipe(const std::string& name, const void* request, size_t requestLength
 PipeServer::~PipeServer() {
   close(fd_);
   struct stat st {};
-  if (lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_)
-    unlink(path_.c_str());
+  if (lstat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_) unlink(path_.c_str());
 }
 
 std::unique_ptr<PipeServer> PipeServer::Listen(const std::string& name, std::string* error) {
@@ -208,8 +206,7 @@ std::unique_ptr<PipeServer> PipeServer::Listen(const std::string& name, std::str
   Fd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (fd.fd < 0) return fail(ErrorText(errno));
   sockaddr_un address = Address(path);
-  if (bind(fd.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-    return fail(ErrorText(errno));
+  if (bind(fd.fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return fail(ErrorText(errno));
   if (chmod(path.c_str(), 0600) != 0 || listen(fd.fd, 16) != 0 || lstat(path.c_str(), &st) != 0) {
     std::string why = ErrorText(errno);
     unlink(path.c_str());

@@ -16,8 +16,8 @@ std::string PipePath(const std::string& name);
 
 // Connects, sends the request and waits for the reply; the whole call ends within timeoutMs.
 // Copies at most replyLength bytes of the reply and sets *received. False when no reply came.
-bool CallPipe(const std::string& name, const void* request, size_t requestLength, void* reply,
-              size_t replyLength, uint32_t* received, int timeoutMs);
+bool CallPipe(const std::string& name, const void* request, size_t requestLength, void* reply, size_t replyLength,
+              uint32_t* received, int timeoutMs);
 
 class PipeServer {
  public:

@@ -78,9 +78,7 @@ int check_inetconfig(int /*flags*/) {
       if (IsEmpty(provider->name)) return -1;
       if (!names.insert(orn::tiloconf::AsciiLower(provider->name)).second) return -2;
     }
-    if (!IsEmpty(inet->defaultprovider) &&
-        !names.contains(orn::tiloconf::AsciiLower(inet->defaultprovider)))
-      return -3;
+    if (!IsEmpty(inet->defaultprovider) && !names.contains(orn::tiloconf::AsciiLower(inet->defaultprovider))) return -3;
   } catch (const std::bad_alloc&) {
     return -6;
   }

@@ -73,10 +73,8 @@ constexpr Field kAddressFields[] = {
     ORN_FIELD(TILOCONF_emailaddress, "Owner", Owners, owners),
 };
 constexpr Field kUserFields[] = {
-    ORN_FIELD(TILOCONF_user, "FullName", Text, fullname),
-    ORN_FIELD(TILOCONF_user, "Name", Text, name),
-    ORN_FIELD(TILOCONF_user, "Password", Password, password),
-    ORN_FIELD(TILOCONF_user, "Email", Text, email),
+    ORN_FIELD(TILOCONF_user, "FullName", Text, fullname),     ORN_FIELD(TILOCONF_user, "Name", Text, name),
+    ORN_FIELD(TILOCONF_user, "Password", Password, password), ORN_FIELD(TILOCONF_user, "Email", Text, email),
     ORN_FIELD(TILOCONF_user, "Rights", Number, rights),
 };
 constexpr Field kSectionFields[] = {
@@ -173,8 +171,7 @@ void AppendBlock(std::string& out, Block block, const void* constObject, config_
 
 template <class Entry>
 void AppendEntries(std::string& out, Block block, const Entry* head, config_pwfunc encrypt) {
-  for (const Entry* entry = head; entry; entry = entry->next)
-    AppendBlock(out, block, entry, encrypt);
+  for (const Entry* entry = head; entry; entry = entry->next) AppendBlock(out, block, entry, encrypt);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -219,8 +216,7 @@ uint16_t Parser::Run(std::string_view data) {
   if (first.ends_with('\r')) first.remove_suffix(1);
   if (!first.starts_with(kMagic)) return TILOCONF_ERR_NOTCONFIG;
   const std::string_view version = first.substr(kMagic.size());
-  if (version.empty() || version.size() > 9 ||
-      version.find_first_not_of("0123456789") != std::string_view::npos)
+  if (version.empty() || version.size() > 9 || version.find_first_not_of("0123456789") != std::string_view::npos)
     return TILOCONF_ERR_NOTCONFIG;
   if (version != std::to_string(kFormatVersion)) return TILOCONF_ERR_VERSION;
   if (firstEnd == std::string_view::npos) return TILOCONF_ERR_SYNTAX;
@@ -231,8 +227,7 @@ uint16_t Parser::Run(std::string_view data) {
     const std::string_view rest = data.substr(pos);
     const size_t lineEnd = rest.substr(0, kMaxLineLength + 1).find('\n');
     if (lineEnd == std::string_view::npos)
-      return rest.size() > kMaxLineLength ? TILOCONF_ERR_TOOLARGE
-                                          : TILOCONF_ERR_SYNTAX;  // the file is cut short
+      return rest.size() > kMaxLineLength ? TILOCONF_ERR_TOOLARGE : TILOCONF_ERR_SYNTAX;  // the file is cut short
     std::string_view line = rest.substr(0, lineEnd);
     pos += lineEnd + 1;
     if (line.ends_with('\r')) line.remove_suffix(1);
@@ -322,8 +317,7 @@ uint16_t Parser::Heading(std::string_view line) {
       break;
   }
   if (!object) return TILOCONF_ERR_NOMEMORY;
-  if (info->parent == Block::None)
-    part_ = info->block == Block::Section ? Block::None : info->block;
+  if (info->parent == Block::None) part_ = info->block == Block::Section ? Block::None : info->block;
   block_ = info->block;
   object_ = object;
   seen_ = 0;
@@ -357,8 +351,7 @@ uint16_t Parser::Assignment(std::string_view line) {
       return StoreText(value, enciphered, &TextAt(object_, field));
     case FieldKind::Owners: {
       char* text = nullptr;
-      if (const uint16_t result = StoreText(value, false, &text); result != TILOCONF_OK)
-        return result;
+      if (const uint16_t result = StoreText(value, false, &text); result != TILOCONF_OK) return result;
       auto* node = Allocate<stringlist>();
       if (!node) {
         free(text);

@@ -38,8 +38,7 @@ class ListMerge {
  public:
   void Plan(Entry* target, Entry* source) {
     std::unordered_map<std::string, Entry*> known;
-    for (Entry* entry = target; entry; entry = entry->next)
-      known.try_emplace(IdentityOf(entry), entry);
+    for (Entry* entry = target; entry; entry = entry->next) known.try_emplace(IdentityOf(entry), entry);
     // Entries taken from the file are known as well, so that a name the file holds twice is
     // taken once.
     for (Entry* entry = source; entry; entry = entry->next) {

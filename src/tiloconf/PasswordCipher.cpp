@@ -45,8 +45,7 @@ void ApplyKeystream(const PasswordKey& key, const unsigned char* nonce, std::str
   unsigned char block[SHA256_DIGEST_LENGTH];
   for (size_t offset = 0; offset < data.size(); offset += sizeof block) {
     const uint64_t counter = offset / sizeof block;
-    for (int i = 0; i < 8; ++i)
-      input[32 + kNonceSize + i] = static_cast<unsigned char>(counter >> (56 - 8 * i));
+    for (int i = 0; i < 8; ++i) input[32 + kNonceSize + i] = static_cast<unsigned char>(counter >> (56 - 8 * i));
     SHA256(input, sizeof input, block);
     for (size_t i = 0; i < sizeof block && offset + i < data.size(); ++i)
       data[offset + i] = static_cast<char>(data[offset + i] ^ block[i]);
@@ -85,8 +84,7 @@ char* DecryptHook(const char* text) {
     std::string sealed;
     bool authentic = false;
     // A stored text that is no hex at all cannot be deciphered either: it comes back unreadable.
-    std::string plain =
-        FromHex(text, &sealed) ? OpenPassword(hookKey, sealed, &authentic) : Unreadable(text);
+    std::string plain = FromHex(text, &sealed) ? OpenPassword(hookKey, sealed, &authentic) : Unreadable(text);
     return CopyToMalloc(plain);
   } catch (...) {
     return nullptr;
@@ -188,8 +186,7 @@ void pwstringdecrypt(const char* text, char* output, size_t size) {
     std::string sealed;
     if (!FromHex(std::string_view(text, kStringTextSize), &sealed)) return;
     bool authentic = false;
-    const std::string block =
-        OpenPassword(DerivePasswordKey(ReadProductCode("CDKey")), sealed, &authentic);
+    const std::string block = OpenPassword(DerivePasswordKey(ReadProductCode("CDKey")), sealed, &authentic);
     std::string_view password;
     if (authentic) {
       const size_t length = static_cast<unsigned char>(block[0]);

@@ -55,13 +55,9 @@ uint16_t TILOCONF_varload(const char* path, ConfigRecord* record) {
   }
 }
 
-uint16_t TILOCONF_varload_merge(const char* path, ConfigRecord* record) {
-  return LoadAndMerge(path, record, false);
-}
+uint16_t TILOCONF_varload_merge(const char* path, ConfigRecord* record) { return LoadAndMerge(path, record, false); }
 
-uint16_t TILOCONF_varload_overwrite(const char* path, ConfigRecord* record) {
-  return LoadAndMerge(path, record, true);
-}
+uint16_t TILOCONF_varload_overwrite(const char* path, ConfigRecord* record) { return LoadAndMerge(path, record, true); }
 
 uint16_t TILOCONF_varsave(const char* path, const ConfigRecord* record) {
   if (!path || !record) return TILOCONF_ERR_ARGUMENT;
@@ -76,9 +72,7 @@ uint16_t TILOCONF_varsave(const char* path, const ConfigRecord* record) {
 
 void TILOCONF_varfree(ConfigRecord* record) { FreeRecord(record); }
 
-TILOCONF_user* TILOCONF_user_alloc(void) {
-  return static_cast<TILOCONF_user*>(calloc(1, sizeof(TILOCONF_user)));
-}
+TILOCONF_user* TILOCONF_user_alloc(void) { return static_cast<TILOCONF_user*>(calloc(1, sizeof(TILOCONF_user))); }
 
 TILOCONF_emailaddress* TILOCONF_emailaddress_alloc(void) {
   return static_cast<TILOCONF_emailaddress*>(calloc(1, sizeof(TILOCONF_emailaddress)));

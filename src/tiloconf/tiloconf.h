@@ -75,8 +75,8 @@ typedef struct TILOCONF_user {
   struct TILOCONF_user* next;
   char* fullname;
   char* name;
-  char* password; /* stored password */
-  char* email;    /* primary e-mail address */
+  char* password;  /* stored password */
+  char* email;     /* primary e-mail address */
   intptr_t rights; /* TILOCONF_RIGHT_* bits */
 } TILOCONF_user;
 
@@ -114,9 +114,9 @@ typedef struct ConfigRecord {
   void* reserved14;
   void* reserved15;
   void* reserved16;
-  TILOCONF_mailpart* mail;         /* 17 */
-  TILOCONF_userpart* users;        /* 18 */
-  TILOCONF_section* sections;      /* 19 */
+  TILOCONF_mailpart* mail;    /* 17 */
+  TILOCONF_userpart* users;   /* 18 */
+  TILOCONF_section* sections; /* 19 */
   void* reserved20;
   void* reserved21;
   void* reserved22;

@@ -80,18 +80,42 @@ struct DemoUser {
 };
 
 const DemoUser kUsers[] = {
-    {"admin", "Administrator"},       {"amueller", "Anna Müller"},       {"bschmidt", "Bernd Schmidt"},
-    {"cschneider", "Clara Schneider"}, {"dfischer", "Dieter Fischer"},   {"eweber", "Eva Weber"},
-    {"fmeyer", "Frank Meyer"},         {"gwagner", "Gisela Wagner"},     {"hbecker", "Hans Becker"},
-    {"ischulz", "Ingrid Schulz"},      {"jhoffmann", "Jürgen Hoffmann"}, {"kschaefer", "Karin Schäfer"},
-    {"lkoch", "Lars Koch"},            {"mbauer", "Monika Bauer"},       {"nrichter", "Norbert Richter"},
-    {"oklein", "Olga Klein"},          {"pwolf", "Peter Wolf"},          {"rschroeder", "Renate Schröder"},
-    {"sneumann", "Stefan Neumann"},    {"tschwarz", "Tanja Schwarz"},    {"uzimmermann", "Uwe Zimmermann"},
-    {"vbraun", "Vera Braun"},          {"wkrueger", "Werner Krüger"},    {"yhofmann", "Yvonne Hofmann"},
-    {"zhartmann", "Zoran Hartmann"},   {"alange", "Andreas Lange"},      {"bschmitt", "Birgit Schmitt"},
-    {"cwerner", "Christian Werner"},   {"dkrause", "Doris Krause"},      {"emeier", "Erik Meier"},
-    {"flehmann", "Franziska Lehmann"}, {"gschmid", "Georg Schmid"},      {"praktikant", ""},
-    {"scanner", "Scanner 2. OG"},      {"backup", "Sicherungskonto"},    {"gast", "Gastzugang"},
+    {"admin", "Administrator"},
+    {"amueller", "Anna Müller"},
+    {"bschmidt", "Bernd Schmidt"},
+    {"cschneider", "Clara Schneider"},
+    {"dfischer", "Dieter Fischer"},
+    {"eweber", "Eva Weber"},
+    {"fmeyer", "Frank Meyer"},
+    {"gwagner", "Gisela Wagner"},
+    {"hbecker", "Hans Becker"},
+    {"ischulz", "Ingrid Schulz"},
+    {"jhoffmann", "Jürgen Hoffmann"},
+    {"kschaefer", "Karin Schäfer"},
+    {"lkoch", "Lars Koch"},
+    {"mbauer", "Monika Bauer"},
+    {"nrichter", "Norbert Richter"},
+    {"oklein", "Olga Klein"},
+    {"pwolf", "Peter Wolf"},
+    {"rschroeder", "Renate Schröder"},
+    {"sneumann", "Stefan Neumann"},
+    {"tschwarz", "Tanja Schwarz"},
+    {"uzimmermann", "Uwe Zimmermann"},
+    {"vbraun", "Vera Braun"},
+    {"wkrueger", "Werner Krüger"},
+    {"yhofmann", "Yvonne Hofmann"},
+    {"zhartmann", "Zoran Hartmann"},
+    {"alange", "Andreas Lange"},
+    {"bschmitt", "Birgit Schmitt"},
+    {"cwerner", "Christian Werner"},
+    {"dkrause", "Doris Krause"},
+    {"emeier", "Erik Meier"},
+    {"flehmann", "Franziska Lehmann"},
+    {"gschmid", "Georg Schmid"},
+    {"praktikant", ""},
+    {"scanner", "Scanner 2. OG"},
+    {"backup", "Sicherungskonto"},
+    {"gast", "Gastzugang"},
 };
 
 // Builds the demo configuration record.
@@ -220,9 +244,12 @@ void FillBranchConfig(ConfigRecord& record) {
   record.mail->accounts->port = 995;
   record.users = Alloc<TILOCONF_userpart>();
   const char* users[][3] = {
-      {"amueller", "Anna Müller-Schmidt", "Anna#Filiale"}, {"bschmidt", "Bernd Schmidt", "Bernd-2026"},
-      {"kfranke", "Katrin Franke", "Katrin!77"},           {"lotto", "Lea Otto", "LeaO-2026"},
-      {"mpeters", "Marco Peters", "Marco#Peters"},         {"nvogel", "Nina Vogel", "Nina-Vogel1"},
+      {"amueller", "Anna Müller-Schmidt", "Anna#Filiale"},
+      {"bschmidt", "Bernd Schmidt", "Bernd-2026"},
+      {"kfranke", "Katrin Franke", "Katrin!77"},
+      {"lotto", "Lea Otto", "LeaO-2026"},
+      {"mpeters", "Marco Peters", "Marco#Peters"},
+      {"nvogel", "Nina Vogel", "Nina-Vogel1"},
       {"filiale", "Filialkonto", "Filiale#1"},
   };
   TILOCONF_user** userTail = &record.users->users;
@@ -288,8 +315,7 @@ void WriteArspTree(const fs::path& install) {
         for (int i = 0; i < count; ++i) {
           std::string body;
           const uint32_t lines = 1 + random.Below(40);
-          for (uint32_t l = 0; l < lines; ++l)
-            body += "Eintrag " + std::to_string(random.Next()) + " " + a + "\n";
+          for (uint32_t l = 0; l < lines; ++l) body += "Eintrag " + std::to_string(random.Next()) + " " + a + "\n";
           WriteText(dir3 / ("datei" + std::to_string(i) + ".txt"), body);
           ++files;
         }
@@ -369,13 +395,15 @@ int main(int argc, char** argv) {
       if (!ec) ++keptCount;
     }
   }
-  for (const char* name : {"orn", "tmp", "import", "registry.reg", "registry.reg.lock"}) fs::remove_all(root / name, ec);
+  for (const char* name : {"orn", "tmp", "import", "registry.reg", "registry.reg.lock"})
+    fs::remove_all(root / name, ec);
   WriteText(root / kMarker, "orn demo installation\n");
   fs::create_directories(install);
   for (const fs::directory_entry& entry : fs::directory_iterator(kept, ec))
     fs::rename(entry.path(), install / entry.path().filename(), ec);
   fs::remove_all(kept, ec);
-  if (keptCount) fprintf(stderr, "orn-demo: %d Sicherungen und Sicherheitskopien in %s behalten\n", keptCount, install.c_str());
+  if (keptCount)
+    fprintf(stderr, "orn-demo: %d Sicherungen und Sicherheitskopien in %s behalten\n", keptCount, install.c_str());
   fs::create_directories(root / "tmp");
   fs::create_directories(root / "run");
   chmod((root / "run").c_str(), 0700);

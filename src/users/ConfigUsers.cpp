@@ -105,8 +105,8 @@ class UserEntryBuilder {
 
 void CleanUserName(std::string& name) {
   std::erase_if(name, [](char c) {
-    const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-                      c == '_' || c == '-';
+    const bool keep =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
     return !keep;
   });
 }

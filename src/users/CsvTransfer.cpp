@@ -40,9 +40,8 @@ CsvExportResult ExportUsersToCsv(const CsvExportRequest& request) {
   ImportUserList users;
   if (!Step("Die Konfiguration konnte nicht geladen werden.", &result.message,
             [&] { users = ReadUsers(CurrentConfigPath().c_str()); }) ||
-      !Step("Die Benutzer konnten nicht geschrieben werden.", &result.message, [&] {
-        CCSVUserExporter(request.path, request.separator, request.oneAddressPerRow).Export(users);
-      }))
+      !Step("Die Benutzer konnten nicht geschrieben werden.", &result.message,
+            [&] { CCSVUserExporter(request.path, request.separator, request.oneAddressPerRow).Export(users); }))
     return result;
   result.success = true;
   result.users = users.Count();

@@ -39,7 +39,7 @@ NetworkSource DefaultNetworkSource();
 // CDomainDirectoryReader) on name; when it fails in any way or finds nobody, the other one, whose
 // result or failure counts.
 DirectoryRead ReadNetworkUsers(const std::string& name, bool winNTFirst,
-                                std::shared_ptr<const DirectoryModule> module = nullptr);
+                               std::shared_ptr<const DirectoryModule> module = nullptr);
 
 inline constexpr const char* kDirectoryImportFailed = "Die Benutzerdaten konnten nicht importiert werden.";
 inline constexpr const char* kNoUsersAvailable = "Keine Benutzer verfügbar.";

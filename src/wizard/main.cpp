@@ -22,9 +22,10 @@ bool HasDisplay() { return IsSet("QT_QPA_PLATFORM") || IsSet("DISPLAY") || IsSet
 
 int main(int argc, char** argv) {
   if (!HasDisplay()) {
-    std::fprintf(stderr,
-                 "orncfg: Keine grafische Anzeige gefunden (DISPLAY ist nicht gesetzt). Starten Sie den "
-                 "Assistenten auf einem Desktop oder über ssh -X, oder verwenden Sie orncfg-cli (orncfg-cli --help).\n");
+    std::fprintf(
+        stderr,
+        "orncfg: Keine grafische Anzeige gefunden (DISPLAY ist nicht gesetzt). Starten Sie den "
+        "Assistenten auf einem Desktop oder über ssh -X, oder verwenden Sie orncfg-cli (orncfg-cli --help).\n");
     return 1;
   }
   QApplication application(argc, argv);

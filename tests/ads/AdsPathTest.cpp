@@ -17,7 +17,10 @@ TEST(AdsPathTest, ServersPortsAndTheServerlessForm) {
     const char* host;
     int port;
     std::vector<std::string> segments;
-  } good[] = {{"LDAP://ldap.firma.de:3890/OU=Vertrieb,DC=firma/OU=Nord", P::Ldap, "ldap.firma.de", 3890,
+  } good[] = {{"LDAP://ldap.firma.de:3890/OU=Vertrieb,DC=firma/OU=Nord",
+               P::Ldap,
+               "ldap.firma.de",
+               3890,
                {"OU=Vertrieb,DC=firma", "OU=Nord"}},
               {"LDAP://[::1]:636", P::Ldap, "[::1]", 636, {}},
               {"LDAP://DC=x,DC=y", P::Ldap, "", 0, {"DC=x,DC=y"}},

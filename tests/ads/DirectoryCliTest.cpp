@@ -95,8 +95,9 @@ TEST_F(DirectoryCliTest, AStockServerEndsTheReadEarlyAndTheImportSaysHowManyItRe
   const std::string before = test::ReadFile(Installed());
   std::string output;
   EXPECT_EQ(Cli("users import-ldap " + stock.HostPort(), &output), 5) << output;
-  static const std::regex readCount("es wurden nur ([0-9]+) Benutzer gelesen\\.\nGrund: paged search of "
-                                    "ou=Personal,dc=orn-test,dc=de: Size limit exceeded");
+  static const std::regex readCount(
+      "es wurden nur ([0-9]+) Benutzer gelesen\\.\nGrund: paged search of "
+      "ou=Personal,dc=orn-test,dc=de: Size limit exceeded");
   std::smatch match;
   ASSERT_TRUE(std::regex_search(output, match, readCount)) << output;
   const int read = std::stoi(match[1]);

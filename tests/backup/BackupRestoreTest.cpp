@@ -272,7 +272,8 @@ TEST_F(BackupRestoreTest, RestoreFailuresChangeNothing) {
   test::WriteFile(made + "/orn.cfg", "ORNCFG 1\n[general]\n");
   test::WriteFile(made + "/other.txt", "x");
   test::WriteFile(made + "/.hidden", "x");
-  ASSERT_EQ(test::RunCommand("cd '" + made + "' && zip -q nocfg.zip other.txt && "
+  ASSERT_EQ(test::RunCommand("cd '" + made +
+                             "' && zip -q nocfg.zip other.txt && "
                              "zip -q damaged.zip orn.cfg .hidden && "
                              "python3 -c 'import zipfile; zipfile.ZipFile(\"empty.zip\", \"w\").close(); "
                              "z=zipfile.ZipFile(\"evil.zip\",\"w\"); "
@@ -330,8 +331,9 @@ TEST_F(BackupRestoreTest, ServerThatIgnoresTheStop) {
   Answers answers(std::nullopt);
   const RestoreResult result = RunRestore(archive, answers);
   kill(server, SIGTERM);
-  EXPECT_EQ(result.message, "Die Konfiguration konnte nicht wiederhergestellt werden.\n"
-                            "Fehlermeldung: ORN! konnte nicht vor Ablauf des Timeouts beendet werden.");
+  EXPECT_EQ(result.message,
+            "Die Konfiguration konnte nicht wiederhergestellt werden.\n"
+            "Fehlermeldung: ORN! konnte nicht vor Ablauf des Timeouts beendet werden.");
   EXPECT_EQ(test::ReadFile(install_ + "/orn.cfg"), config);
   EXPECT_EQ(Task("Task_DNS"), "1");  // the task values are written before the stop
   ASSERT_TRUE(test::WaitFor([] { return !ServerRunning(); }, 5000));
@@ -350,9 +352,11 @@ TEST_F(BackupRestoreTest, VerifyReportsAndChangesNothing) {
 
   // An entry named like the working files disturbs neither the check nor the restore.
   const std::string odd = Backup(false, "odd");
-  ASSERT_EQ(test::RunCommand("python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1], \"a\").writestr(\"zip.tmp\", "
-                             "\"kein Archiv\")' '" + odd + "'"),
-            0);
+  ASSERT_EQ(
+      test::RunCommand("python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1], \"a\").writestr(\"zip.tmp\", "
+                       "\"kein Archiv\")' '" +
+                       odd + "'"),
+      0);
   Answers none(std::nullopt);
   const VerifyResult checked = VerifyArchive(odd, none);
   ASSERT_EQ(checked.outcome, RestoreOutcome::Restored) << checked.message;

@@ -97,8 +97,7 @@ TEST_F(ConfigImportTest, OwnFileWithASelection) {
   const std::string own = Scratch() / "own.cfg";
   {
     ConfigHolder holder(new ConfigRecord{});
-    test::RecordBuilder(holder.Record())
-        .User("neu", "pw").Address("neu@firma-demo.de", {"neu"});
+    test::RecordBuilder(holder.Record()).User("neu", "pw").Address("neu@firma-demo.de", {"neu"});
     holder.Save(own.c_str(), true);
   }
   ScriptedPrompt prompt(std::nullopt);
@@ -118,12 +117,14 @@ TEST_F(ConfigImportTest, FilesThatHoldNoConfiguration) {
   ScriptedPrompt prompt(std::nullopt);
   ConfigImportResult result = Import(empty, prompt);
   EXPECT_EQ(result.outcome, ConfigImportOutcome::NotAConfiguration);
-  EXPECT_EQ(result.message, "Bei der ausgewählten Datei handelt es sich nicht um eine gültige ORN!-Konfigurationsdatei.");
+  EXPECT_EQ(result.message,
+            "Bei der ausgewählten Datei handelt es sich nicht um eine gültige ORN!-Konfigurationsdatei.");
   test::WriteFile(Scratch() / "foreign.cfg", "[Settings]\nName=x\n");
   result = Import(Scratch() / "foreign.cfg", prompt);
   EXPECT_EQ(result.outcome, ConfigImportOutcome::Failed);
-  EXPECT_EQ(result.message,
-            "Die Konfigurationsdaten konnten nicht importiert werden.\nFehlermeldung: Fehler beim Laden der Konfiguration");
+  EXPECT_EQ(
+      result.message,
+      "Die Konfigurationsdaten konnten nicht importiert werden.\nFehlermeldung: Fehler beim Laden der Konfiguration");
   EXPECT_EQ(test::ReadFile(Installed()), installed_);
 }
 
@@ -144,11 +145,13 @@ TEST_F(ConfigImportTest, ServerThatIgnoresTheStopLeavesTheFileUnchanged) {
   std::string error;
   const pid_t server = platform::SpawnDetached(ORN_SERVER_BINARY, {"orn", "--ignore-stop"}, "", &error);
   ASSERT_GT(server, 0) << error;
-  ASSERT_TRUE(test::WaitFor([] {
-    HANDLE m = OpenMutexGlobal(SYNCHRONIZE, 0, kServerStartMutex);
-    CloseHandle(m);
-    return m != nullptr;
-  }, 5000));
+  ASSERT_TRUE(test::WaitFor(
+      [] {
+        HANDLE m = OpenMutexGlobal(SYNCHRONIZE, 0, kServerStartMutex);
+        CloseHandle(m);
+        return m != nullptr;
+      },
+      5000));
   static long seconds;
   seconds = 0;
   SetStopServerClock({[] { return seconds += 10; }, [](int) {}});
@@ -157,8 +160,9 @@ TEST_F(ConfigImportTest, ServerThatIgnoresTheStopLeavesTheFileUnchanged) {
   const ConfigImportResult result = ImportConfiguration(request, prompt);
   kill(server, SIGTERM);
   EXPECT_EQ(result.outcome, ConfigImportOutcome::Failed);
-  EXPECT_EQ(result.message, "Die Konfigurationsdaten konnten nicht importiert werden.\n"
-                            "Fehlermeldung: ORN! konnte nicht vor Ablauf des Timeouts beendet werden.");
+  EXPECT_EQ(result.message,
+            "Die Konfigurationsdaten konnten nicht importiert werden.\n"
+            "Fehlermeldung: ORN! konnte nicht vor Ablauf des Timeouts beendet werden.");
   EXPECT_EQ(prompt.asked, 0);
   EXPECT_EQ(test::ReadFile(Installed()), installed_);
 }

@@ -70,8 +70,10 @@ TEST_F(BackupCliTest, BackupVerifyRestore) {
   fs::create_directory_symlink("..", demo_ + "/orn/arsp/archiv/kreis");
   EXPECT_EQ(RunCli("backup --threads 0 --output '" + archive + "' " + PasswordFile(), &output), 2);
   ASSERT_EQ(RunCli("backup --threads 3 --output '" + archive + "' " + PasswordFile(), &output), 0) << output;
-  EXPECT_EQ(output, "Nicht gesichert: arsp\\archiv\\kreis: Verknüpfung auf einen übergeordneten Ordner (Schleife)\n"
-                    "Die Konfiguration wurde unter " + archive + " gesichert.\n");
+  EXPECT_EQ(output,
+            "Nicht gesichert: arsp\\archiv\\kreis: Verknüpfung auf einen übergeordneten Ordner (Schleife)\n"
+            "Die Konfiguration wurde unter " +
+                archive + " gesichert.\n");
   fs::remove(demo_ + "/orn/arsp/archiv/kreis");
   // Without a settings password every backup is encrypted.
   EXPECT_EQ(RunCli("backup --plain --output '" + Scratch() / "p.zip" + "'", &output), 1);
@@ -85,8 +87,13 @@ TEST_F(BackupCliTest, BackupVerifyRestore) {
 
   test::WriteFile(demo_ + "/orn/mid.cfg", "geändert\n");
   ASSERT_EQ(RunCli("restore '" + archive + "' " + PasswordFile(), &output), 0) << output;
-  EXPECT_EQ(output.rfind("Die Konfiguration wurde von " + archive + " wiederhergestellt.\n"
-                         "Die ersetzten Dateien liegen in " + demo_ + "/orn/backup/orncfg/", 0), 0u) << output;
+  EXPECT_EQ(output.rfind("Die Konfiguration wurde von " + archive +
+                             " wiederhergestellt.\n"
+                             "Die ersetzten Dateien liegen in " +
+                             demo_ + "/orn/backup/orncfg/",
+                         0),
+            0u)
+      << output;
   EXPECT_NE(output.find("ORN! wurde wieder gestartet.\n"), std::string::npos) << output;
   EXPECT_EQ(ReadFile(demo_ + "/orn/mid.cfg"), "MessageIdDomain=firma-demo.de\n");
   EXPECT_TRUE(test::WaitFor([&] { return RunCli("server status") == 0; }, 5000));
@@ -99,7 +106,6 @@ TEST_F(BackupCliTest, BackupVerifyRestore) {
   EXPECT_NE(output.find("ORN! bleibt beendet; 'orncfg-cli server start' startet es wieder.\n"), std::string::npos);
   EXPECT_EQ(RunCli("server status", &output), 3);
   EXPECT_EQ(output, "ORN! läuft nicht.\n");
-
 }
 
 TEST_F(BackupCliTest, RestoreDryRunListsChangesAndWritesNothing) {
@@ -120,8 +126,8 @@ TEST_F(BackupCliTest, RestoreDryRunListsChangesAndWritesNothing) {
   ASSERT_EQ(RunCli("restore --dry-run '" + archive + "' " + PasswordFile(), &output), 0) << output;
   EXPECT_EQ(Differences(Written(), before), std::vector<std::string>{});
   for (const std::string& line : std::vector<std::string>{"  ersetzt     orn.cfg\n", "  ersetzt     mid.cfg\n",
-                                  "  hinzugefügt " + removed.substr(demo_.size() + 5) + "\n",
-                                  "  ersetzt     Task_DNS\n", "  entfällt    neu\n"})
+                                                          "  hinzugefügt " + removed.substr(demo_.size() + 5) + "\n",
+                                                          "  ersetzt     Task_DNS\n", "  entfällt    neu\n"})
     EXPECT_NE(output.find(line), std::string::npos) << line << " in\n" << output;
   EXPECT_EQ(output.find("dnspass.cfg"), std::string::npos) << output;  // unchanged files stay out
   EXPECT_EQ(RunCli("server status"), 0);
@@ -138,13 +144,19 @@ TEST_F(BackupCliTest, ProtectedDemoGuardsEveryVerb) {
   test::WriteFile(Scratch() / "settings", "demo\n");
   const std::string archive = Scratch() / "s.eff";
   ASSERT_EQ(RunCli("backup --output '" + archive + "' " + PasswordFile() + " --settings-password-file '" +
-                Scratch() / "settings" + "'"), 0);
+                   Scratch() / "settings" + "'"),
+            0);
   const std::string verbs[] = {
-      "backup --output '" + Scratch() / "b.eff" + "' " + PasswordFile(), "restore '" + archive + "' " + PasswordFile(),
-      "users list", "users export '" + Scratch() / "e.csv" + "'",
-      "users import '" + csv + "'", "users import-ldap 127.0.0.1:1",
-      "users import-network .", "import-config '" + demo_ + "/import/filiale.cfg' --product-code-file /dev/null",
-      "reg set Task_DNS 0", "reg delete ConfigPassword",
+      "backup --output '" + Scratch() / "b.eff" + "' " + PasswordFile(),
+      "restore '" + archive + "' " + PasswordFile(),
+      "users list",
+      "users export '" + Scratch() / "e.csv" + "'",
+      "users import '" + csv + "'",
+      "users import-ldap 127.0.0.1:1",
+      "users import-network .",
+      "import-config '" + demo_ + "/import/filiale.cfg' --product-code-file /dev/null",
+      "reg set Task_DNS 0",
+      "reg delete ConfigPassword",
   };
   const auto before = Written();
   for (const std::string& verb : verbs) {
@@ -174,14 +186,15 @@ TEST_F(BackupCliTest, OneRunAtATime) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const std::string first = Scratch() / "first.eff", second = Scratch() / "second.eff";
   // The first backup holds the mutex until its password arrives through the pipe.
-  auto running = std::async(std::launch::async, [&] {
-    return RunCli("backup --output '" + first + "' --password-file '" + fifo + "'");
-  });
-  EXPECT_TRUE(test::WaitFor([] {  // no ASSERT: the pipe below must be fed in any case
-    HANDLE held = OpenMutexGlobal(SYNCHRONIZE, 0, "OrnCfg");
-    CloseHandle(held);
-    return held != nullptr;
-  }, 5000));
+  auto running = std::async(std::launch::async,
+                            [&] { return RunCli("backup --output '" + first + "' --password-file '" + fifo + "'"); });
+  EXPECT_TRUE(test::WaitFor(
+      [] {  // no ASSERT: the pipe below must be fed in any case
+        HANDLE held = OpenMutexGlobal(SYNCHRONIZE, 0, "OrnCfg");
+        CloseHandle(held);
+        return held != nullptr;
+      },
+      5000));
   std::string output;
   EXPECT_EQ(RunCli("backup --output '" + second + "' " + PasswordFile(), &output), 3);
   EXPECT_EQ(output, "Ein anderer Lauf von orncfg ist bereits aktiv.\n");
@@ -196,9 +209,8 @@ TEST_F(BackupCliTest, OneRunAtATime) {
   const auto before = Files();
   EXPECT_EQ(RunCli("restore '" + first + "' " + PasswordFile(), &output), 3);
   EXPECT_EQ(Files(), before);
-  auto waiting = std::async(std::launch::async, [&] {
-    return RunCli("restore '" + first + "' " + PasswordFile() + " --wait 30");
-  });
+  auto waiting = std::async(std::launch::async,
+                            [&] { return RunCli("restore '" + first + "' " + PasswordFile() + " --wait 30"); });
   usleep(300000);
   CloseHandle(wizard);
   EXPECT_EQ(waiting.get(), 0);
@@ -211,7 +223,10 @@ TEST_F(BackupCliTest, DryRunWritesNothing) {
   const auto before = Written();
   std::string output;
   EXPECT_EQ(RunCli("import-config '" + demo_ + "/import/filiale.cfg' --dry-run --product-code-file '" +
-                Scratch() / "code" + "'", &output), 0) << output;
+                       Scratch() / "code" + "'",
+                   &output),
+            0)
+      << output;
   EXPECT_EQ(output.rfind("Probelauf", 0), 0u) << output;
   EXPECT_EQ(Differences(Written(), before), std::vector<std::string>{});
   RunCommand("chmod -R u+w '" + demo_ + "/orn' '" + demo_ + "/registry.reg'");

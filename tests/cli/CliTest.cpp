@@ -64,7 +64,8 @@ TEST_F(CliTest, TwoWritersAtOnceLoseNothing) {
   for (int i = 1; i <= 40; ++i)
     for (const char* writer : {"A", "B"})
       EXPECT_NE(list.find(std::string("\n") + writer + std::to_string(i) + "=" + std::to_string(i) + "\n"),
-                std::string::npos) << writer << i;
+                std::string::npos)
+          << writer << i;
 }
 
 TEST_F(CliTest, DamagedHiveIsRefusedAndLeftUnchanged) {
@@ -73,8 +74,11 @@ TEST_F(CliTest, DamagedHiveIsRefusedAndLeftUnchanged) {
   std::string output;
   EXPECT_EQ(RunCli("reg set Task_DNS 0", &output), 1);
   EXPECT_EQ(output.rfind("Es konnte keine ORN!-Installation gefunden werden.\n"
-                         "Fehlermeldung: Die Registry konnte nicht geöffnet werden\nGelesene Registry: " + Hive(), 0),
-            0u) << output;
+                         "Fehlermeldung: Die Registry konnte nicht geöffnet werden\nGelesene Registry: " +
+                             Hive(),
+                         0),
+            0u)
+      << output;
   EXPECT_EQ(RunCli("reg get Task_DNS", &output), 1);
   EXPECT_EQ(output, "Die Registry konnte nicht geöffnet werden\n");
   EXPECT_EQ(RunCli("status", &output), 1);
@@ -104,8 +108,9 @@ TEST_F(CliTest, CallsEndWithTheirCodeAndText) {
   test::WriteFile(Scratch() / "pw", "Geheim 1\n");
   test::WriteFile(Scratch() / "nul", std::string("ab\0rest\n", 8));
   const std::string out = Scratch() / "users.csv", tabbed = Scratch() / "tabbed.csv";
-  const std::string usage = "Aufruf: orncfg-cli backup [--output PFAD] [--keep N] [--plain] [--threads N] "
-                            "[--password-file F] [--settings-password-file F] [--wait SEKUNDEN]\n";
+  const std::string usage =
+      "Aufruf: orncfg-cli backup [--output PFAD] [--keep N] [--plain] [--threads N] "
+      "[--password-file F] [--settings-password-file F] [--wait SEKUNDEN]\n";
   const struct {
     std::string call;
     int code;
@@ -126,20 +131,23 @@ TEST_F(CliTest, CallsEndWithTheirCodeAndText) {
        "Die Konfigurationsdatei konnte nicht geprüft werden.\nFehlermeldung: Fehler beim Laden der Konfiguration\n"},
       {"reg get", 2, "Geben Sie den Namen eines Werts an.\nAufruf: orncfg-cli reg get NAME\n"},
       {"reg get -- --Task_DNS", 1, "Der Wert --Task_DNS ist nicht vorhanden.\n"},
-      {"users export --separator=tab '" + tabbed + "'", 0, "Der Export wurde erfolgreich abgeschlossen. (36 Benutzer)\n"},
+      {"users export --separator=tab '" + tabbed + "'", 0,
+       "Der Export wurde erfolgreich abgeschlossen. (36 Benutzer)\n"},
       {"--quiet users export '" + out + "' --separator ';'", 0, ""},
       {"server status --quiet", 3, ""},
       {"backup --password-file=Geheim1 --bogus=Geheim2", 2, "Unbekannte Angabe: --bogus\n" + usage},
       {"backup --plain=Geheim3", 2, "Die Angabe --plain nimmt keinen Wert.\n" + usage},
       {"backup --output", 2, "Zur Angabe --output fehlt der Wert.\n" + usage},
       {"backup --keep=0", 2, "Geben Sie für --keep eine Anzahl ab 1 an.\n" + usage},
-      {"restore --json x.eff", 2, "Unbekannte Angabe: --json\nAufruf: orncfg-cli restore ARCHIVE [--password-file F] "
-                                  "[--dry-run] [--no-start] [--settings-password-file F] [--wait SEKUNDEN]\n"},
+      {"restore --json x.eff", 2,
+       "Unbekannte Angabe: --json\nAufruf: orncfg-cli restore ARCHIVE [--password-file F] "
+       "[--dry-run] [--no-start] [--settings-password-file F] [--wait SEKUNDEN]\n"},
       {"backup --output '" + Scratch() / "nowhere/x.eff' --password-file '" + Scratch() / "pw'", 1,
        "Die Komprimierung schlug fehl.\nFehlermeldung: No such file or directory\n", false},
       {"backup --output '" + Scratch() / "x.eff' --password-file '" + Scratch() / "nul'", 1,
        "Die erste Zeile der Kennwortdatei " + Scratch() / "nul enthält ein NUL-Zeichen", false},
-      {"eff info '" + demo_ + "/orn/orn.cfg'", 1, "Die Datei " + demo_ + "/orn/orn.cfg ist keine verschlüsselte", false},
+      {"eff info '" + demo_ + "/orn/orn.cfg'", 1, "Die Datei " + demo_ + "/orn/orn.cfg ist keine verschlüsselte",
+       false},
       {"backup --password=geheim", 2, "Unbekannte Angabe: --password\n", false},
       {"--password=geheim", 2, "Unbekannter Befehl: --password\n", false},
   };
@@ -177,7 +185,10 @@ TEST_F(CliTest, JsonCarriesTheFactsOfTheText) {
     test::WriteFile(Scratch() / "text", text);
     test::WriteFile(Scratch() / "json", json);
     EXPECT_EQ(RunCommand("python3 " ORN_SOURCE_DIR "/tests/cli/json_facts.py '" + Scratch() / "json" + "' '" +
-                             Scratch() / "text" + "' 2>&1", &report), 0) << call << ": " << report << json;
+                             Scratch() / "text" + "' 2>&1",
+                         &report),
+              0)
+        << call << ": " << report << json;
   }
 }
 

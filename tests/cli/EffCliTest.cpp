@@ -36,14 +36,21 @@ TEST_F(EffCliTest, FilesInterchangeWithPythonAndOpenssl) {
     SCOPED_TRACE(cipher);
     std::string output;
     ASSERT_EQ(RunCli("eff encrypt " + Quoted("zip.tmp") + " " + Quoted("ours.eff") + " --cipher " + cipher +
-                     " --password-file " + Quoted("pw"), &output), 0) << output;
+                         " --password-file " + Quoted("pw"),
+                     &output),
+              0)
+        << output;
     ASSERT_EQ(RunCommand(kTool + " decrypt " + Quoted("ours.eff") + " " + Quoted("by-python") + " " + Quoted("pw")), 0);
     EXPECT_TRUE(ReadFile(Path("by-python")) == plain_);
 
     ASSERT_EQ(RunCommand(kTool + " encrypt " + Quoted("zip.tmp") + " " + Quoted("python.eff") + " " + Quoted("pw") +
-                         " " + cipher), 0);
-    ASSERT_EQ(RunCli("eff decrypt " + Quoted("python.eff") + " " + Quoted("by-us") + " --password-file - < " +
-                     Quoted("pw"), &output), 0) << output;
+                         " " + cipher),
+              0);
+    ASSERT_EQ(
+        RunCli("eff decrypt " + Quoted("python.eff") + " " + Quoted("by-us") + " --password-file - < " + Quoted("pw"),
+               &output),
+        0)
+        << output;
     EXPECT_EQ(output, "Die Datei wurde nach " + Path("by-us") + " entschlüsselt.\n");
     EXPECT_TRUE(ReadFile(Path("by-us")) == plain_);
   }
@@ -92,7 +99,8 @@ TEST_F(EffCliTest, WithoutTheLegacyProviderDesFailsClearly) {
   const std::string pw = " --password-file " + Quoted("pw") + " 2>&1";
   std::string output;
   EXPECT_EQ(RunCommand(kNoModules + ORN_CLI_BINARY + " eff encrypt " + Quoted("zip.tmp") + " " + Quoted("x.eff") + pw,
-                       &output), 1);
+                       &output),
+            1);
   EXPECT_NE(output.find("Fehlermeldung: libcrypto: the legacy provider could not be loaded"), std::string::npos)
       << output;
   EXPECT_FALSE(PathExists(Path("x.eff")));
@@ -100,7 +108,8 @@ TEST_F(EffCliTest, WithoutTheLegacyProviderDesFailsClearly) {
   EXPECT_NE(output.find("Fehlermeldung: libcrypto: the legacy provider"), std::string::npos) << output;
   // AES does not need it.
   EXPECT_EQ(RunCommand(kNoModules + ORN_CLI_BINARY + " eff encrypt " + Quoted("zip.tmp") + " " + Quoted("x.eff") +
-                       " --cipher 3" + pw), 0);
+                       " --cipher 3" + pw),
+            0);
 }
 
 }  // namespace

@@ -19,8 +19,8 @@ class ProgressLineTest : public test::DemoTest {
   }
   // The command line's standard error on a terminal (when tty) or on a pipe.
   std::string Run(const std::string& arguments, bool tty) {
-    const std::string command = std::string(ORN_CLI_BINARY) + " " + arguments + " --password-file '" +
-                                Scratch() / "pw" + "'";
+    const std::string command =
+        std::string(ORN_CLI_BINARY) + " " + arguments + " --password-file '" + Scratch() / "pw" + "'";
     std::string output;
     const int status = tty ? RunCommand("script -qec \"" + command + " >/dev/null\" /dev/null </dev/null", &output)
                            : RunCommand(command + " 2>&1 >/dev/null </dev/null", &output);

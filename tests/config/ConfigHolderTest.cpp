@@ -73,7 +73,9 @@ TEST_F(ConfigHolderTest, NoRecordIsNotInitialized) {
 
 TEST_F(ConfigHolderTest, DuplicateIsEqualAndLeavesNoTemporaryFile) {
   const std::string path = SaveFile("a.cfg", [](RecordBuilder& b) {
-    b.User("anna", "pw-anna", "anna@x.de", "Anna Müller").User("bernd", "pw\nbernd").Address("anna@x.de", {"anna", "bernd"});
+    b.User("anna", "pw-anna", "anna@x.de", "Anna Müller")
+        .User("bernd", "pw\nbernd")
+        .Address("anna@x.de", {"anna", "bernd"});
     b.MailAccount("pop.x.de", "info", "one", nullptr).Provider("DSL", "dsl-pw").Section("proxy", "Cache=1\n");
   });
   ConfigHolder original(path.c_str());

@@ -42,8 +42,8 @@ class ArchiveFileTest : public ::testing::Test {
   }
   // Only the files a test made itself: no temporary file is left behind.
   size_t FileCount() const {
-    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(scratch_.Path()),
-                                             std::filesystem::directory_iterator()));
+    return static_cast<size_t>(
+        std::distance(std::filesystem::directory_iterator(scratch_.Path()), std::filesystem::directory_iterator()));
   }
 
   test::ScratchDir scratch_;
@@ -99,15 +99,19 @@ TEST_F(ArchiveFileTest, HeaderFieldsAndNameBlockLengths) {
 
 TEST_F(ArchiveFileTest, PiecesFormOneCbcEncryptionOfTheZeroPaddedFile) {
   const std::string plain = Pattern(5000);
-  const struct { int id; const char* name; } ciphers[] = {{1, "des-cbc"}, {2, "des-ede3-cbc"}, {3, "aes-128-cbc"}};
+  const struct {
+    int id;
+    const char* name;
+  } ciphers[] = {{1, "des-cbc"}, {2, "des-ede3-cbc"}, {3, "aes-128-cbc"}};
   for (const auto& cipher : ciphers) {
     SCOPED_TRACE(cipher.name);
     const std::string archive = Encrypt(plain, "zip.tmp", cipher.id, "pw");
     const ArchiveHeader header = DecodeArchiveHeader(reinterpret_cast<const unsigned char*>(archive.data()));
     unsigned char derived[30] = {}, iv[16];
     ASSERT_EQ(DeriveCipherKey(cipher.id, reinterpret_cast<const unsigned char*>("pw"), 2, header.salt, derived, 30), 0);
-    ASSERT_EQ(HmacMd5Of(reinterpret_cast<const unsigned char*>("zip.tmp"), 7, reinterpret_cast<const unsigned char*>("pw"),
-                        2, iv, 16), 0);
+    ASSERT_EQ(HmacMd5Of(reinterpret_cast<const unsigned char*>("zip.tmp"), 7,
+                        reinterpret_cast<const unsigned char*>("pw"), 2, iv, 16),
+              0);
     const size_t block = cipher.id == 3 ? 16 : 8;
     WriteFile(Path("padded"), plain + std::string((block - plain.size() % block) % block, '\0'));
     const std::string command = "openssl enc -" + std::string(cipher.name) +
@@ -170,7 +174,7 @@ TEST_F(ArchiveFileTest, DamageAnywhereFailsAndLeavesTheOldTarget) {
   lastByte.back() = static_cast<char>(lastByte.back() ^ 1);
   EXPECT_EQ(Decrypt(lastByte), -1);
   EXPECT_EQ(Decrypt(archive.substr(0, archive.size() - 1)), -1);  // ends early
-  EXPECT_EQ(Decrypt(archive.substr(0, 80)), -1);                   // inside the name block
+  EXPECT_EQ(Decrypt(archive.substr(0, 80)), -1);                  // inside the name block
   EXPECT_EQ(Decrypt(archive.substr(0, 3)), -1);
   std::string claimsMore = archive;
   claimsMore[22] = 1;  // plain length + 65536, more than the file holds

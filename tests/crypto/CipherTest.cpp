@@ -38,8 +38,8 @@ struct Vector {
 TEST(CipherTest, PublishedCbcVectorsEncipherAndDecipher) {
   const Vector vectors[] = {
       // FIPS 81, appendix C: "Now is the time for all " in CBC mode.
-      {kCipherDesCbc, "0123456789abcdef", "1234567890abcdef",
-       "4e6f77206973207468652074696d6520666f7220616c6c20", "e5c7cdde872bf27c43e934008c389c0f683788499a7c05f6"},
+      {kCipherDesCbc, "0123456789abcdef", "1234567890abcdef", "4e6f77206973207468652074696d6520666f7220616c6c20",
+       "e5c7cdde872bf27c43e934008c389c0f683788499a7c05f6"},
       // SP 800-67: "The qufck brown fox jump" in ECB mode; as CBC from a zero IV each plain block
       // after the first is XORed with the cipher block before it.
       {kCipherDesEde3Cbc, "0123456789abcdef23456789abcdef01456789abcdef0123", "0000000000000000",
@@ -145,8 +145,8 @@ TEST(CipherTest, NameBlockTransformsAreInverse) {
   ASSERT_EQ(length, 32);
   EXPECT_EQ(memcmp(back, name, 32), 0);
   // The writer's transform is AES-CBC decryption under the fixed IV.
-  const Bytes raw = Cbc(kCipherAes128Cbc, 0, Bytes(key, key + 16), Bytes(kNameBlockIv, kNameBlockIv + 16),
-                        Bytes(name, name + 32));
+  const Bytes raw =
+      Cbc(kCipherAes128Cbc, 0, Bytes(key, key + 16), Bytes(kNameBlockIv, kNameBlockIv + 16), Bytes(name, name + 32));
   EXPECT_EQ(ToHex(raw), ToHex(block, 32));
 }
 

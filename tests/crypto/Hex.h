@@ -10,7 +10,8 @@ using Bytes = std::vector<unsigned char>;
 
 inline Bytes FromHex(const std::string& hex) {
   Bytes bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes.push_back(static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
   return bytes;
 }
 

@@ -10,13 +10,12 @@
 namespace orn {
 namespace {
 
+using test::HasTempLeftover;
+using test::MakeDir;
 using test::PathExists;
 using test::ReadFile;
 using test::ScratchDir;
 using test::WriteFile;
-using test::HasTempLeftover;
-using test::MakeDir;
-
 
 // a tree with blanks, umlauts, an empty folder and two levels
 void MakeTree(const std::string& root) {
@@ -144,7 +143,7 @@ TEST_F(DirectoryTreeTest, CopiesATreeReplacingFilesAndKeepingTheTargetsOthers) {
   ASSERT_EQ(stat((s_ / "dst/top.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mtime, 1000000000);
   EXPECT_EQ(st.st_mode & 0777, 0640u);  // the replaced file's permissions
-  EXPECT_GT(pumped, 0);  // deeper levels pump although the caller did not ask
+  EXPECT_GT(pumped, 0);                 // deeper levels pump although the caller did not ask
 
   pumped = 0;
   EXPECT_TRUE(CopyDirectoryTree(s_ / "src/empty", s_ / "a/b/c", nullptr, false));  // parents created

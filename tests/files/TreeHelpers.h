@@ -39,8 +39,9 @@ inline std::set<std::string> Tree(const std::string& root) {
 inline std::map<std::string, std::string> Contents(const std::string& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
-    files[entry.path().lexically_relative(root).string()] =
-        entry.is_symlink() ? "<link>" : entry.is_regular_file() ? ReadFile(entry.path()) : "<dir>";
+    files[entry.path().lexically_relative(root).string()] = entry.is_symlink()        ? "<link>"
+                                                            : entry.is_regular_file() ? ReadFile(entry.path())
+                                                                                      : "<dir>";
   return files;
 }
 

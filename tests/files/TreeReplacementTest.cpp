@@ -33,7 +33,8 @@ TEST_P(TreeReplacementTest, KeepsEveryFileAndPutsTheNewOnesInPlace) {
     elsewhere = std::make_unique<test::ScratchDir>();
     saved ? setenv("TMPDIR", savedText.c_str(), 1) : unsetenv("TMPDIR");
     incoming = *elsewhere / "incoming";
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (stat(Scratch().Path().c_str(), &a) != 0 || stat(elsewhere->Path().c_str(), &b) != 0 || a.st_dev == b.st_dev)
       GTEST_SKIP() << "/dev/shm on the scratch folder's file system";
   }

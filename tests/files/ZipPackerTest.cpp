@@ -89,25 +89,29 @@ TEST(ZipPackerTest, LinksArePackedAsTheirTargetsAndWhatCannotBeIsReported) {
   WriteFile(s / "woanders/a.txt", "a");
   WriteFile(s / "daten/tief/b.txt", "b");
   ASSERT_EQ(symlink((s / "daten").c_str(), (s / "inst/arsp").c_str()), 0);  // the folder itself a link
-  const struct { const char* target; const char* link; } links[] = {
-      {"../woanders", "daten/ordner"}, {"../woanders/a.txt", "daten/datei"}, {".", "daten/kreis"},
-      {"..", "daten/tief/zurueck"},    {"fehlt", "daten/weg"},               {"../woanders", "daten/.punkt"}};
+  const struct {
+    const char* target;
+    const char* link;
+  } links[] = {{"../woanders", "daten/ordner"},
+               {"../woanders/a.txt", "daten/datei"},
+               {".", "daten/kreis"},
+               {"..", "daten/tief/zurueck"},
+               {"fehlt", "daten/weg"},
+               {"../woanders", "daten/.punkt"}};
   for (const auto& link : links) ASSERT_EQ(symlink(link.target, (s / link.link).c_str()), 0) << link.link;
   ASSERT_EQ(mkfifo((s / "daten/rohr").c_str(), 0600), 0);
 
   for (unsigned threads : {1u, 3u}) {
     std::vector<LeftOutEntry> leftOut;
     ASSERT_TRUE(Pack(s / "inst/arsp", s / "out.zip", threads, leftOut));
-    EXPECT_EQ(Names(s / "out.zip"),
-              (std::set<std::string>{"arsp", "arsp\\tief", "arsp\\tief\\b.txt", "arsp\\ordner", "arsp\\ordner\\a.txt",
-                                     "arsp\\datei"}));
+    EXPECT_EQ(Names(s / "out.zip"), (std::set<std::string>{"arsp", "arsp\\tief", "arsp\\tief\\b.txt", "arsp\\ordner",
+                                                           "arsp\\ordner\\a.txt", "arsp\\datei"}));
     std::set<std::pair<std::string, LeftOutReason>> reported;
     for (const auto& entry : leftOut) reported.insert({entry.name, entry.reason});
-    EXPECT_EQ(reported, (std::set<std::pair<std::string, LeftOutReason>>{
-                            {"arsp\\kreis", LeftOutReason::kLoop},
-                            {"arsp\\tief\\zurueck", LeftOutReason::kLoop},
-                            {"arsp\\weg", LeftOutReason::kMissingTarget},
-                            {"arsp\\rohr", LeftOutReason::kNotAFile}}));
+    EXPECT_EQ(reported, (std::set<std::pair<std::string, LeftOutReason>>{{"arsp\\kreis", LeftOutReason::kLoop},
+                                                                         {"arsp\\tief\\zurueck", LeftOutReason::kLoop},
+                                                                         {"arsp\\weg", LeftOutReason::kMissingTarget},
+                                                                         {"arsp\\rohr", LeftOutReason::kNotAFile}}));
   }
 }
 
@@ -165,7 +169,10 @@ void RemoveDeep(const std::string& root, int depth, const std::string& after) {
 }
 
 TEST(ZipPackerTest, ATreeDeeperThanTheOpenFileLimitPacksWholeOrFails) {
-  const struct { int depth; bool packs; } cases[] = {{300, true}, {2100, false}};  // 2100 levels: names > 4095
+  const struct {
+    int depth;
+    bool packs;
+  } cases[] = {{300, true}, {2100, false}};  // 2100 levels: names > 4095
   for (const auto& c : cases) {
     ScratchDir s;
     const std::string after = NameListedAfterD(s / "probe");

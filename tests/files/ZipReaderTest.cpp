@@ -9,16 +9,15 @@ namespace orn {
 namespace {
 
 namespace fs = std::filesystem;
+using test::MakeDir;
+using test::MTime;
 using test::PathExists;
 using test::ReadFile;
 using test::RunCommand;
 using test::ScratchDir;
-using test::WriteFile;
-using test::MakeDir;
-using test::MTime;
 using test::SetTime;
 using test::Tree;
-
+using test::WriteFile;
 
 void MakeSource(const std::string& root) {
   MakeDir(root);
@@ -82,8 +81,8 @@ TEST_F(ZipReaderTest, UnpacksOursAndInfoZipsWithTimesAndEmptyFolders) {
   // Flat puts the files into the target but keeps the folder entries.
   CZipReader reader(s_ / "ours.zip");
   ASSERT_TRUE(reader.ExtractAll(s_ / "flat", true));
-  EXPECT_EQ(Tree(s_ / "flat"), (std::set<std::string>{"arsp/", "arsp/mit Leerzeichen/", "arsp/leer/", "a.txt",
-                                                       "Ärger.bin", "leer.txt"}));
+  EXPECT_EQ(Tree(s_ / "flat"),
+            (std::set<std::string>{"arsp/", "arsp/mit Leerzeichen/", "arsp/leer/", "a.txt", "Ärger.bin", "leer.txt"}));
 }
 
 TEST_F(ZipReaderTest, ReplacesAFileButNeverAReadOnlyOne) {
@@ -107,9 +106,8 @@ TEST_F(ZipReaderTest, ReplacesAFileButNeverAReadOnlyOne) {
 TEST_F(ZipReaderTest, HostileAndDamagedArchivesAreRefusedInsideTheTarget) {
   const std::string made = s_ / "made";
   fs::create_directories(made);
-  ASSERT_EQ(RunCommand("python3 '" ORN_SOURCE_DIR "/tests/files/hostile_zips.py' '" + made + "' '" + jail_ +
-                       "/outside'"),
-            0);
+  ASSERT_EQ(
+      RunCommand("python3 '" ORN_SOURCE_DIR "/tests/files/hostile_zips.py' '" + made + "' '" + jail_ + "/outside'"), 0);
   // archive, whether ExtractAll succeeds, what the target holds afterwards besides the link
   const struct {
     const char* archive;

@@ -12,10 +12,10 @@
 namespace orn {
 namespace {
 
+using test::MakeDir;
 using test::RunCommand;
 using test::ScratchDir;
 using test::WriteFile;
-using test::MakeDir;
 
 std::set<std::string> Names(const std::string& archive) {
   CZipReader reader(archive);
@@ -63,15 +63,16 @@ TEST_F(ZipWriterTest, PacksATreeAsTheArchiveLayoutSaysAndOthersReadItRight) {
   struct stat st {};
   ASSERT_EQ(stat(archive.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-  EXPECT_EQ(Names(archive), (std::set<std::string>{
-                                "orn.cfg", "arsp", "arsp\\text.txt", "arsp\\leer", "arsp\\schreibgeschützt.cfg",
-                                "arsp\\Übersicht mit Leerzeichen", "arsp\\Übersicht mit Leerzeichen\\grüße.bin",
-                                "arsp\\Übersicht mit Leerzeichen\\tief",
-                                "arsp\\Übersicht mit Leerzeichen\\tief\\leer.txt"}));
+  EXPECT_EQ(Names(archive),
+            (std::set<std::string>{"orn.cfg", "arsp", "arsp\\text.txt", "arsp\\leer", "arsp\\schreibgeschützt.cfg",
+                                   "arsp\\Übersicht mit Leerzeichen", "arsp\\Übersicht mit Leerzeichen\\grüße.bin",
+                                   "arsp\\Übersicht mit Leerzeichen\\tief",
+                                   "arsp\\Übersicht mit Leerzeichen\\tief\\leer.txt"}));
 
   std::string report;
   ASSERT_EQ(RunCommand("python3 '" ORN_SOURCE_DIR "/tests/files/check_archive.py' '" + archive + "' '" + inst_ + "'",
-                       &report), 0);
+                       &report),
+            0);
   std::istringstream lines(report);
   std::string line;
   int checked = 0;
@@ -91,10 +92,10 @@ TEST_F(ZipWriterTest, NamesAreRelativeToTheBaseWhateverItsLetterCase) {
   std::string upper = inst_;
   for (char& c : upper) c = static_cast<char>(toupper(c));
   CZipWriter writer(archive, upper + "/");
-  EXPECT_TRUE(writer.AddFile(inst_ + "/orn.cfg"));                  // absolute, base spelt otherwise
-  EXPECT_FALSE(writer.AddFile(s_ / "inst2/x"));                      // shares only the prefix
+  EXPECT_TRUE(writer.AddFile(inst_ + "/orn.cfg"));  // absolute, base spelt otherwise
+  EXPECT_FALSE(writer.AddFile(s_ / "inst2/x"));     // shares only the prefix
   WriteFile(s_ / "outside.txt", "o");
-  EXPECT_FALSE(writer.AddFile(s_ / "outside.txt"));                  // outside the base
+  EXPECT_FALSE(writer.AddFile(s_ / "outside.txt"));  // outside the base
   EXPECT_FALSE(writer.AddDirectory(s_.Path()));
   writer.Close();
 
@@ -103,12 +104,12 @@ TEST_F(ZipWriterTest, NamesAreRelativeToTheBaseWhateverItsLetterCase) {
   EXPECT_TRUE(relative.AddFile("arsp/text.txt"));
   EXPECT_FALSE(relative.AddFile("../outside.txt"));
   EXPECT_FALSE(relative.AddFile("arsp/../../outside.txt"));
-  EXPECT_TRUE(relative.AddFile("../outside.txt", true));            // flat: only the file name
+  EXPECT_TRUE(relative.AddFile("../outside.txt", true));  // flat: only the file name
   EXPECT_TRUE(relative.AddFile(inst_ + "/arsp/Übersicht mit Leerzeichen/grüße.bin", true));
   EXPECT_TRUE(relative.AddDirectory("arsp/Übersicht mit Leerzeichen/tief", true));
   EXPECT_TRUE(relative.Close());
-  EXPECT_EQ(Names(archive), (std::set<std::string>{"orn.cfg", "arsp\\text.txt", "outside.txt", "grüße.bin", "tief",
-                                                   "leer.txt"}));
+  EXPECT_EQ(Names(archive),
+            (std::set<std::string>{"orn.cfg", "arsp\\text.txt", "outside.txt", "grüße.bin", "tief", "leer.txt"}));
 }
 
 TEST_F(ZipWriterTest, AMissingFolderStillGetsItsEntryAndALinkGetsNone) {

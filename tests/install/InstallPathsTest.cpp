@@ -77,8 +77,12 @@ TEST_F(InstallPathsTest, SettingsPasswordPlainEncipheredAndAbsent) {
     int result;
     std::string password;
   } cases[] = {
-      {std::nullopt, 0, ""}, {"", 0, ""}, {"x", 1, "x"}, {std::string(79, 'p'), 79, std::string(79, 'p')},
-      {std::string(81, 'p'), 81, std::string(81, 'p')}, {stored, 10, " Geheim 1 "},
+      {std::nullopt, 0, ""},
+      {"", 0, ""},
+      {"x", 1, "x"},
+      {std::string(79, 'p'), 79, std::string(79, 'p')},
+      {std::string(81, 'p'), 81, std::string(81, 'p')},
+      {stored, 10, " Geheim 1 "},
   };
   for (const auto& c : cases) {
     // Plain passwords need no product code.

@@ -19,7 +19,11 @@ class PipeTest : public test::IsolatedTest {
   void ServeInBackground(PipeServer* server) {
     thread_ = std::thread([this, server] {
       for (int i = 0; i < 5; ++i)
-        if (server->ServeOne(5000, [this](const std::string& r) { ++calls_; return "reply:" + r; })) break;
+        if (server->ServeOne(5000, [this](const std::string& r) {
+              ++calls_;
+              return "reply:" + r;
+            }))
+          break;
     });
   }
   void TearDown() override {

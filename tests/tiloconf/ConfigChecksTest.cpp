@@ -56,7 +56,8 @@ TEST_F(ConfigChecksTest, EachDamageFailsItsCheckWithItsResult) {
       {"provider without name", CheckInet, [](ConfigRecord* r) { AddProvider(r, nullptr, "x"); }, -1},
       {"provider with empty name", CheckInet, [](ConfigRecord* r) { AddProvider(r, "", "x"); }, -1},
       {"two providers of one name", CheckInet, [](ConfigRecord* r) { AddProvider(r, "ARCOR", "x"); }, -2},
-      {"unknown default provider", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup("Telekom"); }, -3},
+      {"unknown default provider", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup("Telekom"); },
+       -3},
       {"proxy port too large", CheckInet, [](ConfigRecord* r) { r->inet->proxyport = 65536; }, -4},
       {"negative proxy port", CheckInet, [](ConfigRecord* r) { r->inet->proxyport = -1; }, -4},
       {"negative idle timeout", CheckInet, [](ConfigRecord* r) { r->inet->idletimeout = -1; }, -5},
@@ -81,7 +82,6 @@ TEST_F(ConfigChecksTest, EachDamageFailsItsCheckWithItsResult) {
     c.damage(record.get());
     EXPECT_EQ(c.check(record.get()), c.result) << c.what;
   }
-
 }
 
 TEST_F(ConfigChecksTest, ConversionsFillDefaultsAndTidyOwners) {
@@ -144,9 +144,7 @@ TEST_F(ConfigChecksTest, MergedAndImportedConfigurationsPass) {
   const std::string path = Scratch() / "other.cfg";
   for (bool overwrite : {false, true}) {
     ASSERT_EQ(TILOCONF_varsave(path.c_str(), other.get()), 0);
-    ASSERT_EQ((overwrite ? TILOCONF_varload_overwrite : TILOCONF_varload_merge)(path.c_str(),
-                                                                                installed.get()),
-              0);
+    ASSERT_EQ((overwrite ? TILOCONF_varload_overwrite : TILOCONF_varload_merge)(path.c_str(), installed.get()), 0);
     EXPECT_EQ(RunAll(installed.get()), "") << overwrite;
   }
 }

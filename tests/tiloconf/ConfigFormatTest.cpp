@@ -31,7 +31,6 @@ TEST_F(ConfigFormatTest, EveryFieldSurvivesSaveAndLoad) {
   ASSERT_EQ(TILOCONF_varload(Path("a.cfg").c_str(), loaded.get()), 0);
   EXPECT_EQ(Describe(loaded.r), Describe(original.r));  // null and empty apart, owners in order
   EXPECT_EQ(SaveToText(loaded.r, Path("b.cfg")), saved);
-
 }
 
 TEST_F(ConfigFormatTest, WritesTheDocumentedLayout) {
@@ -53,8 +52,7 @@ TEST_F(ConfigFormatTest, EscapedTextsKeepTheFileCleanUtf8) {
   Record record;
   AddSection(record.get(), "s", "\x01\x7f\t\r\n\\ \xc3\x28 \xf0\x9f\x98\x80 \xed\xa0\x80");
   const std::string text = SaveToText(record.r, Path("a.cfg"));
-  EXPECT_NE(text.find("Text=\\x01\\x7F\\t\\r\\n\\\\ \\xC3( \xf0\x9f\x98\x80 \\xED\\xA0\\x80\n"),
-            std::string::npos)
+  EXPECT_NE(text.find("Text=\\x01\\x7F\\t\\r\\n\\\\ \\xC3( \xf0\x9f\x98\x80 \\xED\\xA0\\x80\n"), std::string::npos)
       << text;
   for (unsigned char c : text) EXPECT_TRUE(c == '\n' || (c >= 0x20 && c != 0x7F)) << int(c);
 }
@@ -106,15 +104,12 @@ TEST_F(ConfigFormatTest, RefusesWhatIsNotAGoodConfigurationFile) {
       {"entry outside its part", "ORNCFG 1\n[general]\n[provider]\nEND\n", TILOCONF_ERR_SYNTAX},
       {"user after a section", "ORNCFG 1\n[users]\n[section]\n[user]\nEND\n", TILOCONF_ERR_SYNTAX},
       {"users part has no keys", "ORNCFG 1\n[users]\nName=x\nEND\n", TILOCONF_ERR_SYNTAX},
-      {"enciphered form of a plain text", "ORNCFG 1\n[users]\n[user]\nName*=x\nEND\n",
-       TILOCONF_ERR_SYNTAX},
+      {"enciphered form of a plain text", "ORNCFG 1\n[users]\n[user]\nName*=x\nEND\n", TILOCONF_ERR_SYNTAX},
       {"number with letters", "ORNCFG 1\n[general]\nConfigured=1x\nEND\n", TILOCONF_ERR_SYNTAX},
-      {"number with a leading zero", "ORNCFG 1\n[general]\nConfigured=01\nEND\n",
-       TILOCONF_ERR_SYNTAX},
+      {"number with a leading zero", "ORNCFG 1\n[general]\nConfigured=01\nEND\n", TILOCONF_ERR_SYNTAX},
       {"minus zero", "ORNCFG 1\n[general]\nConfigured=-0\nEND\n", TILOCONF_ERR_SYNTAX},
       {"empty number", "ORNCFG 1\n[general]\nConfigured=\nEND\n", TILOCONF_ERR_SYNTAX},
-      {"number too large", "ORNCFG 1\n[general]\nConfigured=9223372036854775808\nEND\n",
-       TILOCONF_ERR_SYNTAX},
+      {"number too large", "ORNCFG 1\n[general]\nConfigured=9223372036854775808\nEND\n", TILOCONF_ERR_SYNTAX},
       {"escaped NUL", "ORNCFG 1\n[general]\nDomain=a\\x00b\nEND\n", TILOCONF_ERR_SYNTAX},
       {"unknown escape", "ORNCFG 1\n[general]\nDomain=a\\qb\nEND\n", TILOCONF_ERR_SYNTAX},
       {"escape cut at the end", "ORNCFG 1\n[general]\nDomain=a\\\nEND\n", TILOCONF_ERR_SYNTAX},
@@ -132,9 +127,7 @@ TEST_F(ConfigFormatTest, RefusesWhatIsNotAGoodConfigurationFile) {
 
   // The longest line allowed still loads.
   Record record;
-  EXPECT_EQ(
-      LoadText("ORNCFG 1\n[section]\nText=" + std::string((1 << 20) - 5, 'a') + "\nEND\n", record),
-      0);
+  EXPECT_EQ(LoadText("ORNCFG 1\n[section]\nText=" + std::string((1 << 20) - 5, 'a') + "\nEND\n", record), 0);
 }
 
 TEST_F(ConfigFormatTest, RefusesWhatCannotBeRead) {
@@ -152,11 +145,8 @@ TEST_F(ConfigFormatTest, RefusesWhatCannotBeRead) {
 TEST_F(ConfigFormatTest, FailedLoadLeavesAReleasableRecord) {
   Record record;
   // Everything up to the faulty last line has been read; TILOCONF_varfree releases it.
-  EXPECT_EQ(
-      LoadText(
-          "ORNCFG 1\n[mail]\n[address]\nOwner=a\nOwner=b\n[users]\n[user]\nName=x\nBad=1\nEND\n",
-          record),
-      TILOCONF_ERR_SYNTAX);
+  EXPECT_EQ(LoadText("ORNCFG 1\n[mail]\n[address]\nOwner=a\nOwner=b\n[users]\n[user]\nName=x\nBad=1\nEND\n", record),
+            TILOCONF_ERR_SYNTAX);
   ASSERT_NE(record->users, nullptr);
   EXPECT_EQ(Addresses(record.get()), std::vector<std::string>{"=a,b"});
   TILOCONF_varfree(record.get());

@@ -59,12 +59,18 @@ TEST_F(ConfigMergeTest, MergeKeepsAndOverwriteReplacesEntriesInPlace) {
     bool overwrite;
     Texts users, addresses, providers, accounts, sections;  // passwords of providers and accounts, section texts
   } cases[] = {
-      {false, {"anna:a1:", "bob:b1:", "carl:c1:", "dora:d1:"},
-       {"team@example.org=anna", "bob@example.org=bob", "carl@example.org=carl"}, {"p1", "p3"},
-       {"m1/<null>", "m3/<null>"}, {"old firewall\n", "old dns\n", "new dhcp\n"}},
-      {true, {"anna:a1:", "BOB:b2:", "Carl:c2:", "dora:d1:"},
-       {"TEAM@example.org=carl,dora", "bob@example.org=bob", "carl@example.org=carl"}, {"p2", "p3"},
-       {"m2/m2b", "m3/<null>"}, {"new firewall\n", "old dns\n", "new dhcp\n"}},
+      {false,
+       {"anna:a1:", "bob:b1:", "carl:c1:", "dora:d1:"},
+       {"team@example.org=anna", "bob@example.org=bob", "carl@example.org=carl"},
+       {"p1", "p3"},
+       {"m1/<null>", "m3/<null>"},
+       {"old firewall\n", "old dns\n", "new dhcp\n"}},
+      {true,
+       {"anna:a1:", "BOB:b2:", "Carl:c2:", "dora:d1:"},
+       {"TEAM@example.org=carl,dora", "bob@example.org=bob", "carl@example.org=carl"},
+       {"p2", "p3"},
+       {"m2/m2b", "m3/<null>"},
+       {"new firewall\n", "old dns\n", "new dhcp\n"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.overwrite ? "overwrite" : "merge");
@@ -165,8 +171,7 @@ TEST_F(ConfigMergeTest, FailureLeavesTheRecordUnchanged) {
   WriteFile(path, "ORNCFG 1\n[users]\n[user]\nName=zed\n[user]\nName=yan\nBroken\nEND\n");
   EXPECT_EQ(TILOCONF_varload_merge(path.c_str(), target.get()), TILOCONF_ERR_SYNTAX);
   EXPECT_EQ(TILOCONF_varload_overwrite(path.c_str(), target.get()), TILOCONF_ERR_SYNTAX);
-  EXPECT_EQ(TILOCONF_varload_merge((Scratch() / "missing.cfg").c_str(), target.get()),
-            TILOCONF_ERR_OPEN);
+  EXPECT_EQ(TILOCONF_varload_merge((Scratch() / "missing.cfg").c_str(), target.get()), TILOCONF_ERR_OPEN);
   EXPECT_EQ(TILOCONF_varload_merge(nullptr, target.get()), TILOCONF_ERR_ARGUMENT);
   EXPECT_EQ(Describe(target.r), before);
 }

@@ -23,8 +23,7 @@ class DamagedFileTest : public IsolatedTest {
   // Loads data; on success checks that the record saves, reloads and saves to the same bytes.
   // Returns the load result.
   uint16_t LoadAndCheck(const std::string& data) {
-    const std::string in = Scratch() / "damaged.cfg", a = Scratch() / "a.cfg",
-                      b = Scratch() / "b.cfg";
+    const std::string in = Scratch() / "damaged.cfg", a = Scratch() / "a.cfg", b = Scratch() / "b.cfg";
     WriteFile(in, data);
     Record first;
     const uint16_t result = TILOCONF_varload(in.c_str(), first.get());

@@ -107,7 +107,7 @@ TEST_F(PasswordCipherTest, AnotherInstallationsFileNeedsItsCode) {
   ASSERT_EQ(garbled.size(), 308u);
   for (const char* password : garbled)
     if (password && *password) EXPECT_FALSE(Printable(password)) << password;
-  EXPECT_STREQ(wrong->users->users->next->password, "");  // an empty one stays empty
+  EXPECT_STREQ(wrong->users->users->next->password, "");                    // an empty one stays empty
   EXPECT_EQ(strlen(wrong->users->users->password), strlen("Sommer2024!"));  // no NUL cuts it short
 
   WriteCodes(HivePath(), kCode, "b3x9lq7zk2mv5tr8wd");
@@ -136,8 +136,7 @@ TEST_F(PasswordCipherTest, PlainPasswordsStayPlain) {
   const std::string stored = raw->users->users->password;
   EXPECT_EQ(stored.size(), 2 * (8 + strlen("Sommer2024!")));
   EXPECT_NE(ReadFile(Path("sealed.cfg")).find("Password*=" + stored + "\n"), std::string::npos);
-  EXPECT_NE(SaveToText(raw.r, Path("resaved.cfg")).find("Password=" + stored + "\n"),
-            std::string::npos);
+  EXPECT_NE(SaveToText(raw.r, Path("resaved.cfg")).find("Password=" + stored + "\n"), std::string::npos);
 }
 
 TEST_F(PasswordCipherTest, MissingOrUnreadableCodeIsTheEmptyCode) {
@@ -162,9 +161,8 @@ TEST_F(PasswordCipherTest, MissingOrUnreadableCodeIsTheEmptyCode) {
 }
 
 TEST_F(PasswordCipherTest, DamagedEncipheredTextIsUnreadableNotAnError) {
-  WriteFile(
-      Path("a.cfg"),
-      "ORNCFG 1\n[users]\n[user]\nPassword*=zz\n[user]\nPassword*=0011\n[user]\nPassword*=\nEND\n");
+  WriteFile(Path("a.cfg"),
+            "ORNCFG 1\n[users]\n[user]\nPassword*=zz\n[user]\nPassword*=0011\n[user]\nPassword*=\nEND\n");
   pwcrypt_init();
   Record loaded;
   ASSERT_EQ(TILOCONF_varload(Path("a.cfg").c_str(), loaded.get()), 0);
@@ -203,8 +201,7 @@ TEST_F(PasswordCipherTest, SettingsPasswordTexts) {
 
   // Malformed texts give an empty password.
   const std::string good = text;
-  for (const std::string& bad :
-       {good.substr(0, 79), good + "0", good.substr(0, 79) + "g", std::string()}) {
+  for (const std::string& bad : {good.substr(0, 79), good + "0", good.substr(0, 79) + "g", std::string()}) {
     strcpy(plain, "not touched");
     pwstringdecrypt(bad.c_str(), plain, sizeof plain);
     EXPECT_STREQ(plain, "") << bad;

@@ -37,32 +37,39 @@ inline TILOCONF_general* SetGeneral(ConfigRecord* record, const char* servername
 }
 inline TILOCONF_provider* AddProvider(ConfigRecord* record, const char* name, const char* password) {
   auto* entry = AppendEntry(&PartOf(&record->inet)->providers);
-  entry->name = DupC(name); entry->password = DupC(password);
+  entry->name = DupC(name);
+  entry->password = DupC(password);
   return entry;
 }
 inline TILOCONF_mailaccount* AddAccount(ConfigRecord* record, const char* server, const char* login,
                                         const char* password, const char* password2) {
   auto* entry = AppendEntry(&PartOf(&record->mail)->accounts);
-  entry->server = DupC(server); entry->login = DupC(login);
-  entry->password = DupC(password); entry->password2 = DupC(password2);
+  entry->server = DupC(server);
+  entry->login = DupC(login);
+  entry->password = DupC(password);
+  entry->password2 = DupC(password2);
   return entry;
 }
 inline TILOCONF_emailaddress* AddAddress(ConfigRecord* record, intptr_t kind, const char* text,
                                          const std::vector<const char*>& owners) {
   auto* entry = AppendEntry(&PartOf(&record->mail)->addresses);
-  entry->kind = kind; entry->address = DupC(text);
+  entry->kind = kind;
+  entry->address = DupC(text);
   for (const char* owner : owners) stringlist_append_string(&entry->owners, owner);
   return entry;
 }
 inline TILOCONF_user* AddUser(ConfigRecord* record, const char* name, const char* password,
                               const char* email = nullptr) {
   auto* entry = AppendEntry(&PartOf(&record->users)->users);
-  entry->name = DupC(name); entry->password = DupC(password); entry->email = DupC(email);
+  entry->name = DupC(name);
+  entry->password = DupC(password);
+  entry->email = DupC(email);
   return entry;
 }
 inline TILOCONF_section* AddSection(ConfigRecord* record, const char* name, const char* text) {
   auto* entry = AppendEntry(&record->sections);
-  entry->name = DupC(name); entry->text = DupC(text);
+  entry->name = DupC(name);
+  entry->text = DupC(text);
   return entry;
 }
 
@@ -71,8 +78,7 @@ inline TILOCONF_section* AddSection(ConfigRecord* record, const char* name, cons
 class RecordBuilder {
  public:
   explicit RecordBuilder(ConfigRecord* record) : r_(record) { SetGeneral(r_, "gateway", 1); }
-  RecordBuilder& User(const char* name, const char* password, const char* email = nullptr,
-                      const char* fullname = "") {
+  RecordBuilder& User(const char* name, const char* password, const char* email = nullptr, const char* fullname = "") {
     AddUser(r_, name, password, email)->fullname = strdup(fullname);
     return *this;
   }
@@ -166,28 +172,43 @@ inline std::string Describe(const ConfigRecord& record) {
 #define ORN_N(prefix, object, field) number(prefix #field, (object)->field)
   if (const TILOCONF_general* g = record.general) {
     out += "general\n";
-    ORN_T(" ", g, servername); ORN_T(" ", g, domain); ORN_N(" ", g, configured);
-    ORN_T(" ", g, postmaster); ORN_T(" ", g, language);
+    ORN_T(" ", g, servername);
+    ORN_T(" ", g, domain);
+    ORN_N(" ", g, configured);
+    ORN_T(" ", g, postmaster);
+    ORN_T(" ", g, language);
   }
   if (const TILOCONF_inetpart* inet = record.inet) {
     out += "inet\n";
-    ORN_T(" ", inet, defaultprovider); ORN_N(" ", inet, idletimeout); ORN_N(" ", inet, proxyport);
+    ORN_T(" ", inet, defaultprovider);
+    ORN_N(" ", inet, idletimeout);
+    ORN_N(" ", inet, proxyport);
     for (const TILOCONF_provider* p = inet->providers; p; p = p->next) {
       out += " provider\n";
-      ORN_T("  ", p, name); ORN_T("  ", p, login); ORN_T("  ", p, password); ORN_T("  ", p, dialin);
+      ORN_T("  ", p, name);
+      ORN_T("  ", p, login);
+      ORN_T("  ", p, password);
+      ORN_T("  ", p, dialin);
     }
   }
   if (const TILOCONF_mailpart* mail = record.mail) {
     out += "mail\n";
-    ORN_T(" ", mail, smtprelay); ORN_N(" ", mail, smtpport); ORN_N(" ", mail, pollinterval);
+    ORN_T(" ", mail, smtprelay);
+    ORN_N(" ", mail, smtpport);
+    ORN_N(" ", mail, pollinterval);
     for (const TILOCONF_mailaccount* a = mail->accounts; a; a = a->next) {
       out += " account\n";
-      ORN_T("  ", a, server); ORN_T("  ", a, login); ORN_T("  ", a, password); ORN_T("  ", a, password2);
-      ORN_T("  ", a, recipient); ORN_N("  ", a, port);
+      ORN_T("  ", a, server);
+      ORN_T("  ", a, login);
+      ORN_T("  ", a, password);
+      ORN_T("  ", a, password2);
+      ORN_T("  ", a, recipient);
+      ORN_N("  ", a, port);
     }
     for (const TILOCONF_emailaddress* a = mail->addresses; a; a = a->next) {
       out += " address\n";
-      ORN_N("  ", a, kind); ORN_T("  ", a, address);
+      ORN_N("  ", a, kind);
+      ORN_T("  ", a, address);
       for (const stringlist* o = a->owners; o; o = o->next) text("  owner", o->string);
     }
   }
@@ -195,13 +216,17 @@ inline std::string Describe(const ConfigRecord& record) {
     out += "users\n";
     for (const TILOCONF_user* u = users->users; u; u = u->next) {
       out += " user\n";
-      ORN_T("  ", u, fullname); ORN_T("  ", u, name); ORN_T("  ", u, password); ORN_T("  ", u, email);
+      ORN_T("  ", u, fullname);
+      ORN_T("  ", u, name);
+      ORN_T("  ", u, password);
+      ORN_T("  ", u, email);
       ORN_N("  ", u, rights);
     }
   }
   for (const TILOCONF_section* s = record.sections; s; s = s->next) {
     out += "section\n";
-    ORN_T(" ", s, name); ORN_T(" ", s, text);
+    ORN_T(" ", s, name);
+    ORN_T(" ", s, text);
   }
 #undef ORN_T
 #undef ORN_N
@@ -272,8 +297,7 @@ inline void FillFullRecord(ConfigRecord* r) {
   AddSection(r, "firewall", "allow tcp 25\nallow tcp 110\r\n\n");
   AddSection(r, "DNS", "no line end at the end");
   // Broken UTF-8 (cut sequence, overlong form, surrogate, above U+10FFFF) beside a valid emoji.
-  AddSection(r, "bytes",
-             "\xc3\x28 \xc0\xaf \xed\xa0\x80 \xf4\x90\x80\x80 \xf0\x9f\x98\x80 \xe2\x82");
+  AddSection(r, "bytes", "\xc3\x28 \xc0\xaf \xed\xa0\x80 \xf4\x90\x80\x80 \xf0\x9f\x98\x80 \xe2\x82");
   AddSection(r, "", "");
   AddSection(r, nullptr, nullptr);
 }

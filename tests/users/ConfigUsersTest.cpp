@@ -50,12 +50,11 @@ TEST_F(ConfigUsersTest, ReadUsersGivesEachUserTheAddressesItOwns) {
 
 TEST_F(ConfigUsersTest, AddUsersCleansSkipsAndTakesTheFirstAddress) {
   SaveConfig([](RecordBuilder& b) { b.User("Anna", "x").Address("anna@x.de", {"Anna"}); });
-  const ImportUserList users = List({
-      User("ANNA", "", {"other@x.de"}),  // exists in other letter case
-      User("Jürgen Weiß", "Jürgen Weiß", {"jw@x.de", "j2@x.de", "j3@x.de"}),
-      User("JRGENWEI", "", {"dup@x.de"}),  // finds the one just added
-      User("öäü ", "", {""}),              // only dropped characters
-      User("noaddress")});
+  const ImportUserList users = List({User("ANNA", "", {"other@x.de"}),  // exists in other letter case
+                                     User("Jürgen Weiß", "Jürgen Weiß", {"jw@x.de", "j2@x.de", "j3@x.de"}),
+                                     User("JRGENWEI", "", {"dup@x.de"}),  // finds the one just added
+                                     User("öäü ", "", {""}),              // only dropped characters
+                                     User("noaddress")});
   AddUsersReport report;
   EXPECT_EQ(AddUsers(path_.c_str(), users, &report), 0);
   EXPECT_EQ(report.added, 3u);
@@ -97,8 +96,9 @@ TEST_F(ConfigUsersTest, SkippingMatchesTheUserByUserComparison) {
     std::vector<std::string> names;
     for (const std::string& line : test::Users(Loaded())) names.push_back(line.substr(0, line.find(':')));
     auto same = [](const std::string& a, const std::string& b) {
-      return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                        [](char x, char y) { return tolower(static_cast<unsigned char>(x)) == tolower(static_cast<unsigned char>(y)); });
+      return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return tolower(static_cast<unsigned char>(x)) == tolower(static_cast<unsigned char>(y));
+      });
     };
     for (const ImportUser& user : users) {
       if (std::any_of(names.begin(), names.end(), [&](const std::string& n) { return same(n, user.name); })) continue;

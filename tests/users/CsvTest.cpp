@@ -34,8 +34,7 @@ class CsvTest : public test::IsolatedTest {
 };
 
 TEST_F(CsvTest, ExportLayouts) {
-  EXPECT_EQ(Export(TwoUsers(), ';', false),
-            "UserName;Name;E-Mail;E-Mail1\r\nA;Meier Anna;a1;a2\r\nB;Bernd;;\r\n");
+  EXPECT_EQ(Export(TwoUsers(), ';', false), "UserName;Name;E-Mail;E-Mail1\r\nA;Meier Anna;a1;a2\r\nB;Bernd;;\r\n");
   EXPECT_EQ(Export(TwoUsers(), ';', true), "UserName;Name;E-Mail\r\nA;Meier Anna;a1\r\nA;Meier Anna;a2\r\n");
   const ImportUserList nobody = List({User("B", "Bernd")});
   EXPECT_EQ(Export(nobody, ',', false), "UserName,Name\r\nB,Bernd\r\n");
@@ -62,7 +61,8 @@ TEST_F(CsvTest, ImportRejectsOtherHeaders) {
   for (const char* text : {"UserName,Name,E-Mail\n", "name,FullName,E-Mail\n", "\"Name\",FullName,E-Mail\n",
                            "\xEF\xBB\xBFName,FullName,E-Mail\n", "", "Name,FullName\n"})
     EXPECT_EQ(ImportFailure(text), "Die Datei hat ein ungültiges Format") << text;
-  EXPECT_EQ(ImportFailure("Name,FullName,E-Mail\n" + std::string(300, 'x')).substr(0, 3), "(no");  // long fields are cut
+  EXPECT_EQ(ImportFailure("Name,FullName,E-Mail\n" + std::string(300, 'x')).substr(0, 3),
+            "(no");  // long fields are cut
   EXPECT_EQ(ThrownText([&] { CCSVUserImporter(Scratch().Path()).Import(); }), "no opened file");
 }
 
@@ -73,8 +73,11 @@ TEST_F(CsvTest, ExportedUsersImportIntoAnEmptyConfiguration) {
   {
     ConfigHolder holder(new ConfigRecord{});
     test::RecordBuilder(holder.Record())
-        .User("anna", "").User("Jörg Paul", "").User("carl", "")
-        .Address("anna@x.de", {"anna"}).Address("info@x.de", {"anna", "Jörg Paul"});
+        .User("anna", "")
+        .User("Jörg Paul", "")
+        .User("carl", "")
+        .Address("anna@x.de", {"anna"})
+        .Address("info@x.de", {"anna", "Jörg Paul"});
     holder.Save(config.c_str(), true);
   }
   {
@@ -100,9 +103,13 @@ TEST_F(CsvTest, ExportReadsInPythonCsvWithTheSameFields) {
   Export(TwoUsers(), ',', false);
   std::string output;
   ASSERT_EQ(test::RunCommand("python3 -c 'import csv,sys; r=list(csv.reader(open(sys.argv[1], newline=\"\")));"
-                             " print(repr(r))' '" + Scratch() / "out.csv" + "'", &output), 0);
-  EXPECT_EQ(output, "[['UserName', 'Name', 'E-Mail', 'E-Mail1'], ['A', 'Meier; Anna', 'a1', 'a2'], "
-                    "['B', 'Bernd', '', '']]\n");
+                             " print(repr(r))' '" +
+                                 Scratch() / "out.csv" + "'",
+                             &output),
+            0);
+  EXPECT_EQ(output,
+            "[['UserName', 'Name', 'E-Mail', 'E-Mail1'], ['A', 'Meier; Anna', 'a1', 'a2'], "
+            "['B', 'Bernd', '', '']]\n");
 }
 
 }  // namespace

@@ -35,9 +35,9 @@ class DelimitedFileTest : public ::testing::Test {
 TEST_F(DelimitedFileTest, DetectsSeparatorAndColumns) {
   EXPECT_EQ(Detect("a,b,c\r\nd,e,f\r\n"), std::make_pair(',', 3));
   EXPECT_EQ(Detect("a;b;c\nd;e;f\n"), std::make_pair(';', 3));
-  EXPECT_EQ(Detect("a,b;c\nd,e;f\n"), std::make_pair(',', 2));          // comma preferred
-  EXPECT_EQ(Detect("a,b,c;x\nd,e;f\n"), std::make_pair(';', 2));        // commas inconsistent
-  EXPECT_EQ(Detect("a,b,c;x;y\nd,e;f\n"), std::make_pair(',', 3));      // nothing consistent
+  EXPECT_EQ(Detect("a,b;c\nd,e;f\n"), std::make_pair(',', 2));      // comma preferred
+  EXPECT_EQ(Detect("a,b,c;x\nd,e;f\n"), std::make_pair(';', 2));    // commas inconsistent
+  EXPECT_EQ(Detect("a,b,c;x;y\nd,e;f\n"), std::make_pair(',', 3));  // nothing consistent
   EXPECT_EQ(Detect("a\tb\n"), std::make_pair('\t', 2));
   EXPECT_EQ(Detect(""), std::make_pair(',', 1));
   EXPECT_EQ(Detect("a;b\nc;d\n\nx,y,z;;;\n"), std::make_pair(';', 2));  // after the empty line: ignored
@@ -63,7 +63,7 @@ TEST_F(DelimitedFileTest, FieldsAndLineEnds) {
   std::vector<int> results;
   EXPECT_EQ(Fields("a,,b\r\nc\r\n", &results), (std::vector<std::string>{"a", "", "b", "c", ""}));
   EXPECT_EQ(results, (std::vector<int>{2, 1, 2, 2, 1}));
-  EXPECT_EQ(Fields("a,b"), (std::vector<std::string>{"a", "b"}));       // no line end: no empty field
+  EXPECT_EQ(Fields("a,b"), (std::vector<std::string>{"a", "b"}));         // no line end: no empty field
   EXPECT_EQ(Fields("a\rb\n"), (std::vector<std::string>{"a", "b", ""}));  // lone CR ends a line
   EXPECT_EQ(Fields("a\r\r\nb"), (std::vector<std::string>{"a", "", "b"}));
   EXPECT_EQ(Fields("a\r"), (std::vector<std::string>{"a", ""}));

@@ -87,10 +87,19 @@ TEST(DirectoryReadResultTest, EveryWayAReadEndsHasItsOutcomeAndText) {
     size_t users;
     std::string message;
   } cases[] = {
-      {[] { return DirectoryRead{List({User("a", "A")}), {}}; }, Outcome::kRead, 1, ""},
-      {[&] { return DirectoryRead{List({User("a", "A"), User("b", "B")}), cut}; }, Outcome::kIncomplete, 2, cutText},
+      {[] {
+         return DirectoryRead{List({User("a", "A")}), {}};
+       },
+       Outcome::kRead, 1, ""},
+      {[&] {
+         return DirectoryRead{List({User("a", "A"), User("b", "B")}), cut};
+       },
+       Outcome::kIncomplete, 2, cutText},
       {[] { return DirectoryRead{}; }, Outcome::kNoUsers, 0, "Keine Benutzer verfügbar."},
-      {[] { return DirectoryRead{{}, {false, ads::E_FAIL, ""}}; }, Outcome::kNoUsers, 0,
+      {[] {
+         return DirectoryRead{{}, {false, ads::E_FAIL, ""}};
+       },
+       Outcome::kNoUsers, 0,
        "Keine Benutzer verfügbar.\n\nDer Verzeichnisdienst hat das Lesen vorzeitig beendet: es wurden nur 0 "
        "Benutzer gelesen.\nGrund: unbekannt (Code 0x80004005)"},
       {[]() -> DirectoryRead { throw MessageError("connection failed"); }, Outcome::kFailed, 0,

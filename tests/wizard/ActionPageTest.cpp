@@ -90,7 +90,8 @@ class ActionPageTest : public QObject {
     Build(FAKE_ADS_MODULE);
     QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);  // the untouched list: backup
     QCOMPARE(sheet_->GetActiveIndex(), int(kBackupCFGPage1));
-    const int firstPage[] = {kBackupCFGPage1, kRestoreCFGPage1, kImportCFGPage1, kImportWindowsUsersPage1, kExportCSVPage1};
+    const int firstPage[] = {kBackupCFGPage1, kRestoreCFGPage1, kImportCFGPage1, kImportWindowsUsersPage1,
+                             kExportCSVPage1};
     for (int row : {0, 2, 3, 4}) {
       QTest::mouseClick(sheet_->BackButton(), Qt::LeftButton);
       QCOMPARE(sheet_->GetActiveIndex(), 0);

@@ -35,7 +35,9 @@ class BackupRestorePagesTest : public QObject {
     return static_cast<Page*>(wizard_->GetPage(index));
   }
   template <class Page>
-  Page* Open(int index) { return Open<Page>(index, ui_.Services()); }
+  Page* Open(int index) {
+    return Open<Page>(index, ui_.Services());
+  }
   QString LastMessage() const { return ui_.messages.shown.empty() ? QString() : ui_.messages.shown.back().text; }
   QString Proposed(const char* extension) const {
     return demo_->Path(u"orn/"_s) + QString::fromStdString(FormatLocalTime(time(nullptr), "orn_%d%m%y")) + extension;

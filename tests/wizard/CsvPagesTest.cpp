@@ -89,7 +89,7 @@ class CsvPagesTest : public QObject {
              QStringList({u"Geben Sie bitte einen Dateipfad an."_s,
                           u"Die Benutzer konnten nicht geschrieben werden.\nFehlermeldung: no opened file"_s,
                           u"Die Konfiguration konnte nicht geladen werden.\n"
-                           "Fehlermeldung: opening config file failed"_s}));
+                          "Fehlermeldung: opening config file failed"_s}));
     QVERIFY(!QFile::exists(w_->Path(u"a.csv"_s)));
     w_->Back();
     QCOMPARE(w_->Active(), int(kActionPage));
@@ -103,7 +103,7 @@ class CsvPagesTest : public QObject {
     QCOMPARE(static_cast<CExportCSVPage1*>(wizard.GetActivePage())->m_editPath->text(), QString());
     QCOMPARE(w_->ui.messages.shown.back().text,
              u"Das Installationsverzeichnis von ORN! konnte nicht ermittelt werden.\nFehlermeldung: Die Registry "
-              "konnte nicht gelesen werden"_s);
+             "konnte nicht gelesen werden"_s);
   }
 
   void ImportAddsTheNewUsersAndEnds() {
@@ -131,10 +131,10 @@ class CsvPagesTest : public QObject {
              QStringList({u"Geben Sie bitte einen gültigen Dateipfad an."_s,
                           u"Geben Sie bitte einen gültigen Dateipfad an."_s,
                           u"Die Benutzer konnten nicht gelesen werden.\n"
-                           "Fehlermeldung: Die Datei hat ein ungültiges Format"_s,
+                          "Fehlermeldung: Die Datei hat ein ungültiges Format"_s,
                           u"Die Benutzer konnten nicht gelesen werden.\nFehlermeldung: no opened file"_s,
                           u"Die Benutzer konnten nicht importiert werden.\n"
-                           "Fehlermeldung: opening config file failed"_s}));
+                          "Fehlermeldung: opening config file failed"_s}));
     QVERIFY(!QFile::exists(w_->Config()));
 
     w_->ui.files.answers = {u"/srv/benutzer.csv"_s};

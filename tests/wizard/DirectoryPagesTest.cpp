@@ -73,8 +73,8 @@ class DirectoryPagesTest : public QObject {
     page1->m_readUsers = [&](const std::string& server) {
       servers << QString::fromStdString(server);
       return Read({{"hmeier", "Hans Meier", {"hm@firma-demo.de"}},
-                    {"hmeier2", "Hans Meier", {}},
-                    {"eweiss", "Eva Weiß", {"ew@firma-demo.de", "eva@firma-demo.de"}}});
+                   {"hmeier2", "Hans Meier", {}},
+                   {"eweiss", "Eva Weiß", {"ew@firma-demo.de", "eva@firma-demo.de"}}});
     };
     page1->m_editServer->setText(u"ldap.firma-demo.de"_s);
     w_->Next();
@@ -126,8 +126,8 @@ class DirectoryPagesTest : public QObject {
     QVERIFY(selector->GetUserList().Empty());
     QCOMPARE(w_->ui.waitCursor.depth, 0);
     // "Keine Benutzer verfügbar." alone carries the application title.
-    QCOMPARE(w_->Messages(page1), QStringList({kFailed + u": connection failed"_s,
-                                               u"(caption or owner) Keine Benutzer verfügbar."_s}));
+    QCOMPARE(w_->Messages(page1),
+             QStringList({kFailed + u": connection failed"_s, u"(caption or owner) Keine Benutzer verfügbar."_s}));
     QCOMPARE(w_->ui.messages.shown.back().caption, u"ORN!"_s);
     // A read that the directory ended early says how many were read and why, then offers them.
     page1->m_readUsers = [](const std::string&) {
@@ -137,8 +137,8 @@ class DirectoryPagesTest : public QObject {
     QCOMPARE(w_->Active(), int(kUserSelectorPage));
     QCOMPARE(w_->ui.messages.shown.back().text,
              u"Der Verzeichnisdienst hat das Lesen vorzeitig beendet: es wurden nur 1 Benutzer gelesen.\n"
-              "Grund: paged search: Size limit exceeded (Code 0x80072004)\n\n"
-              "Die gelesenen Benutzer können trotzdem ausgewählt und importiert werden."_s);
+             "Grund: paged search: Size limit exceeded (Code 0x80072004)\n\n"
+             "Die gelesenen Benutzer können trotzdem ausgewählt und importiert werden."_s);
     // A failed add still ends the wizard; its message has a semicolon.
     w_->Next();
     QVERIFY(QFile::remove(w_->Config()));
@@ -161,10 +161,11 @@ class DirectoryPagesTest : public QObject {
     const QString module = QFileInfo(QStringLiteral(ORN_WIZARD_BINARY)).dir().filePath(u"libornads.so"_s);
     QVERIFY2(QFile::exists(module), qPrintable(module));
     const std::string passwd = accounts_.Path() + "/passwd";
-    orn::test::WriteFile(passwd, "root:x:0:0:root:/root:/bin/sh\n"
-                                 "anna:x:1001:1001:Anna Alt,Raum 1:/home/anna:/bin/sh\n"
-                                 "bernd:x:1002:1002:Bernd Bau:/home/bernd:/bin/sh\n"
-                                 "carl:x:1003:1003:Carl Christ:/home/carl:/bin/sh\n");
+    orn::test::WriteFile(passwd,
+                         "root:x:0:0:root:/root:/bin/sh\n"
+                         "anna:x:1001:1001:Anna Alt,Raum 1:/home/anna:/bin/sh\n"
+                         "bernd:x:1002:1002:Bernd Bau:/home/bernd:/bin/sh\n"
+                         "carl:x:1003:1003:Carl Christ:/home/carl:/bin/sh\n");
     qputenv("ORN_ADS_MODULE", module.toUtf8());
     qputenv("ORN_ADS_PASSWD_FILE", passwd.c_str());
     qunsetenv("USERDNSDOMAIN");
@@ -177,8 +178,8 @@ class DirectoryPagesTest : public QObject {
     bool shownDuringRead = false;
     page1->m_readUsers = [&](const std::string& name, bool winNTFirst) {
       CWaitDialog* wait = AnyWaitDialog();  // shown, and rendered to wait-dialog.png
-      shownDuringRead = wait && wait->isVisible() && Screenshot(*wait, u"wait-dialog.png"_s) &&
-                        w_->ui.waitCursor.depth == 1;
+      shownDuringRead =
+          wait && wait->isVisible() && Screenshot(*wait, u"wait-dialog.png"_s) && w_->ui.waitCursor.depth == 1;
       return ReadNetworkUsers(name, winNTFirst);
     };
     int stops = 0;
@@ -224,12 +225,12 @@ class DirectoryPagesTest : public QObject {
 
     page1->m_readUsers = [](const std::string&, bool) {
       return Read({{"max1", "Max Muster", {"max@firma-demo.de"}},
-                    {"max2", "Max Muster", {"max@firma-demo.de", "m@firma-demo.de"}},
-                    {"max3", "Max Muster", {}}});
+                   {"max2", "Max Muster", {"max@firma-demo.de", "m@firma-demo.de"}},
+                   {"max3", "Max Muster", {}}});
     };
     w_->Next();
-    QCOMPARE(Entries(page2->m_lbUsers), QStringList({u"Max Muster (max@firma-demo.de)"_s,
-                                                      u"Max Muster (max@firma-demo.de)"_s, u"Max Muster"_s}));
+    QCOMPARE(Entries(page2->m_lbUsers),
+             QStringList({u"Max Muster (max@firma-demo.de)"_s, u"Max Muster (max@firma-demo.de)"_s, u"Max Muster"_s}));
     w_->Back();
     QCOMPARE(w_->Active(), int(kImportWindowsUsersPage1));
     w_->Next();

@@ -72,7 +72,8 @@ class ImportCFGPagesTest : public QObject {
       QVERIFY(w_->Render(u"import-cfg-page%1.png"_s.arg(page - 2)));
       w_->Next();
     }
-    QVERIFY(page2_->m_chkUsers->isChecked() && page2_->m_chkEmailAddresses->isChecked() && page3_->m_rbKeep->isChecked());
+    QVERIFY(page2_->m_chkUsers->isChecked() && page2_->m_chkEmailAddresses->isChecked() &&
+            page3_->m_rbKeep->isChecked());
     for (int expected : {kImportCFGPage2, kImportCFGPage1, kActionPage}) {  // only page 1 leads back to the list
       w_->Back();
       QCOMPARE(w_->Active(), expected);
@@ -119,14 +120,17 @@ class ImportCFGPagesTest : public QObject {
     QTest::addColumn<int>("page");         // -1: the wizard closed
     QTest::newRow("wrong code") << kBranch << u"AAABBBCCCDDDEEEFFF"_s
                                 << u"Die ausgewählte Konfigurationsdatei konnte mit der angegebenen Produkt-ID nicht "
-                                   "geladen werden. Dadurch ist ein Import der Konfigurationsdaten nicht möglich."_s << -1;
+                                   "geladen werden. Dadurch ist ein Import der Konfigurationsdaten nicht möglich."_s
+                                << -1;
     QTest::newRow("cancelled") << kBranch << QString() << QString() << -1;
-    QTest::newRow("no configuration") << u"leer.cfg"_s << kCode
+    QTest::newRow("no configuration")
+        << u"leer.cfg"_s << kCode
         << u"Bei der ausgewählten Datei handelt es sich nicht um eine gültige ORN!-Konfigurationsdatei."_s
         << int(kActionPage);
     QTest::newRow("not loadable") << u"orn/orn"_s /* the server program */ << kCode
                                   << u"Die Konfigurationsdaten konnten nicht importiert werden.\nFehlermeldung: Fehler "
-                                     "beim Laden der Konfiguration"_s << int(kImportCFGPage3);
+                                     "beim Laden der Konfiguration"_s
+                                  << int(kImportCFGPage3);
   }
   void OutcomesThatWriteNothing() {
     QFETCH(QString, file);

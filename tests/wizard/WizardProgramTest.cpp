@@ -41,14 +41,13 @@ class WizardProgramTest : public QObject {
     const QStringList search = {u"search"_s, u"--onlyvisible"_s, u"--name"_s,
                                 QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')};
     QString id;
-    const bool found = QTest::qWaitFor([&] { return Run(u"xdotool"_s, search, &id) == 0 && !id.isEmpty(); },
-                                       timeoutMs);
+    const bool found = QTest::qWaitFor([&] { return Run(u"xdotool"_s, search, &id) == 0 && !id.isEmpty(); }, timeoutMs);
     return found ? id.section(QLatin1Char('\n'), 0, 0) : QString();
   }
   // Gives the window the keyboard focus and presses the keys (xdotool key names).
   bool Keys(const QString& window, const QStringList& keys) {
-    return Run(u"xdotool"_s, QStringList{u"windowfocus"_s, u"--sync"_s, window, u"key"_s, u"--delay"_s, u"50"_s} +
-                                              keys) == 0;
+    return Run(u"xdotool"_s,
+               QStringList{u"windowfocus"_s, u"--sync"_s, window, u"key"_s, u"--delay"_s, u"50"_s} + keys) == 0;
   }
   QProcess& StartWizard() {
     QProcess& wizard = *wizards_.emplace_back(std::make_unique<QProcess>());
@@ -119,7 +118,8 @@ class WizardProgramTest : public QObject {
   // Leaves a settings password in the hive: tests after it meet the password prompt.
   void AWrongPasswordIsRefusedAndCancellingStartsNothing() {
     platform::Hive(environment_.value(u"ORN_REGISTRY"_s).toStdString())
-        .SetValue(std::string("HKEY_LOCAL_MACHINE\\") + kProductKey, {kValueConfigPassword, platform::ValueType::String, "ab"});
+        .SetValue(std::string("HKEY_LOCAL_MACHINE\\") + kProductKey,
+                  {kValueConfigPassword, platform::ValueType::String, "ab"});
     QProcess& wizard = StartWizard();
     const QString prompt = FindWindow(u"Kennwort eingeben"_s);
     QVERIFY2(!prompt.isEmpty(), "no password prompt");

@@ -13,7 +13,8 @@ namespace orn::wizard {
 
 CActionPage::CActionPage()
     : CWizardPage({107, QStringLiteral("Konfiguration von ORN! sichern/wiederherstellen..."), 137, 280, 157}),
-      m_lbActions(new QListWidget), description_(new QLabel(QStringLiteral("Description"))) {
+      m_lbActions(new QListWidget),
+      description_(new QLabel(QStringLiteral("Description"))) {
   Place(new QLabel(QStringLiteral("Wählen Sie eine Aktion aus")), 100, 8, 173, 10);
   m_lbActions->setObjectName(QStringLiteral("actions"));
   m_lbActions->setSelectionMode(QAbstractItemView::SingleSelection);

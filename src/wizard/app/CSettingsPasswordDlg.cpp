@@ -10,8 +10,12 @@
 namespace orn::wizard {
 
 CSettingsPasswordDlg::CSettingsPasswordDlg(IMessageBoxes& messages, QWidget* parent)
-    : QDialog(parent), messages_(messages), units_(font()), edit_(new QLineEdit(this)),
-      ok_(new QPushButton(QStringLiteral("OK"), this)), cancel_(new QPushButton(QStringLiteral("Abbrechen"), this)) {
+    : QDialog(parent),
+      messages_(messages),
+      units_(font()),
+      edit_(new QLineEdit(this)),
+      ok_(new QPushButton(QStringLiteral("OK"), this)),
+      cancel_(new QPushButton(QStringLiteral("Abbrechen"), this)) {
   setWindowTitle(QStringLiteral("Kennwort eingeben"));
   setFixedSize(units_.Size(242, 65));
 

@@ -25,9 +25,7 @@ void CWizardPage::Place(QWidget* control, int x, int y, int width, int height) {
 
 void CWizardPage::MessageBox(const QString& text) { MessageBox(text, QString::fromUtf8(kMessageCaption)); }
 
-void CWizardPage::MessageBox(const QString& text, const QString& caption) {
-  Ui().messages.Show(this, caption, text);
-}
+void CWizardPage::MessageBox(const QString& text, const QString& caption) { Ui().messages.Show(this, caption, text); }
 
 UiServices& CWizardPage::Ui() const { return sheet_->Ui(); }
 

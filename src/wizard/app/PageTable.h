@@ -25,9 +25,9 @@ class CImportCSVPage1;
 template <class Page>
 struct PageId;
 
-#define ORN_WIZARD_PAGE_ID(Page, index) \
-  template <>                           \
-  struct PageId<Page> {                 \
+#define ORN_WIZARD_PAGE_ID(Page, index)       \
+  template <>                                 \
+  struct PageId<Page> {                       \
     static constexpr PageIndex value = index; \
   }
 

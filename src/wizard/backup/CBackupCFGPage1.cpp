@@ -117,9 +117,7 @@ bool CBackupCFGPage1::OnSetActive() {
   return CWizardPage::OnSetActive();
 }
 
-int CBackupCFGPage1::OnWizardBack() {
-  return BackToActionPage();
-}
+int CBackupCFGPage1::OnWizardBack() { return BackToActionPage(); }
 
 void CBackupCFGPage1::OnBrowse() {
   std::string dir, name, ext;
@@ -127,9 +125,8 @@ void CBackupCFGPage1::OnBrowse() {
     m_strPath = Archive(dir, name, m_bEncrypt);
   else
     m_strPath = QString::fromStdString(FormatLocalTime(time(nullptr), "orn_%d%m%y.bak"));
-  const std::optional<QString> chosen = Ui().files.Save(this, QString::fromUtf8(kArchiveFilter),
-                                                        m_bEncrypt ? QStringLiteral("eff") : QStringLiteral("zip"),
-                                                        m_strPath);
+  const std::optional<QString> chosen = Ui().files.Save(
+      this, QString::fromUtf8(kArchiveFilter), m_bEncrypt ? QStringLiteral("eff") : QStringLiteral("zip"), m_strPath);
   if (!chosen) return;
   m_strPath = *chosen;
   if (SplitFilePath(m_strPath.toStdString(), dir, name, ext)) {
@@ -145,9 +142,7 @@ void CBackupCFGPage1::OnBrowse() {
   ToControls();
 }
 
-bool CBackupCFGPage1::Protected() const {
-  return static_cast<CImportExportWizard*>(Sheet())->m_bPasswordProtected;
-}
+bool CBackupCFGPage1::Protected() const { return static_cast<CImportExportWizard*>(Sheet())->m_bPasswordProtected; }
 
 void CBackupCFGPage1::OnEncryptToggled() {
   FromControls();

@@ -37,9 +37,7 @@ bool CImportCFGPage1::OnSetActive() {
   return CWizardPage::OnSetActive();
 }
 
-int CImportCFGPage1::OnWizardBack() {
-  return BackToActionPage();
-}
+int CImportCFGPage1::OnWizardBack() { return BackToActionPage(); }
 
 int CImportCFGPage1::OnWizardNext() {
   const std::string path = m_strPath.toStdString();
@@ -51,9 +49,8 @@ int CImportCFGPage1::OnWizardNext() {
 }
 
 void CImportCFGPage1::OnBrowse() {
-  const std::optional<QString> chosen =
-      Ui().files.Open(this, QStringLiteral("ORN!-Konfiguration (*.cfg)|*.cfg|Alle Dateien (*.*)|*.*||"),
-                      QStringLiteral("orn.cfg"));
+  const std::optional<QString> chosen = Ui().files.Open(
+      this, QStringLiteral("ORN!-Konfiguration (*.cfg)|*.cfg|Alle Dateien (*.*)|*.*||"), QStringLiteral("orn.cfg"));
   if (chosen) m_editPath->setText(*chosen);
 }
 

@@ -17,8 +17,9 @@ CImportCFGPage3::CImportCFGPage3()
       m_rbKeep(new QRadioButton(QStringLiteral("vorhandene Einträge beibehalten"))),
       m_rbOverwrite(new QRadioButton(QStringLiteral("vorhandene Einträge überschreiben"))),
       question_(&AskForProductCode) {
-  auto* question = new QLabel(QStringLiteral("Wie soll verfahren werden, wenn Einträge in der zu importierenden "
-                                             "Datei schon in der aktuellen ORN!-Konfiguration enthalten sind?"));
+  auto* question =
+      new QLabel(QStringLiteral("Wie soll verfahren werden, wenn Einträge in der zu importierenden "
+                                "Datei schon in der aktuellen ORN!-Konfiguration enthalten sind?"));
   question->setWordWrap(true);
   question->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Place(question, 100, 8, 173, 34);

@@ -28,7 +28,9 @@ constexpr char kSeparators[] = "././.";
 }  // namespace
 
 ProductCodeDialog::ProductCodeDialog(QWidget* parent)
-    : QDialog(parent), units_(font()), ok_(new QPushButton(QStringLiteral("OK"), this)),
+    : QDialog(parent),
+      units_(font()),
+      ok_(new QPushButton(QStringLiteral("OK"), this)),
       cancel_(new QPushButton(QStringLiteral("Abbruch"), this)) {
   setWindowTitle(QStringLiteral("ORN! Product Identification Code"));
   setFixedSize(units_.Size(kWidth, kHeight));
@@ -66,9 +68,10 @@ ProductCodeDialog::ProductCodeDialog(QWidget* parent)
 
   // The tab stops in dialog order: the six fields, OK, Abbruch.
   QWidget* previous = fields_[0];
-  for (QWidget* next : {static_cast<QWidget*>(fields_[1]), static_cast<QWidget*>(fields_[2]),
-                        static_cast<QWidget*>(fields_[3]), static_cast<QWidget*>(fields_[4]),
-                        static_cast<QWidget*>(fields_[5]), static_cast<QWidget*>(ok_), static_cast<QWidget*>(cancel_)}) {
+  for (QWidget* next :
+       {static_cast<QWidget*>(fields_[1]), static_cast<QWidget*>(fields_[2]), static_cast<QWidget*>(fields_[3]),
+        static_cast<QWidget*>(fields_[4]), static_cast<QWidget*>(fields_[5]), static_cast<QWidget*>(ok_),
+        static_cast<QWidget*>(cancel_)}) {
     setTabOrder(previous, next);
     previous = next;
   }
@@ -84,7 +87,8 @@ void ProductCodeDialog::OnFieldChanged(const QString& text) {
   // Forward from the control that has the focus, whichever field changed.
   QWidget* focused = focusWidget();
   QWidget* next = focused ? focused->nextInFocusChain() : nullptr;
-  while (next && next != focused && !(next->focusPolicy() & Qt::TabFocus && next->isEnabled() && next->isVisibleTo(this)))
+  while (next && next != focused &&
+         !(next->focusPolicy() & Qt::TabFocus && next->isEnabled() && next->isVisibleTo(this)))
     next = next->nextInFocusChain();
   if (next && next != focused) next->setFocus(Qt::TabFocusReason);
 }

@@ -25,9 +25,7 @@ bool CImportLDAPUsersPage1::OnSetActive() {
   return CWizardPage::OnSetActive();
 }
 
-int CImportLDAPUsersPage1::OnWizardBack() {
-  return BackToActionPage();
-}
+int CImportLDAPUsersPage1::OnWizardBack() { return BackToActionPage(); }
 
 int CImportLDAPUsersPage1::OnWizardNext() {
   m_strServer = m_editServer->text();  // an empty name is not refused: the directory decides

@@ -19,8 +19,8 @@ CImportWindowsUsersPage1::CImportWindowsUsersPage1()
   Place(PageText(QStringLiteral("Geben Sie den Namen des Netzwerks bzw. den Computernamen an.\n")), 100, 56, 173, 18);
   m_editName->setObjectName(QStringLiteral("name"));
   Place(m_editName, 100, 76, 173, 14);
-  Place(PageText(QStringLiteral("Für den Import der Benutzer müssen Sie über Administratorrechte verfügen!")), 100,
-        100, 173, 18);
+  Place(PageText(QStringLiteral("Für den Import der Benutzer müssen Sie über Administratorrechte verfügen!")), 100, 100,
+        173, 18);
 }
 
 bool CImportWindowsUsersPage1::OnInitDialog() {
@@ -36,9 +36,7 @@ bool CImportWindowsUsersPage1::OnSetActive() {
   return CWizardPage::OnSetActive();
 }
 
-int CImportWindowsUsersPage1::OnWizardBack() {
-  return BackToActionPage();
-}
+int CImportWindowsUsersPage1::OnWizardBack() { return BackToActionPage(); }
 
 int CImportWindowsUsersPage1::OnWizardNext() {
   m_strName = m_editName->text();

@@ -23,7 +23,8 @@ bool CUserSelectorPage::OnSetActive() {
 }
 
 int CUserSelectorPage::OnWizardNext() {
-  if (m_lbUsers->count() > 0) m_users = RemoveDeselectedUsers(m_users, m_lbUsers->DeselectedTexts(), &SelectorEntryText);
+  if (m_lbUsers->count() > 0)
+    m_users = RemoveDeselectedUsers(m_users, m_lbUsers->DeselectedTexts(), &SelectorEntryText);
   return 0;
 }
 

@@ -5,7 +5,8 @@
 namespace orn::wizard {
 
 UserChoice::UserChoice(const DialogUnits& units)
-    : list(new UserListBox), all(new QPushButton(QStringLiteral("Alle auswählen"))),
+    : list(new UserListBox),
+      all(new QPushButton(QStringLiteral("Alle auswählen"))),
       none(new QPushButton(QStringLiteral("Keine auswählen"))) {
   // Coordinates relative to the choice's own corner at (kX, kY) of the page.
   QLabel* text = PageText(QStringLiteral("Wählen Sie die Benutzer aus, die importiert werden sollen."));

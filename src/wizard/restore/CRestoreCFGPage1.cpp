@@ -65,8 +65,8 @@ CRestoreCFGPage1::CRestoreCFGPage1()
       m_editPath(new QLineEdit),
       m_btnBrowse(new QPushButton(QStringLiteral("..."))),
       prompt_(&AskWithDialog) {
-  Place(Text(QStringLiteral("Mit dieser Aktion stellen Sie eine zuvor gesicherte ORN!-Konfiguration wieder her.")),
-        100, 8, 171, 24);
+  Place(Text(QStringLiteral("Mit dieser Aktion stellen Sie eine zuvor gesicherte ORN!-Konfiguration wieder her.")), 100,
+        8, 171, 24);
   Place(Text(QStringLiteral("Die Konfiguration wird aus der folgenden Datei wiederhergestellt:")), 100, 40, 171, 20);
   m_editPath->setObjectName(QStringLiteral("path"));
   Place(m_editPath, 100, 69, 161, 12);
@@ -81,9 +81,7 @@ bool CRestoreCFGPage1::OnSetActive() {
   return CWizardPage::OnSetActive();
 }
 
-int CRestoreCFGPage1::OnWizardBack() {
-  return BackToActionPage();
-}
+int CRestoreCFGPage1::OnWizardBack() { return BackToActionPage(); }
 
 void CRestoreCFGPage1::OnBrowse() {
   const std::optional<std::string> directory = FindInstallDirectory();
@@ -92,8 +90,8 @@ void CRestoreCFGPage1::OnBrowse() {
     return;
   }
   // The dialog starts in the installation directory, where the backup puts its archives.
-  const std::optional<QString> chosen =
-      Ui().files.Open(this, QString::fromUtf8(kArchiveFilter), QString::fromStdString(*directory) + QStringLiteral("/"));
+  const std::optional<QString> chosen = Ui().files.Open(this, QString::fromUtf8(kArchiveFilter),
+                                                        QString::fromStdString(*directory) + QStringLiteral("/"));
   if (!chosen) return;
   m_strPath = *chosen;
   m_editPath->setText(m_strPath);

@@ -86,8 +86,7 @@ void Person(QPainter& p, QPointF head, qreal scale) {
 void ArcArrow(QPainter& p, QPointF centre, qreal radius, qreal start, qreal span) {
   p.setPen(Stroke());
   p.setBrush(Qt::NoBrush);
-  p.drawArc(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), int(start * 16),
-            int(span * 16));
+  p.drawArc(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), int(start * 16), int(span * 16));
   const qreal a = qDegreesToRadians(start + span);
   const QPointF end = centre + QPointF(radius * qCos(a), -radius * qSin(a));
   const QPointF along(-qSin(a), -qCos(a));  // direction of travel on the screen

@@ -85,12 +85,11 @@ bool CExportCSVPage1::OnSetActive() {
   return CWizardPage::OnSetActive();
 }
 
-int CExportCSVPage1::OnWizardBack() {
-  return BackToActionPage();
-}
+int CExportCSVPage1::OnWizardBack() { return BackToActionPage(); }
 
 bool CExportCSVPage1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_lblOneAddressPerRow && event->type() == QEvent::MouseButtonRelease && m_chkOneAddressPerRow->isEnabled())
+  if (watched == m_lblOneAddressPerRow && event->type() == QEvent::MouseButtonRelease &&
+      m_chkOneAddressPerRow->isEnabled())
     m_chkOneAddressPerRow->toggle();
   return CWizardPage::eventFilter(watched, event);
 }
@@ -102,7 +101,8 @@ void CExportCSVPage1::UpdateData() {
 
 void CExportCSVPage1::OnBrowse() {
   UpdateData();
-  const std::optional<QString> chosen = Ui().files.Save(this, QString::fromUtf8(kCsvFilter), QStringLiteral("csv"), m_strPath);
+  const std::optional<QString> chosen =
+      Ui().files.Save(this, QString::fromUtf8(kCsvFilter), QStringLiteral("csv"), m_strPath);
   if (!chosen) return;
   m_strPath = *chosen;
   m_editPath->setText(m_strPath);
@@ -110,8 +110,7 @@ void CExportCSVPage1::OnBrowse() {
 
 int CExportCSVPage1::OnWizardFinish() {
   UpdateData();
-  const CsvExportResult result =
-      ExportUsersToCsv({m_strPath.toStdString(), m_cSeparator, m_bOneAddressPerRow != 0});
+  const CsvExportResult result = ExportUsersToCsv({m_strPath.toStdString(), m_cSeparator, m_bOneAddressPerRow != 0});
   MessageBox(QString::fromStdString(result.message));
   return result.success ? 1 : 0;
 }

@@ -30,9 +30,7 @@ bool CImportCSVPage1::OnSetActive() {
   return CWizardPage::OnSetActive();
 }
 
-int CImportCSVPage1::OnWizardBack() {
-  return BackToActionPage();
-}
+int CImportCSVPage1::OnWizardBack() { return BackToActionPage(); }
 
 void CImportCSVPage1::OnBrowse() {
   const std::optional<QString> chosen = Ui().files.Open(this, QString::fromUtf8(kCsvFilter), QStringLiteral("orn.csv"));

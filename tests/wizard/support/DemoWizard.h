@@ -41,7 +41,9 @@ struct DemoWizard {
   }
 
   template <class Page>
-  Page* At(int index) const { return static_cast<Page*>(wizard.GetPage(index)); }
+  Page* At(int index) const {
+    return static_cast<Page*>(wizard.GetPage(index));
+  }
   int Active() const { return wizard.GetActiveIndex(); }
   void Next() { QTest::mouseClick(wizard.NextButton(), Qt::LeftButton); }
   void Back() { QTest::mouseClick(wizard.BackButton(), Qt::LeftButton); }
@@ -53,13 +55,16 @@ struct DemoWizard {
     QStringList texts;
     for (const ShownMessage& m : ui.messages.shown)
       texts << (m.owner == owner && m.caption == u"Konfiguration von ORN! sichern/wiederherstellen..."_s
-                    ? m.text : u"(caption or owner) "_s + m.text);
+                    ? m.text
+                    : u"(caption or owner) "_s + m.text);
     return texts;
   }
   bool Render(const QString& name) { return Screenshot(wizard, name); }
 };
 
 // Check boxes and radio buttons answer clicks on their box and text only, not on the space after.
-inline void Tick(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2)); }
+inline void Tick(QAbstractButton* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2));
+}
 
 }  // namespace orn::wizard::test

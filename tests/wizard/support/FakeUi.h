@@ -22,7 +22,9 @@ struct ShownMessage {
 
 class FakeMessageBoxes : public IMessageBoxes {
  public:
-  void Show(QWidget* owner, const QString& caption, const QString& text) override { shown.push_back({owner, caption, text}); }
+  void Show(QWidget* owner, const QString& caption, const QString& text) override {
+    shown.push_back({owner, caption, text});
+  }
   std::vector<ShownMessage> shown;
 };
 
@@ -36,7 +38,8 @@ class FakeFileDialogs : public IFileDialogs {
   std::optional<QString> Open(QWidget*, const QString& filter, const QString& initialPath) override {
     return Answer({false, filter, QString(), initialPath});
   }
-  std::optional<QString> Save(QWidget*, const QString& filter, const QString& extension, const QString& initialPath) override {
+  std::optional<QString> Save(QWidget*, const QString& filter, const QString& extension,
+                              const QString& initialPath) override {
     return Answer({true, filter, extension, initialPath});
   }
   std::vector<FileRequest> requests;
