@@ -51,11 +51,12 @@ int main(int argc, char** argv) {
   const std::string safeRestore = "rm -rf " + Quote(work + "/safety") + " && mkdir " + Quote(work + "/safety") +
                                   " && cp -a " + files + " arsp " + Quote(work + "/safety") + " && " + scriptRestore;
   const std::string archive = work + "/a.eff";
-  const std::vector<std::string> ourBackup = {ORN_CLI_BINARY, "backup",          "--output",
+  const std::vector<std::string> ourBackup = {ORN_CLI_BINARY, "backup",          "--quiet",   "--output",
                                               archive,        "--password-file", work + "/pw"};
   std::vector<std::string> ourBackup1 = ourBackup;
   ourBackup1.insert(ourBackup1.end(), {"--threads", "1"});
-  const std::vector<std::string> ourRestore = {ORN_CLI_BINARY, "restore", archive, "--password-file", work + "/pw"};
+  const std::vector<std::string> ourRestore = {ORN_CLI_BINARY, "restore",         "--quiet",
+                                               archive,        "--password-file", work + "/pw"};
 
   std::vector<Run> backups, backups1, scriptBackups, restores, scriptRestores, safeRestores;
   for (int run = 0; run < repeat; ++run) {

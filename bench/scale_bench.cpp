@@ -46,9 +46,10 @@ Result Measure(const fs::path& root, int files, int repeat) {
   const PeerScripts peer = MakePeerScripts(install, work);
   const std::string &scriptBackup = peer.backup, &scriptRestore = peer.restore;
   const std::string archive = work + "/a.eff";
-  const std::vector<std::string> ourBackup = {ORN_CLI_BINARY, "backup",          "--output",
+  const std::vector<std::string> ourBackup = {ORN_CLI_BINARY, "backup",          "--quiet",   "--output",
                                               archive,        "--password-file", work + "/pw"};
-  const std::vector<std::string> ourRestore = {ORN_CLI_BINARY, "restore", archive, "--password-file", work + "/pw"};
+  const std::vector<std::string> ourRestore = {ORN_CLI_BINARY, "restore",         "--quiet",
+                                               archive,        "--password-file", work + "/pw"};
 
   std::vector<Run> backups, scriptBackups, restores, scriptRestores;
   for (int run = 0; run < repeat; ++run) {

@@ -154,8 +154,9 @@ TEST_F(ProtectedLdapDirectoryTest, ReadsOnlyWithTheBindDnAndPasswordFileOfTheEnv
     if (c.password) BindAs("cn=leser,dc=orn-test,dc=de", c.password);
     if (c.password && !*c.password) setenv("ORN_LDAP_PASSWORD_FILE", (scratch_ / "missing").c_str(), 1);
     EXPECT_EQ(ReadFailure(server_->HostPort()), "connection failed");
-    if (c.detail)
+    if (c.detail) {
       EXPECT_NE(LastDirectoryFailureDetail().find(c.detail), std::string::npos) << LastDirectoryFailureDetail();
+    }
     EXPECT_EQ(LastDirectoryFailureDetail().find("falsch-geheim"), std::string::npos);
   }
   BindAs("cn=leser,dc=orn-test,dc=de", "lesen");
