@@ -17,8 +17,6 @@ namespace orn {
 
 namespace {
 
-bool IsReadOnly(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
-
 bool IsDotName(const char* name) { return name[0] == '.'; }
 
 bool DeleteListedContents(DirectoryListing& listing, const CancelEvent* cancel, bool pump);

@@ -15,8 +15,6 @@ namespace {
 
 constexpr size_t kCopyBufferSize = 64 * 1024;
 
-bool IsReadOnly(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
-
 bool CopyByReading(int from, int to) {
   std::vector<char> buffer(kCopyBufferSize);
   for (;;) {
@@ -60,12 +58,8 @@ bool IsRoot() {
 // than waiting for every file on its own.
 bool CopyOpenFile(int source, const struct stat& from, int targetDirFd, const std::string& targetName, mode_t mode) {
   struct stat existing {};
-  const bool replacing = fstatat(targetDirFd, targetName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
-  if (!replacing && errno != ENOENT) return false;
-  if (replacing && S_ISDIR(existing.st_mode)) return false;
-  const bool replacingFile = replacing && S_ISREG(existing.st_mode);
-  if (replacingFile && IsReadOnly(existing)) return false;
-  if (replacing && !replacingFile && !S_ISLNK(existing.st_mode)) return false;  // a device, a pipe
+  if (!MayReplace(targetDirFd, targetName, existing)) return false;
+  const bool replacingFile = S_ISREG(existing.st_mode);
   if (mode == kKeepMode) mode = (replacingFile ? existing.st_mode : from.st_mode) & 0777;
 
   platform::AtomicFile temp(targetDirFd, targetName, mode);
@@ -84,6 +78,25 @@ bool OpenRegularFile(int dirFd, const std::string& name, int followFlag, UniqueF
 
 }  // namespace
 
+bool MayReplace(int dirFd, const std::string& name, struct stat& existing) {
+  if (fstatat(dirFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0) {
+    existing.st_mode = 0;
+    return errno == ENOENT;
+  }
+  if (S_ISREG(existing.st_mode)) return !IsReadOnly(existing);
+  return S_ISLNK(existing.st_mode);  // not a folder, a device or a pipe
+}
+
+FileInFolder OpenFileFolder(const std::string& path) {
+  const std::string file = platform::FollowLink(path);
+  const size_t slash = file.rfind('/');
+  FileInFolder located;
+  located.name = slash == std::string::npos ? file : file.substr(slash + 1);
+  if (!located.name.empty())
+    located.folder.Reset(open(platform::ParentFolder(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  return located;
+}
+
 bool CopyFileAt(int sourceDirFd, const std::string& sourceName, int targetDirFd, const std::string& targetName,
                 mode_t mode) {
   UniqueFd source;
@@ -96,11 +109,8 @@ bool CopyFile(const std::string& source, const std::string& target, mode_t mode)
   UniqueFd from;
   struct stat st {};
   if (!OpenRegularFile(AT_FDCWD, source, 0, from, st)) return false;
-  const std::string file = platform::FollowLink(target);
-  const size_t slash = file.rfind('/');
-  const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
-  UniqueFd folder(open(platform::ParentFolder(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  return !name.empty() && folder.IsValid() && CopyOpenFile(from.Get(), st, folder.Get(), name, mode);
+  const FileInFolder place = OpenFileFolder(target);
+  return place.folder.IsValid() && CopyOpenFile(from.Get(), st, place.folder.Get(), place.name, mode);
 }
 
 void FlushFileSystem(const std::string& path) {

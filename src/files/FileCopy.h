@@ -4,12 +4,31 @@
 #pragma once
 
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
+
+#include "files/UniqueFd.h"
 
 namespace orn {
 
 // The copy takes the replaced file's permissions, or the source's for a new file.
 inline constexpr mode_t kKeepMode = static_cast<mode_t>(-1);
+
+// A file without any write permission bit: the copies and deletions leave it alone, also for root.
+inline bool IsReadOnly(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
+
+// Whether a file may take the place of name in dirFd: nothing stands there, or a regular file
+// that is not read-only, or a symbolic link (replaced, never followed). existing gets what stands
+// there (st_mode 0 for nothing).
+bool MayReplace(int dirFd, const std::string& name, struct stat& existing);
+
+// The open folder of the file at path and the file's name in it; a link in the last component is
+// followed to its file. The folder is invalid when it cannot be opened or the name is empty.
+struct FileInFolder {
+  UniqueFd folder;
+  std::string name;
+};
+FileInFolder OpenFileFolder(const std::string& path);
 
 // Copies the regular file sourceName of the directory sourceDirFd to targetName in targetDirFd.
 // Neither name is followed when it is a symbolic link: a link at the target's place is replaced

@@ -17,27 +17,9 @@ namespace orn {
 
 namespace {
 
-bool IsReadOnly(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
-
 bool IsRoot() {
   static const bool root = geteuid() == 0;
   return root;
-}
-
-// The open folder of the file at path and the file's name there; a link in the last component is
-// followed to its file.
-struct Located {
-  UniqueFd folder;
-  std::string name;
-};
-
-Located Locate(const std::string& path) {
-  const std::string file = platform::FollowLink(path);
-  const size_t slash = file.rfind('/');
-  Located located;
-  located.name = slash == std::string::npos ? file : file.substr(slash + 1);
-  located.folder.Reset(open(platform::ParentFolder(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  return located;
 }
 
 // The entry's type from the listing, asked of the file system only where the listing does not
@@ -154,11 +136,8 @@ bool TreeReplacement::MoveAt(int incomingDir, const std::string& name, int targe
   struct stat from {
   }, existing{};
   if (fstatat(incomingDir, name.c_str(), &from, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(from.st_mode)) return false;
-  const bool replacing = fstatat(targetDir, targetName.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
-  if (!replacing && errno != ENOENT) return false;
-  const bool replacingFile = replacing && S_ISREG(existing.st_mode);
-  if (replacing && !replacingFile && !S_ISLNK(existing.st_mode)) return false;  // a folder, a device, a pipe
-  if (replacingFile && IsReadOnly(existing)) return false;
+  if (!MayReplace(targetDir, targetName, existing)) return false;
+  const bool replacingFile = S_ISREG(existing.st_mode);
 
   bool moved = false;
   if (renameWorks_) {
@@ -179,7 +158,7 @@ bool TreeReplacement::MoveAt(int incomingDir, const std::string& name, int targe
 }
 
 bool TreeReplacement::KeepFile(const std::string& path, int safetyDir, const std::string& name, bool willReplace) {
-  const Located file = Locate(path);
+  const FileInFolder file = OpenFileFolder(path);
   struct stat st {};
   return file.folder.IsValid() && fstatat(file.folder.Get(), file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
          S_ISREG(st.st_mode) && KeepAt(file.folder.Get(), file.name, st, safetyDir, name, willReplace, Older::Unknown);
@@ -198,7 +177,7 @@ bool TreeReplacement::KeepTree(const std::string& target, const std::string& inc
 }
 
 bool TreeReplacement::MoveFile(int incomingDir, const std::string& name, const std::string& path) {
-  const Located file = Locate(path);
+  const FileInFolder file = OpenFileFolder(path);
   return file.folder.IsValid() && MoveAt(incomingDir, name, file.folder.Get(), file.name);
 }
 

@@ -8,6 +8,7 @@
 #include "files/DosTime.h"
 #include "files/EntryData.h"
 #include "files/EntryPath.h"
+#include "files/FileCopy.h"
 #include "files/UniqueFd.h"
 #include "files/ZipFileReads.h"
 #include "files/ZipPaths.h"
@@ -19,8 +20,6 @@ namespace orn {
 namespace {
 
 constexpr size_t kCommentBufferSize = 255;
-
-bool IsReadOnly(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
 
 std::string WithoutExtension(const std::string& path) {
   const size_t slash = path.rfind('/');
