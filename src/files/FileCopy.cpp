@@ -47,11 +47,6 @@ bool CopyData(int from, int to, off_t size) {
   return true;  // the file as large as it was when opened
 }
 
-bool IsRoot() {
-  static const bool root = geteuid() == 0;
-  return root;
-}
-
 // Copies the open regular file into place as name in targetDirFd. The finished temporary file
 // gets the source's time and is renamed over the target: a killed process cannot tear it. The
 // actions flush the file system once when they are done (FlushFileSystem), which costs far less
@@ -77,6 +72,11 @@ bool OpenRegularFile(int dirFd, const std::string& name, int followFlag, UniqueF
 }
 
 }  // namespace
+
+bool IsRoot() {
+  static const bool root = geteuid() == 0;
+  return root;
+}
 
 bool MayReplace(int dirFd, const std::string& name, struct stat& existing) {
   if (fstatat(dirFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0) {

@@ -17,6 +17,9 @@ inline constexpr mode_t kKeepMode = static_cast<mode_t>(-1);
 // A file without any write permission bit: the copies and deletions leave it alone, also for root.
 inline bool IsReadOnly(const struct stat& st) { return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0; }
 
+// Whether the program runs as root: a replaced file's owner is then carried over to its successor.
+bool IsRoot();
+
 // Whether a file may take the place of name in dirFd: nothing stands there, or a regular file
 // that is not read-only, or a symbolic link (replaced, never followed). existing gets what stands
 // there (st_mode 0 for nothing).

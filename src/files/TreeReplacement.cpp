@@ -17,11 +17,6 @@ namespace orn {
 
 namespace {
 
-bool IsRoot() {
-  static const bool root = geteuid() == 0;
-  return root;
-}
-
 // The entry's type from the listing, asked of the file system only where the listing does not
 // tell it (or where st is wanted anyway: want set).
 bool EntryStat(DirectoryListing& listing, const char* name, bool want, struct stat& st) {
