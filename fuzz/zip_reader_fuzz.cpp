@@ -1,6 +1,6 @@
 // Any bytes as a zip archive: CZipReader lists and extracts them with a failure result or
 // success, never a crash or a hang, and never writes outside its target, neither by an entry's
-// name nor through the symbolic link that lies in the target.
+// name nor through the symbolic link that lies in the target; unpacked in order and on threads.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "files/EntryPath.h"
+#include "files/ParallelExtraction.h"
 #include "files/ZipReader.h"
 
 namespace {
@@ -63,6 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     });
     reader.ExtractAll(target, listed % 2 == 1);  // both ways of naming files
     reader.Close();
+    // The same on three threads, into a fresh target.
+    CheckContained(work);
+    fs::remove_all(target);
+    fs::create_directories(target);
+    fs::create_symlink(work + "/outside", target + "/link");
+    orn::ExtractAllInParallel(archive, target, 3);
   }
   CheckContained(work);
   fs::remove_all(target);

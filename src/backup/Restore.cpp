@@ -19,6 +19,7 @@
 #include "crypto/ArchiveFile.h"
 #include "files/FileCopy.h"
 #include "files/FilePaths.h"
+#include "files/ParallelExtraction.h"
 #include "files/TreeReplacement.h"
 #include "files/UniqueFd.h"
 #include "files/WorkFolder.h"
@@ -95,8 +96,7 @@ std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const
   if (!zip.Open(packed.c_str())) return Fail("Das ORN!-Konfigurationsarchiv konnte nicht geöffnet werden.");
   if (progress.WantsTotals() && copyBack) *copyBack = CopyBackTotals(zip);
   progress.BeginPhase(ProgressPhase::Unpacking, progress.WantsTotals() ? zip.FileTotals() : ProgressTotals{});
-  zip.SetProgress(progress);
-  if (zip.EntryCount() == 0 || !zip.ExtractAll(Unpacked(work), false))
+  if (zip.EntryCount() == 0 || !ExtractAllInParallel(packed, Unpacked(work), 0, progress))
     return Fail("Das ORN!-Konfigurationsarchiv konnte nicht entpackt werden.");
   zip.Close();
 
@@ -133,7 +133,8 @@ ProgressTotals SafetyCopyTotals(const std::string& install, const std::vector<st
 // stands in the table twice: it is kept and put back once. The table files and "arsp" may be
 // links to data elsewhere: the files they lead to are saved and replaced.
 bool RestoreFiles(const std::string& unpacked, const std::string& install, const std::string& safety,
-                  RestoreInteraction& interaction, Progress& progress, const ProgressTotals& copyBack) {
+                  RestoreInteraction& interaction, TreeReplacement& replacement, Progress& progress,
+                  const ProgressTotals& copyBack) {
   const std::string folder = std::string("/") + kArchiveFolder;
   const std::string target = platform::FollowLink(install + folder);
   std::vector<std::string> tables;
@@ -142,7 +143,6 @@ bool RestoreFiles(const std::string& unpacked, const std::string& install, const
 
   progress.BeginPhase(ProgressPhase::SafetyCopy,
                       progress.WantsTotals() ? SafetyCopyTotals(install, tables, target) : ProgressTotals{});
-  TreeReplacement replacement(progress);
   UniqueFd safetyFd(open(safety.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   UniqueFd unpackedFd(open(unpacked.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   for (const std::string& file : tables)
@@ -220,9 +220,14 @@ RestoreResult RunRestore(const std::string& archivePath, RestoreInteraction& int
     return Fail("Die Konfiguration konnte nicht wiederhergestellt werden.");
   }
 
-  const bool complete = RestoreFiles(Unpacked(work), *install, safety, interaction, progress, copyBack);
-  folder.Remove();  // before the flush: what is left there need not reach the disk
-  FlushWritten(*install);
+  bool complete = false;
+  {
+    // Its end waits for the older safety copies that made way: they are removed beside the rest.
+    TreeReplacement replacement(progress);
+    complete = RestoreFiles(Unpacked(work), *install, safety, interaction, replacement, progress, copyBack);
+    folder.Remove();  // before the flush: what is left there need not reach the disk
+    FlushWritten(*install);
+  }
   interaction.EndWait();
   return {RestoreOutcome::Restored, "Die Konfiguration wurde von " + archivePath + " wiederhergestellt.\n", "", safety,
           !complete};

@@ -1,6 +1,7 @@
 #include "files/TreeReplacement.h"
 
 #include <cerrno>
+#include <memory>
 #include <fcntl.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -62,6 +63,7 @@ class TreeReplacement::Walk {
     const std::unordered_map<std::string, bool> older = ListAndClean(safetyFd);
     const std::unordered_set<std::string> replaced =
         incoming && incoming->IsOpen() ? RegularFiles(*incoming) : std::unordered_set<std::string>{};
+    std::shared_ptr<UniqueFd> safety;  // safetyFd, held open for the removals it has pending
     struct stat st {};
     while (const char* name = target.Next()) {
       if (name[0] == '.') {
@@ -79,9 +81,13 @@ class TreeReplacement::Walk {
         else
           complete = false;
       } else if (S_ISREG(st.st_mode)) {
+        // An older safety copy of the name (a restore earlier that day) makes way.
         const auto it = older.find(name);
-        const Older kind = it == older.end() ? Older::None : it->second ? Older::Unknown : Older::File;
-        complete = owner_.KeepAt(target.Fd(), name, st, safetyFd, name, replaced.count(name) != 0, kind) && complete;
+        if (it != older.end() && !it->second) {
+          if (!safety) safety = std::make_shared<UniqueFd>(fcntl(safetyFd, F_DUPFD_CLOEXEC, 0));
+          if (safety->IsValid()) owner_.removal_.Remove(safety, name);
+        }
+        complete = owner_.KeepAt(target.Fd(), name, st, safetyFd, name, replaced.count(name) != 0) && complete;
       }
     }
   }
@@ -110,9 +116,7 @@ class TreeReplacement::Walk {
 };
 
 bool TreeReplacement::KeepAt(int folder, const std::string& name, const struct stat& st, int safetyDir,
-                             const std::string& safetyName, bool willReplace, Older older) {
-  // An older safety copy of the name (a restore earlier that day) makes way.
-  if (older == Older::File) unlinkat(safetyDir, safetyName.c_str(), 0);
+                             const std::string& safetyName, bool willReplace) {
   bool kept = false;
   if (willReplace && linkWorks_ && !IsReadOnly(st)) {
     kept = linkat(folder, name.c_str(), safetyDir, safetyName.c_str(), 0) == 0;
@@ -156,7 +160,7 @@ bool TreeReplacement::KeepFile(const std::string& path, int safetyDir, const std
   const FileInFolder file = OpenFileFolder(path);
   struct stat st {};
   return file.folder.IsValid() && fstatat(file.folder.Get(), file.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-         S_ISREG(st.st_mode) && KeepAt(file.folder.Get(), file.name, st, safetyDir, name, willReplace, Older::Unknown);
+         S_ISREG(st.st_mode) && KeepAt(file.folder.Get(), file.name, st, safetyDir, name, willReplace);
 }
 
 bool TreeReplacement::KeepTree(const std::string& target, const std::string& incoming, const std::string& safety) {

@@ -6,11 +6,14 @@
 // torn writes (FileCopy.h). The tree walks open every folder once and reach each file relative to
 // its open folder; no symbolic link inside a tree is followed, and nothing is written outside the
 // target and the safety folder. A failed file does not stop a walk: the others are still done.
+// Older safety copies that make way are removed on a thread of their own; the object waits for
+// that when it is destroyed.
 #pragma once
 
 #include <string>
 #include <sys/stat.h>
 
+#include "files/DeferredRemoval.h"
 #include "files/Progress.h"
 
 namespace orn {
@@ -45,13 +48,12 @@ class TreeReplacement {
 
  private:
   class Walk;
-  // What the safety folder holds under a name, where its listing tells.
-  enum class Older { Unknown, None, File, Folder };
   bool KeepAt(int folder, const std::string& name, const struct stat& st, int safetyDir, const std::string& safetyName,
-              bool willReplace, Older older);
+              bool willReplace);
   bool MoveAt(int incomingDir, const std::string& name, int targetDir, const std::string& targetName);
 
   Progress& progress_;
+  DeferredRemoval removal_;  // older safety copies, removed beside the walks
   bool linkWorks_ = true;    // false once a hard link failed across file systems
   bool renameWorks_ = true;  // false once a rename failed across file systems
 };

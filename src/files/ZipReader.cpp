@@ -64,7 +64,7 @@ bool CZipReader::Close() {
   zip_ = nullptr;
   empty_ = false;
   defaultTarget_.clear();
-  regions_.clear();
+  regions_ = std::make_shared<ZipDataRegions>();
   target_.clear();
   names_.clear();
   folders_.clear();
@@ -141,6 +141,10 @@ bool CZipReader::ExtractAll(const std::string& target, bool flat) {
   }
 }
 
+uint64_t CZipReader::CurrentEntryOffset() const { return zip_ ? unzGetOffset64(zip_) : 0; }
+
+bool CZipReader::GoToEntry(uint64_t offset) { return zip_ && unzSetOffset64(zip_, offset) == UNZ_OK; }
+
 bool CZipReader::ExtractCurrent(const std::optional<std::string>& target, bool flat) {
   if (!zip_) return false;
   const std::string& folder = target ? *target : defaultTarget_;
@@ -196,13 +200,16 @@ bool CZipReader::ExtractFile(int dirFd, const std::string& name, const ZipEntryI
   if (info.flag & 1) return false;  // encrypted entries are not ours
   if (unzOpenCurrentFile(zip_) != UNZ_OK) return false;
   std::optional<platform::AtomicFile> temp;
-  if (ClaimDataRegion(unzGetCurrentFileZStreamPos64(zip_), info.compressedSize))
+  if (regions_->Claim(unzGetCurrentFileZStreamPos64(zip_), info.compressedSize, unzGetOffset64(zip_)))
     temp.emplace(dirFd, name, platform::kPrivateFileMode);
   bool ok = temp && temp->IsOpen() && WriteEntryData(zip_, info, temp->Fd());  // closes the entry
   unzCloseCurrentFile(zip_);                                                   // when the data was never read
   if (ok) SetFileDosTime(temp->Fd(), info.dosDateTime);  // as on Windows, its result does not count
-  // The restore's working folder is temporary: nothing waits for the disk here.
-  ok = ok && temp->Commit(platform::Durability::None);
+  // Nothing waits for the disk here (the restore flushes once at its end), but the writing of a
+  // large file starts at once: the disk works while the restore goes on.
+  constexpr uint64_t kWriteBackAt = 1 << 20;
+  ok = ok && temp->Commit(info.uncompressedSize >= kWriteBackAt ? platform::Durability::WriteBack
+                                                                : platform::Durability::None);
   if (ok) progress_->FileDone(info.uncompressedSize);
   return ok;
 }
@@ -217,20 +224,18 @@ ProgressTotals CZipReader::FileTotals() {
   return totals;
 }
 
-// Refuses data that overlaps the data of another entry: archives whose entries share their data
-// multiply a small file into any amount of output.
-bool CZipReader::ClaimDataRegion(uint64_t start, uint64_t size) {
+bool ZipDataRegions::Claim(uint64_t start, uint64_t size, uint64_t entry) {
   if (size == 0) return true;
   if (start == 0 || size > UINT64_MAX - start) return false;
   const uint64_t end = start + size;
-  const uint64_t entry = unzGetOffset64(zip_);
+  std::lock_guard<std::mutex> lock(mutex_);
   auto next = regions_.lower_bound(start);
   if (next != regions_.end() && next->first < end && next->second.entry != entry) return false;
   if (next != regions_.begin()) {
     auto previous = std::prev(next);
     if (previous->second.end > start && previous->second.entry != entry) return false;
   }
-  regions_[start] = DataRegion{end, entry};
+  regions_[start] = Region{end, entry};
   return true;
 }
 

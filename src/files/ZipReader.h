@@ -9,7 +9,9 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <minizip/unzip.h>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +21,24 @@
 #include "files/ZipEntryInfo.h"
 
 namespace orn {
+
+// The data regions of an archive's entries unpacked so far, shared by the readers that unpack one
+// archive together: data that overlaps the data of another entry is refused, since archives whose
+// entries share their data multiply a small file into any amount of output.
+class ZipDataRegions {
+ public:
+  // Claims size bytes from start for the entry whose central header is at entry; false when they
+  // overlap the claim of another entry.
+  bool Claim(uint64_t start, uint64_t size, uint64_t entry);
+
+ private:
+  struct Region {
+    uint64_t end;
+    uint64_t entry;
+  };
+  std::mutex mutex_;
+  std::map<uint64_t, Region> regions_;  // by start offset
+};
 
 class CZipReader {
  public:
@@ -49,6 +69,14 @@ class CZipReader {
   // directory is damaged.
   std::vector<std::string> EntryNames();
 
+  // The position of the current entry's central header, and a move to the entry at such a
+  // position (false when it holds no readable entry).
+  uint64_t CurrentEntryOffset() const;
+  bool GoToEntry(uint64_t offset);
+  // Checks the data of the entries against the regions that other unpacks of the same archive
+  // claimed (each reader has regions of its own otherwise).
+  void ShareDataRegions(const CZipReader& other) { regions_ = other.regions_; }
+
   // Extracts the current entry below the target (nullopt: the default target), created when
   // missing. A folder entry creates its folder; with flat, a file entry goes directly into the
   // target under its bare file name.
@@ -67,18 +95,12 @@ class CZipReader {
 
  private:
   bool ExtractFile(int dirFd, const std::string& name, const ZipEntryInfo& info);
-  bool ClaimDataRegion(uint64_t start, uint64_t size);
   int EntryDirectory(const std::string& folder, const std::vector<std::string>& components, size_t depth);
-
-  struct DataRegion {
-    uint64_t end;
-    uint64_t entry;  // position of the entry's central header
-  };
 
   unzFile zip_ = nullptr;
   bool empty_ = false;  // an archive without entries, which minizip cannot open
   std::string defaultTarget_;
-  std::map<uint64_t, DataRegion> regions_;  // data extracted so far, by start offset
+  std::shared_ptr<ZipDataRegions> regions_ = std::make_shared<ZipDataRegions>();
   // The open folders from the target down to the last entry's folder (folders[i + 1] is
   // names[i] inside folders[i]): entries come folder by folder, so each folder is opened once.
   std::string target_;

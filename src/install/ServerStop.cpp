@@ -5,6 +5,7 @@
 #include "install/MessageError.h"
 #include "oskasys/oskasys.h"
 #include "platform/Clock.h"
+#include "platform/GlobalMutex.h"
 
 namespace orn {
 
@@ -25,6 +26,9 @@ void SetStopServerClock(const StopServerClock& replacement) { clock = replacemen
 void ResetStopServerClock() { clock = kRealClock; }
 
 void StopServer() {
+  // Set before the request, so that no release is missed: the pauses end when the server lets
+  // go of its mutex instead of always lasting the polling interval.
+  platform::MutexReleaseWatch released(kServerStartMutex);
   unsigned char buffer = kStopRequest;
   uint32_t received = 0;
   // A server that is not running makes no difference here.
@@ -36,9 +40,13 @@ void StopServer() {
     HANDLE mutex = OpenMutexGlobal(SYNCHRONIZE, 0, kServerStartMutex);
     if (!mutex) break;
     CloseHandle(mutex);
+    released.Forget();  // the close just made
     if (now > deadline) throw MessageError(kTimeoutText);
     now = clock.now();
-    clock.pause(kPollMillis);
+    if (clock.pause == kRealClock.pause)
+      released.Wait(kPollMillis);
+    else
+      clock.pause(kPollMillis);
   }
   if (now > deadline) throw MessageError(kTimeoutText);
 }

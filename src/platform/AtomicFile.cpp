@@ -49,11 +49,6 @@ mode_t ProcessUmask() {
   return mask;
 }
 
-std::string NextTempName() {
-  static std::atomic<unsigned long long> counter{0};
-  return RunPrefix() + std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
-}
-
 std::string BaseName(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -86,6 +81,11 @@ std::string ParentFolder(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NewTempName() {
+  static std::atomic<unsigned long long> counter{0};
+  return RunPrefix() + std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
 }
 
 bool IsLeftoverTempName(std::string_view name) {
@@ -144,7 +144,7 @@ AtomicFile::~AtomicFile() {
 void AtomicFile::Create(mode_t mode) {
   if (name_.empty() || name_ == "." || name_ == "..") return;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string candidate = NextTempName();
+    std::string candidate = NewTempName();
     fd_ = openat(dirFd_, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd_ >= 0) {
       // The umask must not narrow what the caller chose.
@@ -168,7 +168,8 @@ std::string AtomicFile::TempPath() const {
 
 bool AtomicFile::Commit(Durability durability) {
   if (fd_ < 0) return false;
-  bool ok = durability == Durability::None || fdatasync(fd_) == 0;
+  if (durability == Durability::WriteBack) sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);  // a start only
+  bool ok = durability <= Durability::WriteBack || fdatasync(fd_) == 0;
   ok = close(fd_) == 0 && ok;
   fd_ = -1;
   ok = ok && renameat(dirFd_, tempName_.c_str(), dirFd_, name_.c_str()) == 0;

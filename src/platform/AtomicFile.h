@@ -12,8 +12,9 @@ namespace orn::platform {
 
 // How far a commit waits for the disk. Data: the file's data is on disk before the rename.
 // DataAndDirectory: the rename is on disk too. None: the kernel writes both back when it
-// chooses; the action flushes the file system once at its end.
-enum class Durability { None, Data, DataAndDirectory };
+// chooses; the action flushes the file system once at its end. WriteBack: as None, but the
+// kernel starts writing the data at once, so that the flush at the end finds less to wait for.
+enum class Durability { None, WriteBack, Data, DataAndDirectory };
 
 // Mode of every file that holds configuration data.
 inline constexpr mode_t kPrivateFileMode = 0600;
@@ -31,6 +32,10 @@ std::string FollowLink(const std::string& path);
 // True for a temporary name of this program ("." first, so that the tree walks and the backup's
 // packing pass it by) whose writing process no longer runs: a leftover of a killed run.
 bool IsLeftoverTempName(std::string_view name);
+
+// A new temporary name of this run, for a file that is to be renamed or removed later; a leftover
+// once the run has ended.
+std::string NewTempName();
 
 // Removes the leftovers of killed runs from the open folder dirFd (not below it); returns how
 // many were removed.

@@ -2,8 +2,12 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <unistd.h>
+
+#include "platform/Clock.h"
 
 #include "platform/RuntimeDir.h"
 
@@ -65,6 +69,34 @@ std::unique_ptr<GlobalMutex> GlobalMutex::Create(const std::string& name, bool* 
 std::unique_ptr<GlobalMutex> GlobalMutex::OpenExisting(const std::string& name) {
   int fd = OpenLocked(name, false, nullptr);
   return fd < 0 ? nullptr : std::unique_ptr<GlobalMutex>(new GlobalMutex(fd));
+}
+
+MutexReleaseWatch::MutexReleaseWatch(const std::string& name) {
+  const std::string dir = RuntimeSubdirectory("mutex");
+  if (!UsableName(name) || dir.empty()) return;
+  fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (fd_ >= 0 && inotify_add_watch(fd_, (dir + "/" + name).c_str(), IN_CLOSE) < 0) {
+    close(fd_);
+    fd_ = -1;
+  }
+}
+
+MutexReleaseWatch::~MutexReleaseWatch() {
+  if (fd_ >= 0) close(fd_);
+}
+
+void MutexReleaseWatch::Forget() {
+  alignas(inotify_event) char events[4096];
+  while (fd_ >= 0 && read(fd_, events, sizeof events) > 0) {
+  }
+}
+
+void MutexReleaseWatch::Wait(int millis) {
+  if (fd_ < 0) return SleepMillis(millis);
+  pollfd ready{fd_, POLLIN, 0};
+  while (poll(&ready, 1, millis) < 0 && errno == EINTR) {
+  }
+  Forget();
 }
 
 }  // namespace orn::platform

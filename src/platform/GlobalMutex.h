@@ -25,4 +25,23 @@ class GlobalMutex {
   int fd_;
 };
 
+// Wakes a waiter when a process lets go of the mutex name: a watch (inotify) for closes of its
+// lock file, which every holder has open. Without a watch (no lock file yet, no inotify) a wait
+// is a plain pause.
+class MutexReleaseWatch {
+ public:
+  explicit MutexReleaseWatch(const std::string& name);
+  ~MutexReleaseWatch();
+  MutexReleaseWatch(const MutexReleaseWatch&) = delete;
+  MutexReleaseWatch& operator=(const MutexReleaseWatch&) = delete;
+
+  // Forgets the closes seen so far (the caller's own look at the mutex makes one).
+  void Forget();
+  // Pauses for millis, or less when a process closes the lock file meanwhile.
+  void Wait(int millis);
+
+ private:
+  int fd_ = -1;
+};
+
 }  // namespace orn::platform
