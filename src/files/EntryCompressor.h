@@ -17,6 +17,10 @@ struct EntryDigest {
   bool text = false;  // zlib's data type is text (the entry's internal attribute 1)
 };
 
+// An empty final block (fixed codes): closes a deflate stream whose last piece ended with a sync
+// flush, as deflate itself ends such a stream.
+inline constexpr unsigned char kFinalBlock[2] = {0x03, 0x00};
+
 class CEntryCompressor {
  public:
   CEntryCompressor();
@@ -28,9 +32,16 @@ class CEntryCompressor {
   // Deflates what fd gives (nothing for fd < 0: a folder entry) into out. False when deflate or
   // out fails; a failed read is not a failure.
   bool Compress(int fd, CCompressedData& out, EntryDigest& digest);
+  // Deflates one piece of a large file: length bytes of fd from offset (to the file's end when
+  // toEnd), with the 32 KB before offset as the dictionary, and ends it with a sync flush, so that
+  // the pieces of a file, one after another and closed by kFinalBlock, are one deflate stream.
+  // digest.size less than length: the file ended (or failed) inside the piece.
+  bool CompressPiece(int fd, uint64_t offset, uint64_t length, bool toEnd, CCompressedData& out, EntryDigest& digest);
 
  private:
   bool Run(int flush, CCompressedData& out);
+  bool Deflate(int fd, uint64_t offset, uint64_t length, bool toEnd, int finish, CCompressedData& out,
+               EntryDigest& digest);
 
   z_stream stream_{};
   bool ready_ = false;

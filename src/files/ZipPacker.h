@@ -1,9 +1,12 @@
 // Packs entries into a zip archive on several threads: entries are queued in archive order, each
-// is deflated whole by one worker (one deflate state per worker, reset between entries), and the
-// writer puts them into the archive in the order they were queued. The archive is byte for byte
-// the same with any number of threads. Memory stays bounded: at most a few entries per worker
-// are in flight, and each holds at most a bounded part of its deflated bytes in memory (the rest
-// in an unnamed temporary file). With one thread everything happens on the caller's thread.
+// is deflated by the workers (one deflate state per worker, reset between pieces), and the writer
+// puts them into the archive in the order they were queued. A file of 1 MB or more is deflated in
+// pieces that join into one deflate stream (each piece primed with the 32 KB before it and ended
+// with a sync flush, the stream closed by an empty final block), so that a large file keeps every
+// core busy; how a file is cut depends on its size alone. The archive is byte for byte the same
+// with any number of threads. Memory stays bounded: at most a few pieces per worker are in
+// flight, and each holds at most a bounded part of its deflated bytes in memory (the rest in an
+// unnamed temporary file). With one thread everything happens on the caller's thread.
 #pragma once
 
 #include <condition_variable>
@@ -52,8 +55,11 @@ class CZipPacker {
   unsigned Threads() const { return threads_; }
 
  private:
+  struct Piece;
   struct Entry;
   void Work();
+  void Split(Entry& entry, const struct stat* st);
+  void Compress(CEntryCompressor& compressor, Entry& entry, Piece& piece);
   bool Write(Entry& entry);
   void Stop();
 
@@ -70,8 +76,9 @@ class CZipPacker {
   std::mutex mutex_;
   std::condition_variable queued_;
   std::condition_variable finished_;
-  std::deque<std::unique_ptr<Entry>> queue_;
-  size_t taken_ = 0;  // queue_[0, taken_) are with a worker or done
+  std::deque<std::unique_ptr<Entry>> queue_;     // in archive order, until written
+  std::deque<std::pair<Entry*, size_t>> tasks_;  // pieces no worker has taken yet
+  size_t piecesInFlight_ = 0;                    // of the entries in queue_
   bool stopping_ = false;
   std::vector<std::thread> workers_;
 };

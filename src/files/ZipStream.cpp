@@ -104,7 +104,7 @@ bool CZipStream::EndArchive() {
 }
 
 bool CZipStream::WriteEntry(const std::string& name, zip_fileinfo info, bool zip64, const EntryDigest& digest,
-                            const CCompressedData& data) {
+                            const std::vector<const CCompressedData*>& data, bool closeStream) {
   if (!zip_ || failed_) return false;
   ++entries_;
   const uint64_t header = position_;
@@ -119,7 +119,8 @@ bool CZipStream::WriteEntry(const std::string& name, zip_fileinfo info, bool zip
 
   // The values minizip writes when the entry closes.
   unsigned char* local = buffer_.data() + (header - bufferStart_);
-  const uint64_t compressed = data.Size();
+  uint64_t compressed = closeStream ? sizeof kFinalBlock : 0;
+  for (const CCompressedData* piece : data) compressed += piece->Size();
   PutLittleEndian(local + 14, digest.crc, 4);
   if (compressed >= 0xFFFFFFFFu || digest.size >= 0xFFFFFFFFu) {
     if (!zip64) return false;
@@ -133,9 +134,12 @@ bool CZipStream::WriteEntry(const std::string& name, zip_fileinfo info, bool zip
   promisedAt_ = header;
   promised_.assign(local, buffer_.data() + buffer_.size());
 
-  const bool written = data.ForEach([this](const unsigned char* bytes, size_t length) {
+  const auto put = [this](const unsigned char* bytes, size_t length) {
     return zipWriteInFileInZip(zip_, bytes, static_cast<unsigned>(length)) == ZIP_OK;
-  });
+  };
+  bool written = true;
+  for (const CCompressedData* piece : data) written = written && piece->ForEach(put);
+  written = written && (!closeStream || put(kFinalBlock, sizeof kFinalBlock));
   const bool closed = zipCloseFileInZipRaw64(zip_, digest.size, digest.crc) == ZIP_OK;
   return written && closed && !failed_;
 }

@@ -28,9 +28,11 @@ class CZipStream {
   CZipStream& operator=(const CZipStream&) = delete;
 
   bool Open();
-  // Writes one entry: info as minizip takes it, zip64 as for a source of 4 GB or more.
+  // Writes one entry: info as minizip takes it, zip64 as for a source of 4 GB or more, the
+  // deflated bytes of data one after another, closed by kFinalBlock when closeStream (pieces that
+  // ended with a sync flush).
   bool WriteEntry(const std::string& name, zip_fileinfo info, bool zip64, const EntryDigest& digest,
-                  const CCompressedData& data);
+                  const std::vector<const CCompressedData*>& data, bool closeStream);
   // Central directory and end records, then every byte left goes to the sink.
   bool Close();
 
