@@ -1,6 +1,6 @@
-// The configuration import's three pages on the demo installation: the file check, Back and Next
-// between the pages, the choices of pages 2 and 3, and each outcome of Finish, with the branch
-// office's file that asks for its product code; and the product code dialog itself.
+// The configuration import's three pages on the demo installation: the file check, Back and Next,
+// the choices reaching the import, where each outcome of Finish leads (the messages are
+// ConfigImportTest's); and the product code dialog itself.
 
 #include "wizard/action/CActionPage.h"
 #include "wizard/cfgimport/CImportCFGPage1.h"
@@ -62,8 +62,8 @@ class ImportCFGPagesTest : public QObject {
     w_->ui.files.answers = {w_->Path(kBranch)};
     QTest::mouseClick(page1_->m_btnBrowse, Qt::LeftButton);
     const FileRequest& request = w_->ui.files.requests.back();
-    QVERIFY(!request.save && request.initialPath == u"orn.cfg"_s);
-    QCOMPARE(request.filter, u"ORN!-Konfiguration (*.cfg)|*.cfg|Alle Dateien (*.*)|*.*||"_s);
+    QVERIFY(!request.save && request.initialPath == u"orn.cfg"_s &&
+            request.filter == u"ORN!-Konfiguration (*.cfg)|*.cfg|Alle Dateien (*.*)|*.*||"_s);
 
     const int buttons[] = {PSWIZB_BACK | PSWIZB_NEXT, PSWIZB_BACK | PSWIZB_NEXT, PSWIZB_BACK | PSWIZB_FINISH};
     for (int page : {kImportCFGPage1, kImportCFGPage2, kImportCFGPage3}) {
@@ -96,7 +96,6 @@ class ImportCFGPagesTest : public QObject {
     QVERIFY(w_->Closed());
     QVERIFY(depthDuringStop == 1 && w_->ui.waitCursor.depth == 0);
     QCOMPARE(w_->User("kfranke").name, std::string("kfranke"));
-    QCOMPARE(w_->User("amueller").fullName, std::string("Anna Müller"));  // kept
   }
 
   void UsersClearedAndOverwrite() {  // the file's addresses replace, its users stay out
@@ -106,9 +105,7 @@ class ImportCFGPagesTest : public QObject {
     w_->Next();
     Tick(page3_->m_rbOverwrite);
     QVERIFY(!FinishKeepsTheFile(kCode));
-    QVERIFY(w_->Closed());
-    QCOMPARE(w_->User("kfranke").name, std::string());
-    QCOMPARE(w_->User("amueller").fullName, std::string("Anna Müller"));
+    QVERIFY(w_->Closed() && w_->User("kfranke").name.empty());
     QCOMPARE(w_->User("amueller").emails, std::vector<std::string>{"amueller@firma-demo.de"});  // info@ is filiale's
   }
 
