@@ -50,7 +50,7 @@ TEST_F(ArchiveCommandTest, PacksListsAndExtracts) {
 
 TEST_F(ArchiveCommandTest, SeventyThousandEntriesAreReadBackWhole) {
   // One small file named 70,000 times: as many entries, without as many files to make.
-  std::string output;
+  std::string output;  // minizip alone writes no zip64 end records: unzip would see 4,464 entries
   ASSERT_EQ(Cli("pack viele.zip inst $(yes orn.cfg | head -n 70000)", &output), 0) << output;
   ASSERT_EQ(RunCommand("cd '" + s_.Path() + "' && " ORN_CLI_BINARY " archive list viele.zip | wc -l", &output), 0);
   EXPECT_EQ(output, "70000\n");

@@ -46,7 +46,6 @@ class DirectoryPagesTest : public QObject {
   Q_OBJECT
 
   std::unique_ptr<DemoWizard> w_;
-  orn::test::ScratchDir accounts_;
 
   // A fresh wizard on a fresh demo installation, showing page (entered directly: the action list
   // does not lead to the LDAP import).
@@ -130,35 +129,26 @@ class DirectoryPagesTest : public QObject {
     QVERIFY(dns.m_editName->text() == u"firma-demo.de"_s && !dns.m_bWinNTFirst);
   }
 
-  // The module beside the wizard reads a throw-away account list behind the wait dialog; Finish
-  // refuses an empty selection and stops the server under the wait cursor.
-  void NetworkImportReadsTheAccountsAndStopsTheServer() {
-    const QString module = QFileInfo(QStringLiteral(ORN_WIZARD_BINARY)).dir().filePath(u"libornads.so"_s);
-    QVERIFY2(QFile::exists(module), qPrintable(module));
-    const std::string accounts = accounts_ / "passwd";
-    orn::test::WriteFile(accounts,
-                         "root:x:0:0:root:/root:/bin/sh\nanna:x:1001:1001:Anna Alt,Raum 1:/home/anna:/bin/sh\n"
-                         "bernd:x:1002:1002:Bernd Bau:/home/bernd:/bin/sh\ncarl:x:1003:1003:Carl Christ:/c:/bin/sh\n");
-    qputenv("ORN_ADS_MODULE", module.toUtf8());
-    qputenv("ORN_ADS_PASSWD_FILE", accounts.c_str());
+  // The read runs behind the wait dialog with the page's name and order; Finish refuses an empty
+  // selection and stops the server under the wait cursor.
+  void NetworkImportReadsBehindTheWaitDialogAndStopsTheServer() {
     qunsetenv("USERDNSDOMAIN");
-    qunsetenv("USERDOMAIN");
+    qputenv("USERDOMAIN", "FIRMA");
     QVERIFY(Start(kImportWindowsUsersPage1));
+    qunsetenv("USERDOMAIN");
     auto* page1 = w_->At<CImportWindowsUsersPage1>(kImportWindowsUsersPage1);
     auto* page2 = w_->At<CImportWindowsUsersPage2>(kImportWindowsUsersPage2);
     QVERIFY(w_->Render(u"network-import-page.png"_s));
     bool shownDuringRead = false;
     page1->m_readUsers = [&](const std::string& name, bool winNTFirst) {
       CWaitDialog* wait = AnyWaitDialog();
-      shownDuringRead =
-          wait && wait->isVisible() && Screenshot(*wait, u"wait-dialog.png"_s) && w_->ui.waitCursor.depth == 1;
-      return ReadNetworkUsers(name, winNTFirst);
+      shownDuringRead = wait && wait->isVisible() && Screenshot(*wait, u"wait-dialog.png"_s) &&
+                        w_->ui.waitCursor.depth == 1 && name == "FIRMA" && winNTFirst;
+      return Read({{"anna", "Anna Alt", {}}, {"bernd", "Bernd Bau", {}}, {"carl", "Carl Christ", {}}});
     };
     int stops = 0;
     page2->m_stopServer = [&] { stops += w_->ui.waitCursor.depth; };
     w_->Next();
-    qunsetenv("ORN_ADS_MODULE");
-    qunsetenv("ORN_ADS_PASSWD_FILE");
     QVERIFY(shownDuringRead && !AnyWaitDialog());
     QCOMPARE(w_->Active(), int(kImportWindowsUsersPage2));
     QCOMPARE(w_->wizard.WizardButtons(), PSWIZB_BACK | PSWIZB_FINISH);
