@@ -109,24 +109,18 @@ class ImportCFGPagesTest : public QObject {
     QCOMPARE(w_->User("amueller").emails, std::vector<std::string>{"amueller@firma-demo.de"});  // info@ is filiale's
   }
 
-  // Each outcome that keeps the installed file: its message, and where the wizard goes.
+  // Each outcome that keeps the installed file: that its message (ConfigImportTest's) shows, and
+  // where the wizard goes.
   void OutcomesThatWriteNothing_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("code");     // null: the dialog is cancelled
-    QTest::addColumn<QString>("message");  // null: none
+    QTest::addColumn<QString>("message");  // its beginning; null: none
     QTest::addColumn<int>("page");         // -1: the wizard closed
-    QTest::newRow("wrong code") << kBranch << u"AAABBBCCCDDDEEEFFF"_s
-                                << u"Die ausgewählte Konfigurationsdatei konnte mit der angegebenen Produkt-ID nicht "
-                                   "geladen werden. Dadurch ist ein Import der Konfigurationsdaten nicht möglich."_s
-                                << -1;
+    QTest::newRow("wrong code") << kBranch << u"AAABBBCCCDDDEEEFFF"_s << u"Die ausgewählte Konfigurationsdatei"_s << -1;
     QTest::newRow("cancelled") << kBranch << QString() << QString() << -1;
-    QTest::newRow("no configuration")
-        << u"leer.cfg"_s << kCode
-        << u"Bei der ausgewählten Datei handelt es sich nicht um eine gültige ORN!-Konfigurationsdatei."_s
-        << int(kActionPage);
+    QTest::newRow("no configuration") << u"leer.cfg"_s << kCode << u"Bei der ausgewählten Datei"_s << int(kActionPage);
     QTest::newRow("not loadable") << u"orn/orn"_s /* the server program */ << kCode
-                                  << u"Die Konfigurationsdaten konnten nicht importiert werden.\nFehlermeldung: Fehler "
-                                     "beim Laden der Konfiguration"_s
+                                  << u"Die Konfigurationsdaten konnten nicht importiert werden.\n"_s
                                   << int(kImportCFGPage3);
   }
   void OutcomesThatWriteNothing() {
@@ -137,7 +131,9 @@ class ImportCFGPagesTest : public QObject {
     ConfigHolder(new ConfigRecord{}).Save(w_->Path(u"leer.cfg"_s).toUtf8().constData(), true);
     ToLastPage(file);
     QVERIFY(FinishKeepsTheFile(code.isNull() ? std::nullopt : std::optional(code)));
-    QCOMPARE(w_->Messages(page3_), message.isNull() ? QStringList() : QStringList(message));
+    const QStringList shown = w_->Messages(page3_);  // with the page's caption and owner
+    QVERIFY2(message.isNull() ? shown.isEmpty() : shown.size() == 1 && shown[0].startsWith(message),
+             qPrintable(shown.join(u'|')));
     QVERIFY(page < 0 ? w_->Closed() : w_->wizard.isVisible() && w_->Active() == page);
   }
 
