@@ -17,11 +17,7 @@ TEST(AdsPathTest, ServersPortsAndTheServerlessForm) {
     const char* host;
     int port;
     std::vector<std::string> segments;
-  } good[] = {{"LDAP://ldap.firma.de:3890/OU=Vertrieb,DC=firma/OU=Nord",
-               P::Ldap,
-               "ldap.firma.de",
-               3890,
-               {"OU=Vertrieb,DC=firma", "OU=Nord"}},
+  } good[] = {{"LDAP://h.de:3890/OU=V,DC=x/OU=N", P::Ldap, "h.de", 3890, {"OU=V,DC=x", "OU=N"}},
               {"LDAP://[::1]:636", P::Ldap, "[::1]", 636, {}},
               {"LDAP://DC=x,DC=y", P::Ldap, "", 0, {"DC=x,DC=y"}},
               {"LDAP://", P::Ldap, "", 0, {}},
@@ -29,9 +25,7 @@ TEST(AdsPathTest, ServersPortsAndTheServerlessForm) {
   for (const auto& c : good) {
     const auto path = ParseAdsPath(c.text);
     ASSERT_TRUE(path) << c.text;
-    EXPECT_EQ(path->provider, c.provider) << c.text;
-    EXPECT_EQ(path->host, c.host) << c.text;
-    EXPECT_EQ(path->port, c.port) << c.text;
+    EXPECT_TRUE(path->provider == c.provider && path->host == c.host && path->port == c.port) << c.text;
     EXPECT_EQ(path->segments, c.segments) << c.text;
   }
   for (const char* bad : {"ldap://host", "LDAP:/host", "LDAP://host:0", "LDAP://host:65536",

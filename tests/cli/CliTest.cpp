@@ -25,7 +25,6 @@ class CliTest : public test::DemoTest {
     return output;
   }
   std::string Hive() const { return demo_ + "/registry.reg"; }
-  std::string SocketPath() const { return demo_ + "/run/pipe/oska_orn_service"; }
 };
 
 TEST_F(CliTest, StatusOfTheDemoInstallation) {
@@ -36,36 +35,16 @@ TEST_F(CliTest, StatusOfTheDemoInstallation) {
         std::string("Einstellungen:            nicht geschützt"), std::string("  Task_DNS      1"),
         std::string("Benutzer:                 36"), std::string("E-Mail-Adressen:          32")})
     EXPECT_NE(output.find(line), std::string::npos) << line << " in\n" << output;
-  ASSERT_EQ(RunCli("config check '" + demo_ + "/orn/orn.cfg'", &output), 0) << output;
-  EXPECT_NE(output.find("Benutzer: 36\nE-Mail-Adressen: 32"), std::string::npos) << output;
 }
 
 TEST_F(CliTest, RegistryValuesRoundTripWithAnyLetterCase) {
   ASSERT_EQ(RunCli("reg set Task_Test 'Wert mit \"Anführung\" und \\\\'"), 0);
   EXPECT_EQ(CliOutput("reg get TASK_TEST"), "Wert mit \"Anführung\" und \\\\\n");
-  EXPECT_NE(CliOutput("reg list").find("Task_Test=Wert"), std::string::npos);
-  ASSERT_EQ(RunCli("reg set task_test neu"), 0);
-  EXPECT_EQ(CliOutput("reg get Task_Test"), "neu\n");
-  EXPECT_EQ(ReadFile(Hive()).rfind("REGEDIT4", 0), 0u);
-  EXPECT_NE(ReadFile(Hive()).find("\"Task_Test\"=\"neu\""), std::string::npos);  // the first case is kept
+  EXPECT_NE(CliOutput("reg list").find("\nTask_Test=Wert"), std::string::npos);
   ASSERT_EQ(RunCli("reg delete TASK_test"), 0);
   std::string output;
   EXPECT_EQ(RunCli("reg get Task_Test", &output), 1);
   EXPECT_EQ(output, "Der Wert Task_Test ist nicht vorhanden.\n");
-}
-
-// Writers take turns through the mutex "OrnCfg" (--wait) and lose nothing.
-TEST_F(CliTest, TwoWritersAtOnceLoseNothing) {
-  const std::string cli = ORN_CLI_BINARY;
-  const std::string script = "for i in $(seq 1 40); do " + cli + " reg set --wait 60 A$i $i || exit 1; done & " +
-                             "for i in $(seq 1 40); do " + cli + " reg set --wait 60 B$i $i || exit 1; done & wait";
-  ASSERT_EQ(RunCommand("bash -c '" + script + "'"), 0);
-  const std::string list = CliOutput("reg list");
-  for (int i = 1; i <= 40; ++i)
-    for (const char* writer : {"A", "B"})
-      EXPECT_NE(list.find(std::string("\n") + writer + std::to_string(i) + "=" + std::to_string(i) + "\n"),
-                std::string::npos)
-          << writer << i;
 }
 
 TEST_F(CliTest, DamagedHiveIsRefusedAndLeftUnchanged) {
@@ -84,6 +63,9 @@ TEST_F(CliTest, DamagedHiveIsRefusedAndLeftUnchanged) {
   EXPECT_EQ(RunCli("status", &output), 1);
   EXPECT_NE(output.find("Es konnte keine ORN!-Installation gefunden werden."), std::string::npos);
   EXPECT_EQ(ReadFile(Hive()), damaged);
+  setenv("ORN_REGISTRY", (Scratch() / "missing.reg").c_str(), 1);
+  EXPECT_EQ(RunCli("status", &output), 1);
+  EXPECT_NE(output.find(Scratch() / "missing.reg (aus ORN_REGISTRY)"), std::string::npos) << output;
 }
 
 TEST_F(CliTest, ServerStartAndStop) {
@@ -91,13 +73,11 @@ TEST_F(CliTest, ServerStartAndStop) {
   ASSERT_EQ(RunCli("server start", &output), 0) << output;
   ASSERT_TRUE(test::WaitFor([&] { return CliOutput("server status") == "ORN! läuft.\n"; }, 5000));
   EXPECT_EQ(RunCli("server status"), 0);
-  EXPECT_TRUE(test::PathExists(SocketPath()));
   ASSERT_EQ(RunCli("server stop", &output), 0) << output;
   EXPECT_EQ(output, "ORN! wurde beendet.\n");
-  // Stop returns only once the server is gone: its mutex and socket are gone with it.
+  // Stop returns only once the server is gone (ServerTest: its mutex and socket go with it).
   EXPECT_EQ(RunCli("server status", &output), 3);  // as systemctl is-active says "not running"
   EXPECT_EQ(output, "ORN! läuft nicht.\n");
-  EXPECT_FALSE(test::PathExists(SocketPath()));
 }
 
 // Every call ends with its code and its text; options are taken the same way by every verb, and
@@ -121,9 +101,6 @@ TEST_F(CliTest, CallsEndWithTheirCodeAndText) {
       {"reg --help", 0, "Aufruf: orncfg-cli", false},
       {"reg get --help", 0, "Aufruf: orncfg-cli", false},
       {"server -h", 0, "Aufruf: orncfg-cli", false},
-      {"server stop --help", 0, "Aufruf: orncfg-cli", false},
-      {"config check --help", 0, "Aufruf: orncfg-cli", false},
-      {"status --help", 0, "Aufruf: orncfg-cli", false},
       {"--version", 0, "orncfg-cli ", false},
       {"backup-everything", 2, "", false},
       {"", 2, "", false},
@@ -142,12 +119,8 @@ TEST_F(CliTest, CallsEndWithTheirCodeAndText) {
       {"restore --json x.eff", 2,
        "Unbekannte Angabe: --json\nAufruf: orncfg-cli restore ARCHIVE [--password-file F] "
        "[--dry-run] [--no-start] [--settings-password-file F] [--wait SEKUNDEN]\n"},
-      {"backup --output '" + Scratch() / "nowhere/x.eff' --password-file '" + Scratch() / "pw'", 1,
-       "Die Komprimierung schlug fehl.\nFehlermeldung: No such file or directory\n", false},
       {"backup --output '" + Scratch() / "x.eff' --password-file '" + Scratch() / "nul'", 1,
        "Die erste Zeile der Kennwortdatei " + Scratch() / "nul enthält ein NUL-Zeichen", false},
-      {"eff info '" + demo_ + "/orn/orn.cfg'", 1, "Die Datei " + demo_ + "/orn/orn.cfg ist keine verschlüsselte",
-       false},
       {"backup --password=geheim", 2, "Unbekannte Angabe: --password\n", false},
       {"--password=geheim", 2, "Unbekannter Befehl: --password\n", false},
   };
@@ -161,12 +134,6 @@ TEST_F(CliTest, CallsEndWithTheirCodeAndText) {
   EXPECT_EQ(ReadFile(tabbed).rfind("UserName\tName\tE-Mail", 0), 0u);
   EXPECT_FALSE(fs::exists(Scratch() / "x.eff"));
   EXPECT_FALSE(fs::exists(demo_ + "/tmp/orncfg"));
-
-  setenv("ORN_REGISTRY", (Scratch() / "missing.reg").c_str(), 1);
-  std::string output;
-  EXPECT_EQ(RunCli("status", &output), 1);
-  EXPECT_EQ(output.rfind("Es konnte keine ORN!-Installation gefunden werden.\n", 0), 0u) << output;
-  EXPECT_NE(output.find(Scratch() / "missing.reg (aus ORN_REGISTRY)"), std::string::npos) << output;
 }
 
 // --json gives one valid document that carries the facts of the text.
@@ -209,17 +176,6 @@ TEST_F(CliTest, DemoInstallationIsReproducibleAndRealistic) {
   EXPECT_EQ(test::TreeSnapshot(demo_ + "/orn"), first);
   EXPECT_EQ(ReadFile(Hive()), hive);
 
-  size_t files = 0, folders = 0, dotted = 0, empty = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(demo_ + "/orn/arsp")) {
-    files += entry.is_regular_file();
-    folders += entry.is_directory();
-    dotted += entry.path().filename().string()[0] == '.';
-    empty += entry.is_directory() && fs::is_empty(entry.path());
-  }
-  EXPECT_GE(files, 200u);
-  EXPECT_GE(folders, 40u);
-  EXPECT_GE(dotted, 2u);
-  EXPECT_GE(empty, 2u);
   // A folder that is not a demo installation is never overwritten.
   const std::string other = Scratch() / "other";
   fs::create_directories(other);

@@ -13,7 +13,6 @@ using test::RunCli;
 using test::RunCommand;
 
 const std::string kTool = std::string("python3 ") + ORN_SOURCE_DIR + "/tests/cli/eff_tool.py";
-const std::string kNoModules = "OPENSSL_MODULES=/nonexistent ";
 
 class EffCliTest : public ::testing::Test {
  protected:
@@ -35,22 +34,15 @@ TEST_F(EffCliTest, FilesInterchangeWithPythonAndOpenssl) {
   for (const char* cipher : {"1", "2", "3"}) {
     SCOPED_TRACE(cipher);
     std::string output;
-    ASSERT_EQ(RunCli("eff encrypt " + Quoted("zip.tmp") + " " + Quoted("ours.eff") + " --cipher " + cipher +
-                         " --password-file " + Quoted("pw"),
-                     &output),
-              0)
-        << output;
+    const std::string ours = "eff encrypt " + Quoted("zip.tmp") + " " + Quoted("ours.eff") + " --cipher " + cipher;
+    ASSERT_EQ(RunCli(ours + " --password-file " + Quoted("pw"), &output), 0) << output;
     ASSERT_EQ(RunCommand(kTool + " decrypt " + Quoted("ours.eff") + " " + Quoted("by-python") + " " + Quoted("pw")), 0);
     EXPECT_TRUE(ReadFile(Path("by-python")) == plain_);
 
-    ASSERT_EQ(RunCommand(kTool + " encrypt " + Quoted("zip.tmp") + " " + Quoted("python.eff") + " " + Quoted("pw") +
-                         " " + cipher),
-              0);
-    ASSERT_EQ(
-        RunCli("eff decrypt " + Quoted("python.eff") + " " + Quoted("by-us") + " --password-file - < " + Quoted("pw"),
-               &output),
-        0)
-        << output;
+    const std::string theirs = " encrypt " + Quoted("zip.tmp") + " " + Quoted("python.eff") + " " + Quoted("pw");
+    ASSERT_EQ(RunCommand(kTool + theirs + " " + cipher), 0);
+    const std::string decrypt = "eff decrypt " + Quoted("python.eff") + " " + Quoted("by-us");
+    ASSERT_EQ(RunCli(decrypt + " --password-file - < " + Quoted("pw"), &output), 0) << output;
     EXPECT_EQ(output, "Die Datei wurde nach " + Path("by-us") + " entschlüsselt.\n");
     EXPECT_TRUE(ReadFile(Path("by-us")) == plain_);
   }
@@ -96,20 +88,18 @@ TEST_F(EffCliTest, PasswordProblemsEndWithTheirMessageAndNoTarget) {
 }
 
 TEST_F(EffCliTest, WithoutTheLegacyProviderDesFailsClearly) {
-  const std::string pw = " --password-file " + Quoted("pw") + " 2>&1";
-  std::string output;
-  EXPECT_EQ(RunCommand(kNoModules + ORN_CLI_BINARY + " eff encrypt " + Quoted("zip.tmp") + " " + Quoted("x.eff") + pw,
-                       &output),
-            1);
-  EXPECT_NE(output.find("Fehlermeldung: libcrypto: the legacy provider could not be loaded"), std::string::npos)
-      << output;
-  EXPECT_FALSE(PathExists(Path("x.eff")));
-  EXPECT_EQ(RunCommand(kNoModules + ORN_CLI_BINARY + " eff decrypt " + Quoted("a.eff") + pw, &output), 1);
-  EXPECT_NE(output.find("Fehlermeldung: libcrypto: the legacy provider"), std::string::npos) << output;
-  // AES does not need it.
-  EXPECT_EQ(RunCommand(kNoModules + ORN_CLI_BINARY + " eff encrypt " + Quoted("zip.tmp") + " " + Quoted("x.eff") +
-                       " --cipher 3" + pw),
-            0);
+  const std::string cli = "OPENSSL_MODULES=/nonexistent " ORN_CLI_BINARY " eff ",
+                    pw = " --password-file " + Quoted("pw") + " 2>&1";
+  for (const std::string& call :
+       {"encrypt " + Quoted("zip.tmp") + " " + Quoted("x.eff"), "decrypt " + Quoted("a.eff")}) {
+    std::string output;
+    EXPECT_EQ(RunCommand(cli + call + pw, &output), 1) << call;
+    EXPECT_NE(output.find("Fehlermeldung: libcrypto: the legacy provider could not be loaded"), std::string::npos)
+        << output;
+    EXPECT_FALSE(PathExists(Path("x.eff")));
+  }
+  EXPECT_EQ(RunCommand(cli + "encrypt " + Quoted("zip.tmp") + " " + Quoted("x.eff") + " --cipher 3" + pw),
+            0);  // AES needs none
 }
 
 }  // namespace

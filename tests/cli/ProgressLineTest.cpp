@@ -37,14 +37,12 @@ struct Phase {
 
 // The phases in the order shown, each with the last figures shown for it.
 std::vector<Phase> Phases(const std::string& output) {
-  static const std::regex line(R"(([^:\r\n]+): (\d+)/(\d+) Dateien, ([\d.]+)/([\d.]+) MB\x1b\[K)");
+  static const std::regex line(R"(\r*([^:\r\n]+): (\d+)/(\d+) Dateien, ([\d.]+)/([\d.]+) MB\x1b\[K)");
   std::vector<Phase> phases;
   for (std::sregex_iterator it(output.begin(), output.end(), line), end; it != end; ++it) {
     const std::smatch& m = *it;
-    std::string name = m[1].str();
-    name.erase(0, name.find_first_not_of('\r'));
-    if (phases.empty() || phases.back().name != name) phases.push_back({name, 0, 0, "", ""});
-    phases.back() = {name, std::stoull(m[2]), std::stoull(m[3]), m[4], m[5]};
+    if (phases.empty() || phases.back().name != m[1]) phases.emplace_back();
+    phases.back() = {m[1], std::stoull(m[2]), std::stoull(m[3]), m[4], m[5]};
   }
   return phases;
 }
@@ -53,7 +51,7 @@ TEST_F(ProgressLineTest, PhasesAppearInOrderWithTheirTotals) {
   const std::string archive = Scratch() / "s.eff";
   const std::vector<Phase> backup = Phases(Run("backup --output '" + archive + "'", true));
   ASSERT_EQ(backup.size(), 1u);
-  EXPECT_EQ(backup[0].name, "Packen");
+  EXPECT_TRUE(backup[0].name == "Packen" && backup[0].files == backup[0].totalFiles);
 
   const std::vector<Phase> restore = Phases(Run("restore --no-start '" + archive + "'", true));
   std::vector<std::string> names;
@@ -61,16 +59,12 @@ TEST_F(ProgressLineTest, PhasesAppearInOrderWithTheirTotals) {
   EXPECT_EQ(names, (std::vector<std::string>{"Entpacken", "Sicherheitskopie", "Zurückschreiben"}));
   for (const Phase& phase : restore) {
     // Each phase ends at its totals; the tree holds at least the 300 files added.
-    EXPECT_GE(phase.totalFiles, 300u) << phase.name;
-    EXPECT_EQ(phase.files, phase.totalFiles) << phase.name;
-    EXPECT_EQ(phase.mb, phase.totalMb) << phase.name;
+    EXPECT_TRUE(phase.totalFiles >= 300u && phase.files == phase.totalFiles && phase.mb == phase.totalMb) << phase.name;
   }
-  EXPECT_EQ(backup[0].files, backup[0].totalFiles);
   ASSERT_EQ(restore.size(), 3u);
   // Unpacking takes what packing put in; the installation holds what the archive does, so the
   // safety copy keeps as many files as the copy back puts in place.
-  EXPECT_EQ(restore[0].totalFiles, backup[0].totalFiles);
-  EXPECT_EQ(restore[0].totalMb, backup[0].totalMb);
+  EXPECT_TRUE(restore[0].totalFiles == backup[0].totalFiles && restore[0].totalMb == backup[0].totalMb);
   EXPECT_EQ(restore[1].totalFiles, restore[2].totalFiles);
 
   // Nothing with --quiet or without a terminal.

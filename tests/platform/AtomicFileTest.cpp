@@ -38,11 +38,9 @@ TEST(AtomicFileTest, CommitReplacesTheTargetAndDiscardLeavesIt) {
     ASSERT_TRUE(file.Write("new", 3));
     EXPECT_TRUE(file.Commit(durability));
     EXPECT_FALSE(file.Commit(durability));  // once
-    EXPECT_EQ(test::ReadFile(target), "new");
     struct stat st {};
-    ASSERT_EQ(stat(target.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(EntryCount(s.Path()), 1u);
+    EXPECT_TRUE(stat(target.c_str(), &st) == 0 && (st.st_mode & 07777) == 0640u);
+    EXPECT_TRUE(test::ReadFile(target) == "new" && EntryCount(s.Path()) == 1u);
   }
   umask(oldMask);
 }
@@ -75,14 +73,12 @@ TEST(AtomicFileTest, LeftoversAreTheTemporaryFilesOfEndedProcesses) {
   const struct {
     std::string name;
     bool leftover;
-  } cases[] = {
-      {".orn-tmp-" + dead + "-1a2b3c-0", true},
-      {".orn-tmp-" + alive + "-1a2b3c-0", false},
-      {".orn-tmp-" + std::to_string(getpid()) + "-1a2b3c-0", false},
-      {"orn-tmp-" + dead + "-1a2b3c-0", false},
-      {".orn-tmp-x" + dead + "-0", false},
-      {"file", false},
-  };
+  } cases[] = {{".orn-tmp-" + dead + "-1a2b3c-0", true},
+               {".orn-tmp-" + alive + "-1a2b3c-0", false},
+               {".orn-tmp-" + std::to_string(getpid()) + "-1a2b3c-0", false},
+               {"orn-tmp-" + dead + "-1a2b3c-0", false},
+               {".orn-tmp-x" + dead + "-0", false},
+               {"file", false}};
   test::ScratchDir s;
   for (const auto& c : cases) {
     EXPECT_EQ(IsLeftoverTempName(c.name), c.leftover) << c.name;

@@ -28,10 +28,6 @@ class GlobalMutexTest : public test::IsolatedTest {
     close(ready[1]);
     return holds ? pid : -1;
   }
-  static void Kill(pid_t pid) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
   // Create in another process: 1 when it found the mutex held, 0 when not, -1 on failure.
   static int ExistedInChild(const std::string& name) {
     pid_t pid = fork();
@@ -49,8 +45,7 @@ class GlobalMutexTest : public test::IsolatedTest {
 TEST_F(GlobalMutexTest, CreateTellsWhetherAnotherProcessHoldsIt) {
   bool existed = true;
   auto mutex = GlobalMutex::Create("OSKAORNStartMutexSERVICE", &existed);
-  ASSERT_TRUE(mutex);
-  EXPECT_FALSE(existed);
+  ASSERT_TRUE(mutex && !existed);
   EXPECT_EQ(ExistedInChild("OSKAORNStartMutexSERVICE"), 1);
   EXPECT_EQ(ExistedInChild("OtherName"), 0);
   mutex.reset();
@@ -60,14 +55,14 @@ TEST_F(GlobalMutexTest, CreateTellsWhetherAnotherProcessHoldsIt) {
 
 TEST_F(GlobalMutexTest, OpenExistingSeesAHolderUntilItIsKilled) {
   EXPECT_FALSE(GlobalMutex::OpenExisting("held"));
-  pid_t holder = StartHolder("held");
+  const pid_t holder = StartHolder("held");
   ASSERT_GT(holder, 0);
   EXPECT_TRUE(GlobalMutex::OpenExisting("held"));
-  Kill(holder);
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
   EXPECT_FALSE(GlobalMutex::OpenExisting("held"));
   bool existed = true;
-  EXPECT_TRUE(GlobalMutex::Create("held", &existed));
-  EXPECT_FALSE(existed);
+  EXPECT_TRUE(GlobalMutex::Create("held", &existed) && !existed);
 }
 
 TEST_F(GlobalMutexTest, ProgramsStartedLaterDoNotInheritTheLock) {
@@ -86,7 +81,8 @@ TEST_F(GlobalMutexTest, ProgramsStartedLaterDoNotInheritTheLock) {
   close(execed[0]);
   mutex.reset();
   EXPECT_FALSE(GlobalMutex::OpenExisting("inherit"));
-  Kill(pid);
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
 }
 
 }  // namespace

@@ -34,22 +34,22 @@ TEST_F(ProcessTest, StartsProgramInItsOwnSessionAndLeavesNoChild) {
   pid_t shell = 0, session = 0;
   std::string mark;
   out >> shell >> session >> mark;
-  EXPECT_EQ(shell, pid);
-  EXPECT_EQ(session, pid);  // the leader of a new session
-  EXPECT_NE(session, getsid(0));
+  EXPECT_TRUE(shell == pid && session == pid && session != getsid(0));  // the leader of a new session
   EXPECT_EQ(mark, "mark");
 }
 
 TEST_F(ProcessTest, ProgramThatCannotRunIsReported) {
-  std::string error;
-  EXPECT_EQ(SpawnDetached(Scratch() / "missing", {}, "", &error), -1);
-  EXPECT_EQ(error, "No such file or directory");
   test::WriteFile(Scratch() / "not-executable", "#!/bin/sh\n");
-  EXPECT_EQ(SpawnDetached(Scratch() / "not-executable", {}, "", &error), -1);
-  EXPECT_EQ(error, "Permission denied");
-  error.clear();
-  EXPECT_EQ(SpawnDetached("/bin/true", {}, Scratch() / "no-such-folder", &error), -1);
-  EXPECT_EQ(error, "No such file or directory");
+  const struct {
+    std::string program, folder, error;
+  } cases[] = {{Scratch() / "missing", "", "No such file or directory"},
+               {Scratch() / "not-executable", "", "Permission denied"},
+               {"/bin/true", Scratch() / "no-such-folder", "No such file or directory"}};
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_EQ(SpawnDetached(c.program, {}, c.folder, &error), -1) << c.program;
+    EXPECT_EQ(error, c.error) << c.program;
+  }
   EXPECT_TRUE(NoChildren());
 }
 

@@ -15,12 +15,10 @@ TEST(ProgramFilesTest, BesideTheProgramFirstThenTheInstalledFolder) {
   const struct {
     bool beside, installed;
     const char* expected;  // relative to the scratch folder; empty: not found
-  } cases[] = {
-      {true, true, "usr/bin/libornads.so"},
-      {false, true, "usr/lib/orncfg/libornads.so"},
-      {true, false, "usr/bin/libornads.so"},
-      {false, false, ""},
-  };
+  } cases[] = {{true, true, "usr/bin/libornads.so"},
+               {false, true, "usr/lib/orncfg/libornads.so"},
+               {true, false, "usr/bin/libornads.so"},
+               {false, false, ""}};
   for (const auto& c : cases) {
     test::ScratchDir scratch;
     fs::create_directories(scratch / "usr/bin");

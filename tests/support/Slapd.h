@@ -21,7 +21,6 @@ class Slapd {
     // search, paged or not. Otherwise the limit holds per page only (size.prtotal=unlimited).
     bool stockLimits = false;
   };
-  static constexpr const char* kRootPassword = "geheim";
 
   // Throws std::runtime_error when slapadd fails or the server does not come up.
   explicit Slapd(const Config& config);
@@ -29,18 +28,14 @@ class Slapd {
   Slapd(const Slapd&) = delete;
   Slapd& operator=(const Slapd&) = delete;
 
-  int Port() const { return port_; }
   std::string HostPort() const { return "127.0.0.1:" + std::to_string(port_); }
   std::string Uri() const { return "ldap://" + HostPort(); }
-  std::string RootDn() const { return "cn=admin," + suffix_; }
-  const std::string& Folder() const { return dir_.Path(); }
 
  private:
   bool Start(int port);
   void Stop();
 
   ScratchDir dir_;
-  std::string suffix_;
   pid_t pid_ = -1;
   int port_ = 0;
 };

@@ -1,9 +1,11 @@
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -33,13 +35,12 @@ ScratchDir::~ScratchDir() {
 
 IsolatedVariables::IsolatedVariables(const std::string& folder) {
   std::filesystem::create_directories(folder + "/tmp");
-  for (const char* name : {"ORN_REGISTRY", "ORN_RUNTIME_DIR", "TEMP"}) {
+  for (const auto& [name, below] :
+       {std::pair{"ORN_REGISTRY", "/registry.reg"}, {"ORN_RUNTIME_DIR", "/run"}, {"TEMP", "/tmp"}}) {
     const char* value = getenv(name);
     saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    setenv(name, (folder + below).c_str(), 1);
   }
-  setenv("ORN_REGISTRY", (folder + "/registry.reg").c_str(), 1);
-  setenv("ORN_RUNTIME_DIR", (folder + "/run").c_str(), 1);
-  setenv("TEMP", (folder + "/tmp").c_str(), 1);
 }
 
 IsolatedVariables::~IsolatedVariables() {
@@ -54,24 +55,19 @@ IsolatedVariables::~IsolatedVariables() {
 bool UseDemoInstallation(const std::string& folder, const std::string& options) {
   std::string exports;
   if (RunCommand(std::string(ORN_DEMO_BINARY) + " '" + folder + "' " + options, &exports) != 0) return false;
-  std::istringstream lines(exports);
+  static const std::regex line("export ([A-Z_]+)='([^']*)'\n");
   std::set<std::string> names;
-  for (std::string line; std::getline(lines, line);) {
-    const size_t eq = line.find('=');
-    if (line.rfind("export ", 0) != 0 || eq == std::string::npos || line.size() < eq + 3 || line[eq + 1] != '\'' ||
-        line.back() != '\'')
-      return false;
-    names.insert(line.substr(7, eq - 7));
-    setenv(line.substr(7, eq - 7).c_str(), line.substr(eq + 2, line.size() - eq - 3).c_str(), 1);
+  for (std::sregex_iterator it(exports.begin(), exports.end(), line), end; it != end; ++it) {
+    names.insert((*it)[1]);
+    setenv((*it)[1].str().c_str(), (*it)[2].str().c_str(), 1);
   }
-  return names == std::set<std::string>{"ORN_REGISTRY", "ORN_RUNTIME_DIR", "TEMP"};
+  return names == std::set<std::string>{"ORN_REGISTRY", "ORN_RUNTIME_DIR", "TEMP"} &&
+         std::count(exports.begin(), exports.end(), '\n') == 3;
 }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFile(const std::string& path, const std::string& data) {

@@ -14,7 +14,7 @@
 
 namespace orn::test {
 
-// Creates a fresh folder below the system's temporary folder; removes it with its contents.
+// A fresh folder below the system's temporary folder, removed with its contents.
 class ScratchDir {
  public:
   ScratchDir();
@@ -28,8 +28,8 @@ class ScratchDir {
   std::string path_;
 };
 
-// Points ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP into folder while it lives and restores them
-// afterwards, so that tests never touch /etc/orn or /run/orn.
+// Points ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP into folder while it lives, so that tests never
+// touch /etc/orn or /run/orn.
 class IsolatedVariables {
  public:
   explicit IsolatedVariables(const std::string& folder);
@@ -41,7 +41,6 @@ class IsolatedVariables {
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-// A scratch folder with the variables pointing into it.
 struct IsolatedFolder {
   ScratchDir scratch;
   IsolatedVariables variables{scratch.Path()};
@@ -82,11 +81,15 @@ bool PathExists(const std::string& path);
 // Path below root -> modification time (to the nanosecond) and content of root and every entry
 // below it (root may be a file): tells whether anything was written, even with the same bytes.
 std::map<std::string, std::string> TreeSnapshot(const std::string& root);
-// Runs a shell command line, returns its exit status (or -1) and its standard output.
+// Runs a shell command line; its exit status (or -1), its standard output in *output.
 int RunCommand(const std::string& commandLine, std::string* output = nullptr);
-// Runs orncfg-cli with arguments (shell words, standard input /dev/null unless they redirect it);
-// its exit status, with standard output and error in *output.
+// Runs orncfg-cli with arguments (shell words; standard input /dev/null unless they redirect it);
+// its exit status, standard output and error in *output.
 int RunCli(const std::string& arguments, std::string* output = nullptr);
+// Polls condition every 10 ms until it holds or timeoutMs has passed; returns its last result.
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
+// Writes a hive holding the installation key with the given "Name"="value" lines.
+void WriteInstallationHive(const std::string& hivePath, const std::vector<std::pair<std::string, std::string>>& values);
 
 // The text of the MessageError that call throws, or "(nothing thrown)".
 inline std::string ThrownText(const std::function<void()>& call) {
@@ -97,11 +100,5 @@ inline std::string ThrownText(const std::function<void()>& call) {
   }
   return "(nothing thrown)";
 }
-
-// Polls condition every 10 ms until it holds or timeoutMs has passed; returns its last result.
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs);
-
-// Writes a hive holding the installation key with the given "Name"="value" lines.
-void WriteInstallationHive(const std::string& hivePath, const std::vector<std::pair<std::string, std::string>>& values);
 
 }  // namespace orn::test

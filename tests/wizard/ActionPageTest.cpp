@@ -1,10 +1,10 @@
 // The action page: three or five rows, the selection rule, Next, double click and Back, the
 // messages. (CsvPagesTest renders the real wizard's first page for docs/screenshots.)
 
+#include "support/FakeUi.h"
 #include "wizard/action/ActionTable.h"
 #include "wizard/action/CActionPage.h"
 #include "wizard/app/CImportExportWizard.h"
-#include "support/FakeUi.h"
 
 namespace orn::wizard::test {
 
@@ -48,7 +48,15 @@ class ActionPageTest : public QObject {
   void Click(int row, Qt::KeyboardModifiers modifiers = {}) {
     QTest::mouseClick(page_->m_lbActions->viewport(), Qt::LeftButton, modifiers, RowCentre(row));
   }
+  void Press(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
   QString Description() const { return page_->findChild<QLabel*>(u"description"_s)->text(); }
+  // The one message shown so far, with the sheet's caption and the page as its owner.
+  QString OnlyMessage() const {
+    return ui_.messages.shown.size() == 1 && ui_.messages.shown[0].caption == kCaption &&
+                   ui_.messages.shown[0].owner == page_
+               ? ui_.messages.shown[0].text
+               : u"(not one message of the page)"_s;
+  }
 
  private slots:
   void ThreeOrFiveRowsAsTheModuleLoads() {
@@ -78,42 +86,32 @@ class ActionPageTest : public QObject {
              u"Exportiert Benutzernamen und E-Mail-Adressen von ORN! in eine kommagetrennte Datei (.csv)."_s);
     Click(4, Qt::ControlModifier);  // takes the selection away
     QCOMPARE(Description(), QString());
-    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
+    Press(sheet_->NextButton());
     QCOMPARE(sheet_->GetActiveIndex(), 0);
-    QCOMPARE(ui_.messages.shown.size(), size_t{1});
-    QCOMPARE(ui_.messages.shown[0].text, u"Wählen Sie bitte eine Aktion aus."_s);
-    QCOMPARE(ui_.messages.shown[0].caption, kCaption);
-    QCOMPARE(ui_.messages.shown[0].owner, page_);
+    QCOMPARE(OnlyMessage(), u"Wählen Sie bitte eine Aktion aus."_s);
   }
 
   void NextAndDoubleClickLeadToTheFirstPageAndBackKeepsTheSelection() {
     Build(FAKE_ADS_MODULE);
-    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);  // the untouched list: backup
-    QCOMPARE(sheet_->GetActiveIndex(), int(kBackupCFGPage1));
     const int firstPage[] = {kBackupCFGPage1, kRestoreCFGPage1, kImportCFGPage1, kImportWindowsUsersPage1,
                              kExportCSVPage1};
-    for (int row : {0, 2, 3, 4}) {
-      QTest::mouseClick(sheet_->BackButton(), Qt::LeftButton);
-      QCOMPARE(sheet_->GetActiveIndex(), 0);
-      Click(row);
-      QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
+    for (int row : {0, 2, 3, 4}) {  // the untouched list: the backup
+      if (row) Click(row);
+      Press(sheet_->NextButton());
       QCOMPARE(sheet_->GetActiveIndex(), firstPage[row]);
+      Press(sheet_->BackButton());
+      QCOMPARE(sheet_->GetActiveIndex(), 0);
     }
-    QTest::mouseClick(sheet_->BackButton(), Qt::LeftButton);
-    QCOMPARE(page_->m_lbActions->currentRow(), 4);
     QCOMPARE(Description(), QString::fromUtf8(kActionTable[4].description));
     QTest::mouseDClick(page_->m_lbActions->viewport(), Qt::LeftButton, {}, RowCentre(2));
     QTRY_COMPARE(sheet_->GetActiveIndex(), int(kImportCFGPage1));
     QVERIFY(ui_.messages.shown.empty());
-
     // The restore's page is missing here: its row is refused, and no page shows in its place.
-    QTest::mouseClick(sheet_->BackButton(), Qt::LeftButton);
+    Press(sheet_->BackButton());
     Click(1);
-    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
+    Press(sheet_->NextButton());
     QCOMPARE(sheet_->GetActiveIndex(), 0);
-    QCOMPARE(ui_.messages.shown.size(), size_t{1});
-    QCOMPARE(ui_.messages.shown[0].text, u"Diese Aktion ist in dieser Version noch nicht verfügbar."_s);
-    QCOMPARE(ui_.messages.shown[0].caption, kCaption);
+    QCOMPARE(OnlyMessage(), u"Diese Aktion ist in dieser Version noch nicht verfügbar."_s);
   }
 
   void TheKeyboardChoosesFromTheListAndReturnGoesOn() {

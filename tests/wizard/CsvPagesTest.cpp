@@ -1,12 +1,15 @@
-// The CSV pages on the demo installation: the export's proposal, separators and layouts; the
-// import's source check; for both the browse dialog, Back, and what Finish writes or says.
+// The CSV pages on the demo installation: the export's proposal, separators and layouts; for both
+// the browse dialog, Back, and what Finish says. The export and import themselves (CsvTransfer)
+// have no test of their own: their messages are pinned here.
 
-#include "wizard/action/CActionPage.h"
 #include "support/DemoWizard.h"
+#include "wizard/action/CActionPage.h"
 #include "wizard/users/CExportCSVPage1.h"
 #include "wizard/users/CImportCSVPage1.h"
 
 namespace orn::wizard::test {
+
+const QString kCsvFilter = u"kommagetrennte Datei (*.csv)|*.csv|Alle Dateien (*.*)|*.*||"_s;
 
 class CsvPagesTest : public QObject {
   Q_OBJECT
@@ -41,8 +44,16 @@ class CsvPagesTest : public QObject {
     import_->m_editPath->setText(name.isEmpty() ? QString() : w_->Path(name));
     w_->Finish();
   }
+  // Browsing puts the answer into the field; the request for it.
+  FileRequest Browse(QAbstractButton* button, QLineEdit* field) {
+    w_->ui.files.answers = {QString(), u"/srv/benutzer.csv"_s};
+    for (int i = 0; i < 2; ++i) QTest::mouseClick(button, Qt::LeftButton);  // cancelled, then chosen
+    return field->text() == u"/srv/benutzer.csv"_s ? w_->ui.files.requests.back() : FileRequest{};
+  }
 
  private slots:
+  // The semicolon and the tab with one address per row reach the export (the text beside the box
+  // toggles it).
   void ExportProposalAndBothLayouts() {
     OpenExport();
     QCOMPARE(w_->wizard.windowTitle(), u"Benutzerdaten nach CSV exportieren"_s);
@@ -55,41 +66,33 @@ class CsvPagesTest : public QObject {
     w_->Finish();
     QCOMPARE(w_->Messages(export_), QStringList(u"Der Export wurde erfolgreich abgeschlossen."_s));
     QVERIFY(w_->Closed());
-    QStringList lines = Lines(proposed);  // the header, 36 users, nothing after the last line end
-    QCOMPARE(lines.size(), 38);
-    QCOMPARE(lines[0], u"UserName;Name;E-Mail;E-Mail1;E-Mail2;E-Mail3"_s);
-    QVERIFY(lines.contains(u"amueller;Anna Müller;amueller@firma-demo.de;info@firma-demo.de;;"_s));
+    QCOMPARE(Lines(proposed).value(0), u"UserName;Name;E-Mail;E-Mail1;E-Mail2;E-Mail3"_s);
 
-    OpenExport();  // tabs, one row per address; the text beside the box toggles it
+    OpenExport();
     export_->m_editPath->setText(w_->Path(u"rows.csv"_s));
     Tick(export_->m_rbTab);
     QTest::mouseClick(export_->m_lblOneAddressPerRow, Qt::LeftButton);
     w_->Finish();
-    lines = Lines(w_->Path(u"rows.csv"_s));
+    const QStringList lines = Lines(w_->Path(u"rows.csv"_s));
     QCOMPARE(lines.value(0), u"UserName\tName\tE-Mail"_s);
     QCOMPARE(lines.filter(QRegularExpression(u"^admin\t"_s)).size(), 4);
   }
 
   void ExportRefusalsFailuresBrowseAndBack() {
     OpenExport();
-    const QString proposed = export_->m_editPath->text();
-    w_->ui.files.answers = {QString(), u"/srv/benutzer.csv"_s};
-    for (int i = 0; i < 2; ++i) QTest::mouseClick(export_->m_btnBrowse, Qt::LeftButton);  // cancelled, then chosen
-    QCOMPARE(export_->m_editPath->text(), u"/srv/benutzer.csv"_s);
-    const FileRequest& request = w_->ui.files.requests.back();
-    QVERIFY(request.save && request.defaultExtension == u"csv"_s && request.initialPath == proposed);
-    QCOMPARE(request.filter, u"kommagetrennte Datei (*.csv)|*.csv|Alle Dateien (*.*)|*.*||"_s);
-
+    const FileRequest request = Browse(export_->m_btnBrowse, export_->m_editPath);
+    QVERIFY(request.save && request.defaultExtension == u"csv"_s && request.filter == kCsvFilter);
+    QCOMPARE(request.initialPath, w_->Path(QDate::currentDate().toString(u"'orn/orn_'ddMMyy'.csv'"_s)));
     for (const QString& path : {QString(), w_->Path(u"fehlt/b.csv"_s), w_->Path(u"a.csv"_s)}) {
       if (path.endsWith(u"/a.csv"_s)) QFile::resize(w_->Config(), 10);
       export_->m_editPath->setText(path);
       w_->Finish();
     }
-    QCOMPARE(w_->Messages(export_),
-             QStringList({u"Geben Sie bitte einen Dateipfad an."_s,
-                          u"Die Benutzer konnten nicht geschrieben werden.\nFehlermeldung: no opened file"_s,
-                          u"Die Konfiguration konnte nicht geladen werden.\n"
-                          "Fehlermeldung: opening config file failed"_s}));
+    QCOMPARE(
+        w_->Messages(export_),
+        QStringList({u"Geben Sie bitte einen Dateipfad an."_s,
+                     u"Die Benutzer konnten nicht geschrieben werden.\nFehlermeldung: no opened file"_s,
+                     u"Die Konfiguration konnte nicht geladen werden.\nFehlermeldung: opening config file failed"_s}));
     QVERIFY(!QFile::exists(w_->Path(u"a.csv"_s)));
     w_->Back();
     QCOMPARE(w_->Active(), int(kActionPage));
@@ -120,29 +123,19 @@ class CsvPagesTest : public QObject {
   void ImportRefusalsFailuresBrowseAndBack() {
     OpenImport();
     const QByteArray config = w_->ConfigBytes();
-    FinishWith(QString());
     FinishWith(u"fehlt.csv"_s);
     FinishWith(u"export.csv"_s, "UserName,Name,E-Mail\r\nx,X,x@y\r\n");
-    FinishWith(u"import"_s);  // a folder passes the check and cannot be read
     QCOMPARE(w_->ConfigBytes(), config);
     QFile::remove(w_->Config());
     FinishWith(u"gut.csv"_s, "Name,FullName,E-Mail\r\njneu,Jana Neu,jneu@firma-demo.de\r\n");
     QCOMPARE(w_->Messages(import_),
-             QStringList({u"Geben Sie bitte einen gültigen Dateipfad an."_s,
-                          u"Geben Sie bitte einen gültigen Dateipfad an."_s,
-                          u"Die Benutzer konnten nicht gelesen werden.\n"
-                          "Fehlermeldung: Die Datei hat ein ungültiges Format"_s,
-                          u"Die Benutzer konnten nicht gelesen werden.\nFehlermeldung: no opened file"_s,
-                          u"Die Benutzer konnten nicht importiert werden.\n"
-                          "Fehlermeldung: opening config file failed"_s}));
+             QStringList(
+                 {u"Geben Sie bitte einen gültigen Dateipfad an."_s,
+                  u"Die Benutzer konnten nicht gelesen werden.\nFehlermeldung: Die Datei hat ein ungültiges Format"_s,
+                  u"Die Benutzer konnten nicht importiert werden.\nFehlermeldung: opening config file failed"_s}));
     QVERIFY(!QFile::exists(w_->Config()));
-
-    w_->ui.files.answers = {u"/srv/benutzer.csv"_s};
-    QTest::mouseClick(import_->m_btnBrowse, Qt::LeftButton);
-    QCOMPARE(import_->m_editPath->text(), u"/srv/benutzer.csv"_s);
-    const FileRequest& request = w_->ui.files.requests.back();
-    QVERIFY(!request.save && request.initialPath == u"orn.csv"_s);
-    QCOMPARE(request.filter, u"kommagetrennte Datei (*.csv)|*.csv|Alle Dateien (*.*)|*.*||"_s);
+    const FileRequest request = Browse(import_->m_btnBrowse, import_->m_editPath);
+    QVERIFY(!request.save && request.initialPath == u"orn.csv"_s && request.filter == kCsvFilter);
     w_->Back();
     QCOMPARE(w_->Active(), int(kActionPage));
   }

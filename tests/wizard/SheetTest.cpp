@@ -52,17 +52,14 @@ class SheetTest : public QObject {
     QTest::mouseClick(sheet_->BackButton(), Qt::LeftButton);
     QCOMPARE(sheet_->GetActiveIndex(), 0);
 
-    pages_[0]->next = -1;
-    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
-    QCOMPARE(sheet_->GetActiveIndex(), 0);
-    pages_[0]->next = 0;
-    pages_[0]->acceptLeaving = false;
-    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
-    QCOMPARE(sheet_->GetActiveIndex(), 0);
-    pages_[0]->acceptLeaving = true;
-    pages_[1]->acceptActivation = false;
-    QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
-    QCOMPARE(sheet_->GetActiveIndex(), 0);
+    // Each way of saying no keeps the first page: Next answers -1, leaving or activating is refused.
+    for (int refusal = 0; refusal < 3; ++refusal) {
+      pages_[0]->next = refusal == 0 ? -1 : 0;
+      pages_[0]->acceptLeaving = refusal != 1;
+      pages_[1]->acceptActivation = refusal != 2;
+      QTest::mouseClick(sheet_->NextButton(), Qt::LeftButton);
+      QCOMPARE(sheet_->GetActiveIndex(), 0);
+    }
     QCOMPARE(pages_[1]->inits, 1);  // initialised once although shown twice
 
     // The empty slot at 2 is never entered, whichever way.
@@ -75,15 +72,13 @@ class SheetTest : public QObject {
 
   void FinishTakesNextsPlaceAndClosesOnNonZero() {
     QVERIFY(sheet_->SetActivePage(3));
-    QVERIFY(!sheet_->NextButton()->isVisible());
-    QVERIFY(sheet_->FinishButton()->isVisible());
+    QVERIFY(!sheet_->NextButton()->isVisible() && sheet_->FinishButton()->isVisible());
     pages_[3]->finish = 0;
     QTest::mouseClick(sheet_->FinishButton(), Qt::LeftButton);
     QVERIFY(sheet_->isVisible());
     pages_[3]->finish = -1;
     QTest::keyClick(sheet_.get(), Qt::Key_Return);
-    QVERIFY(!sheet_->isVisible());
-    QCOMPARE(sheet_->result(), CWizardSheet::ID_WIZFINISH);
+    QVERIFY(!sheet_->isVisible() && sheet_->result() == CWizardSheet::ID_WIZFINISH);
     QCOMPARE(pages_[3]->finishes, 2);
   }
 
@@ -137,8 +132,7 @@ class SheetTest : public QObject {
     QVERIFY(std::abs(units.BaseX() * 52 - letters) <= 26);
     QCOMPARE(units.BaseY(), metrics.height());
     auto* picture = pages_[0]->findChild<QLabel*>(u"sidePicture"_s);
-    QVERIFY(picture && !picture->pixmap().isNull());
-    QVERIFY(picture->geometry().right() < pages_[0]->width());
+    QVERIFY(picture && !picture->pixmap().isNull() && picture->geometry().right() < pages_[0]->width());
     QVERIFY(sheet_->NextButton()->geometry().top() >= pages_[0]->geometry().bottom());
   }
 

@@ -102,33 +102,15 @@ class WizardProgramTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(ServerRuns(), 10000);
   }
 
-  void WithoutAModuleVariableTheBuiltWizardListsFiveActions() {
-    environment_.remove(u"ORN_ADS_MODULE"_s);
-    QProcess& wizard = StartWizard();
-    environment_.insert(u"ORN_ADS_MODULE"_s, u"/nonexistent/libornads.so"_s);
-    const QString window = FindWindow(kWizardTitle);
-    QVERIFY2(!window.isEmpty(), "the wizard did not show its first page");
-    // The focus starts on the action list: Down moves the selection, Return goes on. The fifth row
-    // is the CSV export; with three rows the selection would stop at the configuration import.
-    QVERIFY(Keys(window, {u"Down"_s, u"Down"_s, u"Down"_s, u"Down"_s, u"Return"_s}));
-    QVERIFY(!FindWindow(u"Benutzerdaten nach CSV exportieren"_s).isEmpty());
-    QVERIFY(wizard.state() == QProcess::Running);
-  }
-
   // Leaves a settings password in the hive: tests after it meet the password prompt.
-  void AWrongPasswordIsRefusedAndCancellingStartsNothing() {
+  void CancellingThePasswordPromptStartsNothing() {
     platform::Hive(environment_.value(u"ORN_REGISTRY"_s).toStdString())
         .SetValue(std::string("HKEY_LOCAL_MACHINE\\") + kProductKey,
                   {kValueConfigPassword, platform::ValueType::String, "ab"});
     QProcess& wizard = StartWizard();
     const QString prompt = FindWindow(u"Kennwort eingeben"_s);
     QVERIFY2(!prompt.isEmpty(), "no password prompt");
-    QVERIFY(Keys(prompt, {u"a"_s, u"B"_s, u"Return"_s}));
-    const QString wrong = FindWindow(u"ORN!"_s);  // "Das Kennwort ist falsch!"
-    QVERIFY2(!wrong.isEmpty(), "no message for the wrong password");
-    QVERIFY(Keys(wrong, {u"Return"_s}));
-    QTRY_VERIFY_WITH_TIMEOUT(FindWindow(u"ORN!"_s, 0).isEmpty(), 10000);
-    QVERIFY(Keys(prompt, {u"Escape"_s}));
+    QVERIFY(Keys(prompt, {u"a"_s, u"Escape"_s}));
     QVERIFY(EndsWithCode(wizard, 0));
     QVERIFY(FindWindow(kWizardTitle, 0).isEmpty());
     QVERIFY(!QTest::qWaitFor([this] { return ServerRuns(); }, 1500));

@@ -16,12 +16,10 @@ using namespace Qt::StringLiterals;
 
 struct ShownMessage {
   QWidget* owner;
-  QString caption;
-  QString text;
+  QString caption, text;
 };
 
-class FakeMessageBoxes : public IMessageBoxes {
- public:
+struct FakeMessageBoxes : IMessageBoxes {
   void Show(QWidget* owner, const QString& caption, const QString& text) override {
     shown.push_back({owner, caption, text});
   }
@@ -33,8 +31,8 @@ struct FileRequest {
   QString filter, defaultExtension, initialPath;
 };
 
-class FakeFileDialogs : public IFileDialogs {
- public:
+// Answers each request with the next of answers; a null string, or none left, cancels.
+struct FakeFileDialogs : IFileDialogs {
   std::optional<QString> Open(QWidget*, const QString& filter, const QString& initialPath) override {
     return Answer({false, filter, QString(), initialPath});
   }
@@ -42,28 +40,23 @@ class FakeFileDialogs : public IFileDialogs {
                               const QString& initialPath) override {
     return Answer({true, filter, extension, initialPath});
   }
-  std::vector<FileRequest> requests;
-  std::deque<QString> answers;  // a null string, or none left: the dialog was cancelled
-
- private:
   std::optional<QString> Answer(FileRequest request) {
     requests.push_back(std::move(request));
     const QString answer = answers.empty() ? QString() : answers.front();
     if (!answers.empty()) answers.pop_front();
-    if (answer.isNull()) return std::nullopt;
-    return answer;
+    return answer.isNull() ? std::nullopt : std::optional(answer);
   }
+  std::vector<FileRequest> requests;
+  std::deque<QString> answers;
 };
 
-class FakeWaitCursor : public IWaitCursor {
- public:
+struct FakeWaitCursor : IWaitCursor {
   void Begin() override { ++depth, ++begun; }
   void End() override { --depth; }
   int depth = 0, begun = 0;
 };
 
-class FakeHelpViewer : public IHelpViewer {
- public:
+struct FakeHelpViewer : IHelpViewer {
   void Open(const QString& path) override { opened.push_back(path); }
   std::vector<QString> opened;
 };
