@@ -129,9 +129,17 @@ TEST_F(ServerTest, KilledServerLeavesNoMutex) {
   kill(ignoringServer_, SIGKILL);
   ignoringServer_ = -1;
   EXPECT_TRUE(WaitFor([] { return !ServerMutexExists(); }, 5000));
-  // A new server replaces the socket file the killed one left behind.
+  // A new server replaces the socket file the killed one left behind; the stop needs the new one.
+  const std::string pipe = platform::PipePath("oska_orn_service");
+  struct stat stale {};
+  ASSERT_EQ(stat(pipe.c_str(), &stale), 0);
   RestartServer();
-  ASSERT_TRUE(WaitFor([] { return ServerMutexExists() && ServerPipeExists(); }, 5000));  // the stop needs the pipe
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        struct stat now {};
+        return ServerMutexExists() && stat(pipe.c_str(), &now) == 0 && now.st_ino != stale.st_ino;
+      },
+      5000));
   StopServer();
   EXPECT_FALSE(ServerMutexExists() || ServerPipeExists());
 }
