@@ -19,15 +19,11 @@ class ConfigChecksTest : public IsolatedTest {
   // of the first that fails, or "".
   static std::string RunAll(ConfigRecord* record) {
     TILOCONF_config = *record;
-    std::string failed;
-    if (convert_inetconfig() < 0)
-      failed = "convert_inetconfig";
-    else if (convert_mailconfig(0) < 0)
-      failed = "convert_mailconfig";
-    else if (check_inetconfig(0) < 0)
-      failed = "check_inetconfig";
-    else if (check_mailconfig(0) < 0)
-      failed = "check_mailconfig";
+    const std::string failed = convert_inetconfig() < 0    ? "convert_inetconfig"
+                               : convert_mailconfig(0) < 0 ? "convert_mailconfig"
+                               : check_inetconfig(0) < 0   ? "check_inetconfig"
+                               : check_mailconfig(0) < 0   ? "check_mailconfig"
+                                                           : "";
     *record = TILOCONF_config;
     TILOCONF_config = ConfigRecord{};
     return failed;
@@ -52,12 +48,13 @@ TEST_F(ConfigChecksTest, EachDamageFailsItsCheckWithItsResult) {
     void (*damage)(ConfigRecord*);
     int result;
   };
+  // The default provider is found ignoring case; none at all is fine too.
+  // clang-format off
   const Case cases[] = {
       {"provider without name", CheckInet, [](ConfigRecord* r) { AddProvider(r, nullptr, "x"); }, -1},
       {"provider with empty name", CheckInet, [](ConfigRecord* r) { AddProvider(r, "", "x"); }, -1},
       {"two providers of one name", CheckInet, [](ConfigRecord* r) { AddProvider(r, "ARCOR", "x"); }, -2},
-      {"unknown default provider", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup("Telekom"); },
-       -3},
+      {"unknown default", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup("Telekom"); }, -3},
       {"proxy port too large", CheckInet, [](ConfigRecord* r) { r->inet->proxyport = 65536; }, -4},
       {"negative proxy port", CheckInet, [](ConfigRecord* r) { r->inet->proxyport = -1; }, -4},
       {"negative idle timeout", CheckInet, [](ConfigRecord* r) { r->inet->idletimeout = -1; }, -5},
@@ -68,11 +65,11 @@ TEST_F(ConfigChecksTest, EachDamageFailsItsCheckWithItsResult) {
       {"account port too large", CheckMail, [](ConfigRecord* r) { r->mail->accounts->port = 70000; }, -3},
       {"negative SMTP port", CheckMail, [](ConfigRecord* r) { r->mail->smtpport = -25; }, -4},
       {"negative poll interval", CheckMail, [](ConfigRecord* r) { r->mail->pollinterval = -1; }, -5},
-      // The default provider is found ignoring case; none at all is fine too.
       {"ARCOR as default", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup("ARCOR"); }, 0},
       {"empty default provider", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup(""); }, 0},
       {"largest proxy port", CheckInet, [](ConfigRecord* r) { r->inet->proxyport = 65535; }, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     Record record;
     AddProvider(record.get(), "Arcor", "p");

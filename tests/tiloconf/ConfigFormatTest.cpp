@@ -22,15 +22,30 @@ class ConfigFormatTest : public IsolatedTest {
   HooksOff hooksOff_;
 };
 
-TEST_F(ConfigFormatTest, EveryFieldSurvivesSaveAndLoad) {
+// Every cut-short file fails; the load fuzz target checks the same over any damage.
+TEST_F(ConfigFormatTest, EveryFieldSurvivesSaveAndLoadAndEveryCutFails) {
   Record original;
   FillFullRecord(original.get());
   const std::string saved = SaveToText(original.r, Path("a.cfg"));
-
   Record loaded;
   ASSERT_EQ(TILOCONF_varload(Path("a.cfg").c_str(), loaded.get()), 0);
   EXPECT_EQ(Describe(loaded.r), Describe(original.r));  // null and empty apart, owners in order
   EXPECT_EQ(SaveToText(loaded.r, Path("b.cfg")), saved);
+  for (size_t length = 0; length < saved.size(); ++length) {
+    Record cut;
+    EXPECT_GE(LoadText(saved.substr(0, length), cut), 2) << "cut at " << length;
+  }
+}
+
+TEST_F(ConfigFormatTest, LongRunsOfRepeatedLinesAndBlocksLoadAndSaveStably) {
+  std::string many = "ORNCFG 1\n[mail]\n[address]\n";
+  for (int i = 0; i < 100000; ++i) many += "Owner=x\n";
+  for (int i = 0; i < 20000; ++i) many += "[section]\n";
+  Record first, second;
+  ASSERT_EQ(LoadText(many + "END\n", first), 0);
+  const std::string saved = SaveToText(first.r, Path("a.cfg"));
+  ASSERT_EQ(LoadText(saved, second), 0);
+  EXPECT_EQ(SaveToText(second.r, Path("b.cfg")), saved);
 }
 
 TEST_F(ConfigFormatTest, WritesTheDocumentedLayout) {

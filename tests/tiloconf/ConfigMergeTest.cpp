@@ -94,52 +94,39 @@ TEST_F(ConfigMergeTest, MergeKeepsAndOverwriteReplacesEntriesInPlace) {
   }
 }
 
+// A merge fills settings the record leaves unset, an overwrite replaces those the file sets; an
+// empty language and a zero proxy port count as unset.
 TEST_F(ConfigMergeTest, SettingsAreFilledByMergeAndReplacedByOverwrite) {
-  auto fillTarget = [](ConfigRecord* r) {
-    TILOCONF_general* g = SetGeneral(r, "installed", 0);
-    g->domain = strdup("");
-    g->language = strdup("de");
-    AddProvider(r, "Arcor", "p");
-    r->inet->proxyport = 3128;
-    r->inet->defaultprovider = nullptr;
-    AddAccount(r, "pop", "x", "p", nullptr);
-    r->mail->smtpport = 0;
-    r->mail->pollinterval = 5;
-  };
   Record source;
   TILOCONF_general* g = SetGeneral(source.get(), "imported", 1);
   g->domain = strdup("example.org");
-  g->language = strdup("");  // unset: never taken over
+  g->language = strdup("");
   g->postmaster = strdup("pm@example.org");
   AddProvider(source.get(), "Arcor", "q");
-  source->inet->proxyport = 0;
   source->inet->idletimeout = 60;
   source->inet->defaultprovider = strdup("Arcor");
   source->mail = static_cast<TILOCONF_mailpart*>(calloc(1, sizeof(TILOCONF_mailpart)));
   source->mail->smtpport = 2525;
-
-  Record merged;
-  fillTarget(merged.get());
-  ASSERT_EQ(MergeFile(merged, source.r, false), 0);
-  EXPECT_STREQ(merged->general->servername, "installed");
-  EXPECT_STREQ(merged->general->domain, "example.org");
-  EXPECT_EQ(merged->general->configured, 1);
-  EXPECT_STREQ(merged->general->postmaster, "pm@example.org");
-  EXPECT_STREQ(merged->general->language, "de");
-  EXPECT_EQ(merged->inet->proxyport, 3128);
-  EXPECT_EQ(merged->inet->idletimeout, 60);
-  EXPECT_STREQ(merged->inet->defaultprovider, "Arcor");
-  EXPECT_EQ(merged->mail->smtpport, 2525);
-  EXPECT_EQ(merged->mail->pollinterval, 5);
-
-  Record overwritten;
-  fillTarget(overwritten.get());
-  ASSERT_EQ(MergeFile(overwritten, source.r, true), 0);
-  EXPECT_STREQ(overwritten->general->servername, "imported");
-  EXPECT_STREQ(overwritten->general->language, "de");
-  EXPECT_EQ(overwritten->inet->proxyport, 3128);  // the file leaves it at 0: unset
-  EXPECT_EQ(overwritten->mail->pollinterval, 5);
-  EXPECT_EQ(overwritten->mail->smtpport, 2525);
+  const auto settings = [](const ConfigRecord& r) {
+    const auto text = [](const char* t) { return std::string(t ? t : "<null>") + "|"; };
+    return text(r.general->servername) + text(r.general->domain) + std::to_string(r.general->configured) + "|" +
+           text(r.general->postmaster) + text(r.general->language) + std::to_string(r.inet->proxyport) + "|" +
+           std::to_string(r.inet->idletimeout) + "|" + text(r.inet->defaultprovider) +
+           std::to_string(r.mail->smtpport) + "|" + std::to_string(r.mail->pollinterval);
+  };
+  for (bool overwrite : {false, true}) {
+    Record target;
+    g = SetGeneral(target.get(), "installed", 0);
+    g->domain = strdup("");
+    g->language = strdup("de");
+    AddProvider(target.get(), "Arcor", "p");
+    target->inet->proxyport = 3128;
+    AddAccount(target.get(), "pop", "x", "p", nullptr);
+    target->mail->pollinterval = 5;
+    ASSERT_EQ(MergeFile(target, source.r, overwrite), 0);
+    EXPECT_EQ(settings(target.r), std::string(overwrite ? "imported" : "installed") +
+                                      "|example.org|1|pm@example.org|de|3128|60|Arcor|2525|5");
+  }
 }
 
 TEST_F(ConfigMergeTest, PartsMissingOnOneSide) {
