@@ -57,30 +57,26 @@ TEST_F(DirectoryTreeTest, DeletesAWholeTreeAndAcceptsAMissingOne) {
   EXPECT_FALSE(DeleteDirectoryContents(s_ / "missing", nullptr, false));
 }
 
+// What a delete leaves, and that the rest of the walk goes on: read-only files, names beginning
+// with "." and, emptied, a read-only folder.
 TEST_F(DirectoryTreeTest, ReadOnlyFilesAndDotNamesStayEvenForRoot) {
   MakeTree(s_ / "ro");
   WriteFile(s_ / "ro/sub dir/locked.cfg", "keep");
   ASSERT_EQ(chmod((s_ / "ro/sub dir/locked.cfg").c_str(), 0444), 0);
-  EXPECT_FALSE(DeleteDirectoryTree(s_ / "ro", nullptr, false));
-  EXPECT_EQ(ReadFile(s_ / "ro/sub dir/locked.cfg"), "keep");
-  EXPECT_FALSE(PathExists(s_ / "ro/top.txt"));  // the rest of the walk went on
-
-  MakeDir(s_ / "dots");
-  WriteFile(s_ / "dots/.profile", "p");
-  MakeDir(s_ / "dots/.cache");
-  WriteFile(s_ / "dots/plain", "x");
-  EXPECT_FALSE(DeleteDirectoryTree(s_ / "dots", nullptr, false));
-  EXPECT_TRUE(PathExists(s_ / "dots/.profile"));
-  EXPECT_TRUE(PathExists(s_ / "dots/.cache"));
-  EXPECT_FALSE(PathExists(s_ / "dots/plain"));
-
-  MakeDir(s_ / "rodir");
-  MakeDir(s_ / "rodir/inner");
-  WriteFile(s_ / "rodir/inner/f", "x");
+  for (const char* name : {"dots", "dots/.cache", "rodir", "rodir/inner"}) MakeDir(s_ / name);
+  for (const char* name : {"dots/.profile", "dots/plain", "rodir/inner/f"}) WriteFile(s_ / name, "x");
   ASSERT_EQ(chmod((s_ / "rodir/inner").c_str(), 0555), 0);
-  EXPECT_FALSE(DeleteDirectoryTree(s_ / "rodir", nullptr, false));  // emptied, but not removed
-  EXPECT_TRUE(PathExists(s_ / "rodir/inner"));
-  EXPECT_FALSE(PathExists(s_ / "rodir/inner/f"));
+  const struct {
+    const char* tree;
+    std::vector<const char*> kept, gone;
+  } cases[] = {{"ro", {"ro/sub dir/locked.cfg"}, {"ro/top.txt"}},
+               {"dots", {"dots/.profile", "dots/.cache"}, {"dots/plain"}},
+               {"rodir", {"rodir/inner"}, {"rodir/inner/f"}}};
+  for (const auto& c : cases) {
+    EXPECT_FALSE(DeleteDirectoryTree(s_ / c.tree, nullptr, false)) << c.tree;
+    for (const char* path : c.kept) EXPECT_TRUE(PathExists(s_ / path)) << path;
+    for (const char* path : c.gone) EXPECT_FALSE(PathExists(s_ / path)) << path;
+  }
 }
 
 TEST_F(DirectoryTreeTest, DeletingRemovesLinksAndNeverWhatTheyPointTo) {
@@ -183,9 +179,7 @@ TEST_F(DirectoryTreeTest, CopyIntoItselfIsRefusedWithoutCreatingAnything) {
 
 TEST(FilePathsTest, CreatesPathsTestsAndSplitsThem) {
   ScratchDir s;
-  EXPECT_TRUE(CreateDirectoryPath(s / "x/y z/ü/"));
-  EXPECT_TRUE(FileExists(s / "x/y z/ü"));
-  EXPECT_TRUE(CreateDirectoryPath("/"));
+  EXPECT_TRUE(CreateDirectoryPath(s / "x/y z/ü/") && FileExists(s / "x/y z/ü") && CreateDirectoryPath("/"));
   WriteFile(s / "file", "");
   EXPECT_FALSE(CreateDirectoryPath(s / "file/below"));
   ASSERT_EQ(symlink("nowhere", (s / "dangling").c_str()), 0);
@@ -196,12 +190,9 @@ TEST(FilePathsTest, CreatesPathsTestsAndSplitsThem) {
   EXPECT_FALSE(SplitFilePath("", dir, name, ext));
   EXPECT_EQ(dir, "untouched");
   ASSERT_TRUE(SplitFilePath("/srv/orn.v2/orn_041226.eff", dir, name, ext));
-  EXPECT_EQ(dir, "/srv/orn.v2");
-  EXPECT_EQ(name, "orn_041226");
-  EXPECT_EQ(ext, "eff");
+  EXPECT_EQ(dir + "|" + name + "|" + ext, "/srv/orn.v2|orn_041226|eff");
   ASSERT_TRUE(SplitFilePath("/srv/orn.v2/archive", dir, name, ext));  // the dot of the folder is not used
-  EXPECT_EQ(name, "archive");
-  EXPECT_EQ(ext, "");
+  EXPECT_EQ(dir + "|" + name + "|" + ext, "/srv/orn.v2|archive|");
 }
 
 }  // namespace
