@@ -26,11 +26,7 @@ class ConfigHolderTest : public IsolatedTest {
  protected:
   void SetUp() override {
     IsolatedTest::SetUp();
-    SetCode(kCode);
-  }
-  void SetCode(const char* code) {
-    RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
-    ASSERT_TRUE(key.SetString(kValueCDKey, code));
+    test::WriteCodes(HivePath(), kCode);
   }
   std::string Path(const char* name) const { return Scratch() / name; }
   // Saves a record built by fill as a file under the current product code.
@@ -133,38 +129,30 @@ TEST_F(ConfigHolderTest, CheckAndConvertReportsTheFailingCallAndRestoresTheWorki
   TILOCONF_config.general = nullptr;
 }
 
+// Passwords under another code are the library's (PasswordCipherTest); the holder sets that code as
+// the old one for the load and puts the value back as it was, or removes it.
 TEST_F(ConfigHolderTest, ProductCodeOfAnotherInstallation) {
-  SetCode(kOtherCode);
-  const std::string path = SaveFile("other.cfg", [](RecordBuilder& b) {
-    b.User("anna", "Geheim-2025").MailAccount("pop.x.de", "info", "Postfach!", "Smtp#2").Provider("DSL", "dsl-pw");
-  });
-  SetCode(kCode);
-  ConfigHolder source(path.c_str());  // unreadable under this code: the library's (PasswordCipherTest)
-  {
-    RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
-    ASSERT_TRUE(key.SetString(kValueOldCDKey, "PREVIOUS"));
-  }
-  source.LoadWithProductCode(path.c_str(), kOtherCode);
-  EXPECT_EQ(Users(source.Record()), std::vector<std::string>{"anna:Geheim-2025:"});
-  RegistryKey key;
-  ASSERT_TRUE(key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead));
-  std::string old;
-  EXPECT_TRUE(key.GetString(kValueOldCDKey, old));
-  EXPECT_EQ(old, "PREVIOUS");
-}
-
-TEST_F(ConfigHolderTest, ProductCodeValueIsRemovedAgainAndFailuresPassThrough) {
+  const auto oldCode = [] {
+    RegistryKey key;
+    std::string old;
+    return key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead) && key.GetString(kValueOldCDKey, old)
+               ? old
+               : "<none>";
+  };
+  test::WriteCodes(HivePath(), kOtherCode);
+  const std::string path = SaveFile("other.cfg", [](RecordBuilder& b) { b.User("anna", "Geheim-2025"); });
+  test::WriteCodes(HivePath(), kCode);
   ConfigHolder holder(true);
   EXPECT_EQ(ThrownText([&] { holder.LoadWithProductCode(Path("missing.cfg").c_str(), kOtherCode); }),
             "Fehler beim Laden der Konfiguration");
-  RegistryKey key;
-  ASSERT_TRUE(key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead));
-  std::string old;
-  EXPECT_FALSE(key.GetString(kValueOldCDKey, old));
+  EXPECT_EQ(oldCode(), "<none>");
+  test::WriteCodes(HivePath(), kCode, "PREVIOUS");
+  holder.LoadWithProductCode(path.c_str(), kOtherCode);
+  EXPECT_EQ(Users(holder.Record()), std::vector<std::string>{"anna:Geheim-2025:"});
+  EXPECT_EQ(oldCode(), "PREVIOUS");
 
   std::filesystem::remove(HivePath());
-  EXPECT_EQ(ThrownText([&] { holder.LoadWithProductCode(Path("missing.cfg").c_str(), kOtherCode); }),
-            "registry could not be opened.");
+  EXPECT_EQ(ThrownText([&] { holder.LoadWithProductCode(path.c_str(), kOtherCode); }), "registry could not be opened.");
 }
 
 TEST_F(ConfigHolderTest, LoadCurrentConfigAndTemporaryNames) {
