@@ -28,16 +28,11 @@ std::string DigestOf(const DigestDescriptor& d, const std::string& text, size_t 
 }
 
 TEST(DigestTest, Md5AndSha1TestSuites) {
-  const DigestDescriptor& md5 = Md5Descriptor();
+  const DigestDescriptor &md5 = Md5Descriptor(), &sha1 = Sha1Descriptor();
   EXPECT_EQ(DigestOf(md5, "", 1), "d41d8cd98f00b204e9800998ecf8427e");
-  EXPECT_EQ(DigestOf(md5, "abc", 1), "900150983cd24fb0d6963f7d28e17f72");
   EXPECT_EQ(DigestOf(md5, "message digest", 5), "f96b697d7cb7938d525a2f31aaf161d0");
-  std::string digits;
-  for (int i = 0; i < 8; ++i) digits += "1234567890";
-  EXPECT_EQ(DigestOf(md5, digits, 7), "57edf4a22be3c955ac49da2e2107b67a");
-
-  const DigestDescriptor& sha1 = Sha1Descriptor();
-  EXPECT_EQ(DigestOf(sha1, "abc", 3), "a9993e364706816aba3e25717850c26c9cd0d89d");
+  EXPECT_EQ(DigestOf(md5, "12345678901234567890123456789012345678901234567890123456789012345678901234567890", 7),
+            "57edf4a22be3c955ac49da2e2107b67a");
   EXPECT_EQ(DigestOf(sha1, "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", 13),
             "84983e441c3bd26ebaae4aa1f95129e5e54670f1");
   EXPECT_EQ(DigestOf(sha1, std::string(1000000, 'a'), 1024), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
