@@ -57,20 +57,18 @@ TEST_F(ConfigMergeTest, MergeKeepsAndOverwriteReplacesEntriesInPlace) {
   using Texts = std::vector<std::string>;
   const struct {
     bool overwrite;
-    Texts users, addresses, providers, accounts, sections;  // passwords of providers and accounts, section texts
+    Texts users, addresses, others;  // others: providers, accounts and sections as "name=password(s) or text"
   } cases[] = {
       {false,
        {"anna:a1:", "bob:b1:", "carl:c1:", "dora:d1:"},
        {"team@example.org=anna", "bob@example.org=bob", "carl@example.org=carl"},
-       {"p1", "p3"},
-       {"m1/<null>", "m3/<null>"},
-       {"old firewall\n", "old dns\n", "new dhcp\n"}},
+       {"Arcor=p1", "Versatel=p3", "Info=m1/<null>", "other=m3/<null>", "firewall=old firewall\n", "dns=old dns\n",
+        "dhcp=new dhcp\n"}},
       {true,
        {"anna:a1:", "BOB:b2:", "Carl:c2:", "dora:d1:"},
        {"TEAM@example.org=carl,dora", "bob@example.org=bob", "carl@example.org=carl"},
-       {"p2", "p3"},
-       {"m2/m2b", "m3/<null>"},
-       {"new firewall\n", "old dns\n", "new dhcp\n"}},
+       {"ARCOR=p2", "Versatel=p3", "info=m2/m2b", "other=m3/<null>", "FIREWALL=new firewall\n", "dns=old dns\n",
+        "dhcp=new dhcp\n"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.overwrite ? "overwrite" : "merge");
@@ -80,17 +78,12 @@ TEST_F(ConfigMergeTest, MergeKeepsAndOverwriteReplacesEntriesInPlace) {
     ASSERT_EQ(MergeFile(target, source.r, c.overwrite), 0);
     EXPECT_EQ(Users(target.get()), c.users);
     EXPECT_EQ(Addresses(target.get()), c.addresses);
-    Texts providers, accounts, sections;
-    for (auto* p = target->inet->providers; p; p = p->next) providers.push_back(p->password);
+    Texts others;
+    for (auto* p = target->inet->providers; p; p = p->next) others.push_back(std::string(p->name) + "=" + p->password);
     for (auto* a = target->mail->accounts; a; a = a->next)
-      accounts.push_back(std::string(a->password) + "/" + (a->password2 ? a->password2 : "<null>"));
-    for (auto* t = target->sections; t; t = t->next) sections.push_back(t->text);
-    EXPECT_EQ(providers, c.providers);
-    EXPECT_EQ(accounts, c.accounts);
-    EXPECT_EQ(sections, c.sections);
-    EXPECT_STREQ(target->inet->providers->next->name, "Versatel");
-    EXPECT_STREQ(target->mail->accounts->next->login, "other");
-    EXPECT_STREQ(target->sections->next->next->name, "dhcp");
+      others.push_back(std::string(a->login) + "=" + a->password + "/" + (a->password2 ? a->password2 : "<null>"));
+    for (auto* t = target->sections; t; t = t->next) others.push_back(std::string(t->name) + "=" + t->text);
+    EXPECT_EQ(others, c.others);
   }
 }
 

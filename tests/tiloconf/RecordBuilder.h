@@ -31,46 +31,38 @@ Part* PartOf(Part** part) {
 inline TILOCONF_general* SetGeneral(ConfigRecord* record, const char* servername, intptr_t configured) {
   TILOCONF_general* general = PartOf(&record->general);
   free(general->servername);
-  general->servername = DupC(servername);
-  general->configured = configured;
+  general->servername = DupC(servername), general->configured = configured;
   return general;
 }
 inline TILOCONF_provider* AddProvider(ConfigRecord* record, const char* name, const char* password) {
   auto* entry = AppendEntry(&PartOf(&record->inet)->providers);
-  entry->name = DupC(name);
-  entry->password = DupC(password);
+  entry->name = DupC(name), entry->password = DupC(password);
   return entry;
 }
 inline TILOCONF_mailaccount* AddAccount(ConfigRecord* record, const char* server, const char* login,
                                         const char* password, const char* password2) {
   auto* entry = AppendEntry(&PartOf(&record->mail)->accounts);
-  entry->server = DupC(server);
-  entry->login = DupC(login);
-  entry->password = DupC(password);
-  entry->password2 = DupC(password2);
+  entry->server = DupC(server), entry->login = DupC(login);
+  entry->password = DupC(password), entry->password2 = DupC(password2);
   return entry;
 }
 inline TILOCONF_emailaddress* AddAddress(ConfigRecord* record, intptr_t kind, const char* text,
                                          const std::vector<const char*>& owners) {
   auto* entry = AppendEntry(&PartOf(&record->mail)->addresses);
-  entry->kind = kind;
-  entry->address = DupC(text);
+  entry->kind = kind, entry->address = DupC(text);
   for (const char* owner : owners) stringlist_append_string(&entry->owners, owner);
   return entry;
 }
 inline TILOCONF_user* AddUser(ConfigRecord* record, const char* name, const char* password, const char* email = nullptr,
                               const char* fullname = nullptr) {
   auto* entry = AppendEntry(&PartOf(&record->users)->users);
-  entry->name = DupC(name);
-  entry->password = DupC(password);
-  entry->email = DupC(email);
-  entry->fullname = DupC(fullname);
+  entry->name = DupC(name), entry->password = DupC(password);
+  entry->email = DupC(email), entry->fullname = DupC(fullname);
   return entry;
 }
 inline TILOCONF_section* AddSection(ConfigRecord* record, const char* name, const char* text) {
   auto* entry = AppendEntry(&record->sections);
-  entry->name = DupC(name);
-  entry->text = DupC(text);
+  entry->name = DupC(name), entry->text = DupC(text);
   return entry;
 }
 
@@ -212,25 +204,17 @@ inline std::string SaveToText(const ConfigRecord& record, const std::string& pat
 // A record that holds every kind of part and entry, with awkward texts.
 inline void FillFullRecord(ConfigRecord* r) {
   TILOCONF_general* g = SetGeneral(r, "gate.example.org", 1);
-  g->domain = strdup("example.org");
-  g->postmaster = strdup("");  // empty, not null
-  g->language = strdup("de");
+  g->domain = strdup("example.org"), g->postmaster = strdup("") /* empty, not null */, g->language = strdup("de");
 
   TILOCONF_provider* p = AddProvider(r, "T-Online", "pa\\ss=word\n");
-  p->login = strdup("0001234#0001@t-online.de");
-  p->dialin = strdup("0191011");
+  p->login = strdup("0001234#0001@t-online.de"), p->dialin = strdup("0191011");
   AddProvider(r, "Backup ISP", "");  // no login, no dialin
-  r->inet->defaultprovider = strdup("T-Online");
-  r->inet->idletimeout = 300;
-  r->inet->proxyport = -1;
+  r->inet->defaultprovider = strdup("T-Online"), r->inet->idletimeout = 300, r->inet->proxyport = -1;
 
   TILOCONF_mailaccount* a = AddAccount(r, "pop.example.net", "info", "geheim", nullptr);
-  a->recipient = strdup("info");
-  a->port = 995;
+  a->recipient = strdup("info"), a->port = 995;
   AddAccount(r, "pop.example.net", "büro", "\x01\x7f\xff", "");  // second password empty, not null
-  r->mail->smtprelay = strdup("smtp.example.net");
-  r->mail->smtpport = 587;
-  r->mail->pollinterval = INTPTR_MAX;
+  r->mail->smtprelay = strdup("smtp.example.net"), r->mail->smtpport = 587, r->mail->pollinterval = INTPTR_MAX;
 
   AddAddress(r, TILOCONF_ADDR_LIST, "team@example.org", {"zoe", "anna", "zoe", "Björn"});
   AddAddress(r, TILOCONF_ADDR_MAILBOX, "", {});  // empty text, no owners
