@@ -92,18 +92,13 @@ TEST_F(ConfigChecksTest, ConversionsFillDefaultsAndTidyOwners) {
   record->mail->pollinterval = 60;
   EXPECT_EQ(RunAll(record.get()), "");
 
-  EXPECT_EQ(record->inet->proxyport, 8080);
-  EXPECT_EQ(record->inet->idletimeout, 0);
-  EXPECT_EQ(record->mail->smtpport, 25);
-  EXPECT_EQ(record->mail->pollinterval, 60);
-  EXPECT_EQ(record->mail->accounts->port, 110);
-  EXPECT_EQ(record->mail->accounts->next->port, 995);
-  const TILOCONF_emailaddress* first = record->mail->addresses;
-  EXPECT_EQ(first->kind, TILOCONF_ADDR_MAILBOX);
-  EXPECT_EQ(first->next->kind, TILOCONF_ADDR_FORWARD);
-  std::string owners;
-  for (const stringlist* o = first->owners; o; o = o->next) owners += std::string(o->string) + ",";
-  EXPECT_EQ(owners, "anna,bob,Anna,");
+  // proxy port, idle timeout, SMTP port, polling, the accounts' ports, the addresses' kinds
+  const auto* mail = record->mail;
+  EXPECT_EQ(std::vector<intptr_t>({record->inet->proxyport, record->inet->idletimeout, mail->smtpport,
+                                   mail->pollinterval, mail->accounts->port, mail->accounts->next->port,
+                                   mail->addresses->kind, mail->addresses->next->kind}),
+            std::vector<intptr_t>({8080, 0, 25, 60, 110, 995, TILOCONF_ADDR_MAILBOX, TILOCONF_ADDR_FORWARD}));
+  EXPECT_EQ(Addresses(record.get()), (std::vector<std::string>{"a@example.org=anna,bob,Anna", "f@example.org="}));
 
   Record defaults;
   defaults->mail = static_cast<TILOCONF_mailpart*>(calloc(1, sizeof(TILOCONF_mailpart)));
@@ -112,8 +107,7 @@ TEST_F(ConfigChecksTest, ConversionsFillDefaultsAndTidyOwners) {
 }
 
 TEST_F(ConfigChecksTest, MergedAndImportedConfigurationsPass) {
-  // No parts at all.
-  Record empty;
+  Record empty;  // no parts at all
   EXPECT_EQ(RunAll(empty.get()), "");
 
   // Users added from directories and delimited files: empty and repeated names, an empty address
