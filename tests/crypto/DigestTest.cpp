@@ -13,7 +13,6 @@ namespace {
 
 using test::Bytes;
 using test::FromHex;
-using test::ToBytes;
 using test::ToHex;
 
 // Digest of text fed in pieces of `piece` bytes.
@@ -59,7 +58,7 @@ TEST(DigestTest, HmacRfc2202Cases) {
   const HmacCase cases[] = {
       {Bytes(16, 0x0b), "Hi There", "9294727a3638bb1c13f48ef8158bfc9d", ""},
       {Bytes(20, 0x0b), "Hi There", "", "b617318655057264e28bc0b6fb378c8ef146be00"},
-      {ToBytes("Jefe"), "what do ya want for nothing?", "750c783e6ab0b503eaa86e310a5db738",
+      {Bytes{'J', 'e', 'f', 'e'}, "what do ya want for nothing?", "750c783e6ab0b503eaa86e310a5db738",
        "effcdf6ae5eb2fa2d27416d5f184df9c259a7c79"},
       {Bytes(80, 0xaa), longKeyMessage, "6b1ab7fe4bd7bf8f0b62e6ce61b9d0cd", "aa4ae5e15272d00e95705637ce8a3b55ed402112"},
   };

@@ -75,24 +75,17 @@ TEST(ZipPackerTest, ArchivesAreMinizipsOwnWithAnyNumberOfThreads) {
 
 TEST(ZipPackerTest, LinksArePackedAsTheirTargetsAndWhatCannotBeIsReported) {
   ScratchDir s;
-  MakeDir(s / "inst");
-  MakeDir(s / "daten");
-  MakeDir(s / "daten/tief");
-  MakeDir(s / "daten/.versteckt");
-  MakeDir(s / "woanders");
+  for (const char* folder : {"inst", "daten", "daten/tief", "daten/.versteckt", "woanders"}) MakeDir(s / folder);
   WriteFile(s / "woanders/a.txt", "a");
   WriteFile(s / "daten/tief/b.txt", "b");
   ASSERT_EQ(symlink((s / "daten").c_str(), (s / "inst/arsp").c_str()), 0);  // the folder itself a link
-  const struct {
-    const char* target;
-    const char* link;
-  } links[] = {{"../woanders", "daten/ordner"},
-               {"../woanders/a.txt", "daten/datei"},
-               {".", "daten/kreis"},
-               {"..", "daten/tief/zurueck"},
-               {"fehlt", "daten/weg"},
-               {"../woanders", "daten/.punkt"}};
-  for (const auto& link : links) ASSERT_EQ(symlink(link.target, (s / link.link).c_str()), 0) << link.link;
+  for (const auto& [target, link] : {std::pair{"../woanders", "daten/ordner"},
+                                     {"../woanders/a.txt", "daten/datei"},
+                                     {".", "daten/kreis"},
+                                     {"..", "daten/tief/zurueck"},
+                                     {"fehlt", "daten/weg"},
+                                     {"../woanders", "daten/.punkt"}})
+    ASSERT_EQ(symlink(target, (s / link).c_str()), 0) << link;
   ASSERT_EQ(mkfifo((s / "daten/rohr").c_str(), 0600), 0);
 
   std::vector<LeftOutEntry> leftOut;

@@ -20,10 +20,7 @@ using test::Tree;
 using test::WriteFile;
 
 void MakeSource(const std::string& root) {
-  MakeDir(root);
-  MakeDir(root + "/arsp");
-  MakeDir(root + "/arsp/mit Leerzeichen");
-  MakeDir(root + "/arsp/leer");
+  for (const char* folder : {"", "/arsp", "/arsp/mit Leerzeichen", "/arsp/leer"}) MakeDir(root + folder);
   WriteFile(root + "/arsp/a.txt", std::string(70000, 'x') + "end");
   WriteFile(root + "/arsp/mit Leerzeichen/Ärger.bin", std::string("\0\1\2\3", 4));
   WriteFile(root + "/arsp/mit Leerzeichen/leer.txt", "");

@@ -21,12 +21,9 @@ class ZipWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     inst_ = s_ / "inst";
-    MakeDir(inst_);
-    MakeDir(inst_ + "/arsp");
-    MakeDir(inst_ + "/arsp/Übersicht mit Leerzeichen");
-    MakeDir(inst_ + "/arsp/Übersicht mit Leerzeichen/tief");
-    MakeDir(inst_ + "/arsp/leer");
-    MakeDir(inst_ + "/arsp/.versteckt");
+    for (const char* folder : {"", "/arsp", "/arsp/Übersicht mit Leerzeichen", "/arsp/Übersicht mit Leerzeichen/tief",
+                               "/arsp/leer", "/arsp/.versteckt"})
+      MakeDir(inst_ + folder);
     WriteFile(inst_ + "/orn.cfg", "cfg");
     WriteFile(inst_ + "/arsp/text.txt", std::string(50000, 'a'));
     WriteFile(inst_ + "/arsp/Übersicht mit Leerzeichen/grüße.bin", std::string("\0\377\1", 3));
