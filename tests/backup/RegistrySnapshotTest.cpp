@@ -54,22 +54,19 @@ TEST_F(RegistrySnapshotTest, AValueWithALineBreakKeepsTheLinesInPlace) {
 
 TEST_F(RegistrySnapshotTest, ShortFilesFillTheRestByHowTheyEnd) {
   test::WriteInstallationHive(HivePath(), {});
-  WriteFile(Snapshot(), "a\r\nb\r\n");
-  std::vector<std::string> expected{"a", "b"};
-  expected.resize(13);
-  EXPECT_EQ(ReadRegistrySnapshotLines(Folder()), expected);
-
+  // Only the CR before the line end goes.
+  for (const auto& [text, first] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+           {"a\r\nb\r\n", {"a", "b"}}, {"", {}}, {"in\rside\nlf only\r\n", {"in\rside", "lf only"}}}) {
+    WriteFile(Snapshot(), text);
+    std::vector<std::string> expected = first;
+    expected.resize(13);
+    EXPECT_EQ(ReadRegistrySnapshotLines(Folder()), expected) << text;
+  }
   WriteFile(Snapshot(), "a\r\nlast");  // no line break after the last line
   ASSERT_TRUE(ReadRegistrySnapshot(Folder()));
   EXPECT_EQ(Value("Task_CAPI"), "a");
   EXPECT_EQ(Value("Task_CRON"), "last");
   EXPECT_EQ(Value("Task_WATCH"), "last");
-
-  WriteFile(Snapshot(), "");
-  EXPECT_EQ(ReadRegistrySnapshotLines(Folder()), std::vector<std::string>(13));
-  WriteFile(Snapshot(), "in\rside\nlf only\r\n");  // only the CR before the line end goes
-  EXPECT_EQ(ReadRegistrySnapshotLines(Folder())[0], "in\rside");
-  EXPECT_EQ(ReadRegistrySnapshotLines(Folder())[1], "lf only");
 }
 
 TEST_F(RegistrySnapshotTest, AMissingFileWritesNothing) {

@@ -12,34 +12,21 @@
 namespace orn {
 namespace {
 
-using test::ThrownText;
-
 using test::Addresses;
 using test::IsolatedTest;
 using test::RecordBuilder;
 using test::Sections;
+using test::ThrownText;
 using test::Users;
 
 constexpr const char* kCode = "A7K2QXM4P9ZRT3CW8N";
 constexpr const char* kOtherCode = "ZZZ111YYY222XXX333";
 
-bool Printable(const char* text) {
-  for (; text && *text; ++text) {
-    unsigned char c = static_cast<unsigned char>(*text);
-    if (!((c >= 0x20 && c <= 0x7F) || c == '\n' || c == '\r')) return false;
-  }
-  return true;
-}
-
 class ConfigHolderTest : public IsolatedTest {
  protected:
   void SetUp() override {
     IsolatedTest::SetUp();
-    SetCode(kCode);
-  }
-  void SetCode(const char* code) {
-    RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
-    ASSERT_TRUE(key.SetString(kValueCDKey, code));
+    test::WriteCodes(HivePath(), kCode);
   }
   std::string Path(const char* name) const { return Scratch() / name; }
   // Saves a record built by fill as a file under the current product code.
@@ -56,18 +43,19 @@ class ConfigHolderTest : public IsolatedTest {
 
 TEST_F(ConfigHolderTest, FailedLoadKeepsItsRecord) {
   ConfigHolder holder(true);
-  EXPECT_EQ(ThrownText([&] { holder.Load(Path("missing.cfg").c_str()); }), "Fehler beim Laden der Konfiguration");
-  EXPECT_NE(holder.Record(), nullptr);
   test::WriteFile(Path("foreign.cfg"), "[Settings]\nthis is not a configuration\n");
-  EXPECT_EQ(ThrownText([&] { holder.Load(Path("foreign.cfg").c_str()); }), "Fehler beim Laden der Konfiguration");
+  for (const char* name : {"missing.cfg", "foreign.cfg"}) {
+    EXPECT_EQ(ThrownText([&] { holder.Load(Path(name).c_str()); }), "Fehler beim Laden der Konfiguration");
+    EXPECT_NE(holder.Record(), nullptr);
+  }
 }
 
 TEST_F(ConfigHolderTest, NoRecordIsNotInitialized) {
   ConfigHolder empty(true), source(true);
-  EXPECT_EQ(ThrownText([&] { empty.Save(Path("x.cfg").c_str(), true); }), "config not initialized");
-  EXPECT_EQ(ThrownText([&] { empty.Duplicate(); }), "config not initialized");
-  EXPECT_EQ(ThrownText([&] { empty.Merge(source, {}, false); }), "config not initialized");
-  EXPECT_EQ(ThrownText([&] { empty.CheckAndConvert(); }), "config not initialized");
+  for (const std::function<void()>& call :
+       std::vector<std::function<void()>>{[&] { empty.Save(Path("x.cfg").c_str(), true); }, [&] { empty.Duplicate(); },
+                                          [&] { empty.Merge(source, {}, false); }, [&] { empty.CheckAndConvert(); }})
+    EXPECT_EQ(ThrownText(call), "config not initialized");
   EXPECT_FALSE(test::PathExists(Path("x.cfg")));
 }
 
@@ -80,7 +68,6 @@ TEST_F(ConfigHolderTest, DuplicateIsEqualAndLeavesNoTemporaryFile) {
   });
   ConfigHolder original(path.c_str());
   ConfigHolder copy(original.Duplicate());
-  EXPECT_EQ(Users(copy.Record()), Users(original.Record()));
   EXPECT_EQ(Users(copy.Record())[1], "bernd:pw\nbernd:");
   original.Save(Path("original.cfg").c_str(), false);
   copy.Save(Path("copy.cfg").c_str(), false);
@@ -118,7 +105,6 @@ TEST_F(ConfigHolderTest, MergeBySelection) {
     EXPECT_EQ(Users(installed.Record()), c.users);
     EXPECT_EQ(Addresses(installed.Record()), c.addresses);
     EXPECT_EQ(Sections(installed.Record()), Lines{"firewall:Policy=deny\n"});
-    EXPECT_NO_THROW(installed.CheckAndConvert());  // the merged configuration passes the library's checks
   }
   // The source itself is left as it was.
   EXPECT_EQ(Users(other.Record()), (Lines{"ALICE:a2:ALICE@X.DE", "carol:c1:"}));
@@ -128,58 +114,40 @@ TEST_F(ConfigHolderTest, MergeBySelection) {
 TEST_F(ConfigHolderTest, CheckAndConvertReportsTheFailingCallAndRestoresTheWorkingRecord) {
   TILOCONF_general sentinel{};
   TILOCONF_config.general = &sentinel;
-  {
-    const std::string good = SaveFile("good.cfg", [](RecordBuilder& b) { b.User("anna", "x").Provider("DSL", "p"); });
-    ConfigHolder holder(good.c_str());
-    EXPECT_NO_THROW(holder.CheckAndConvert());
-    EXPECT_EQ(TILOCONF_config.general, &sentinel);
-  }
-  {
-    const std::string bad = SaveFile("bad.cfg", [](RecordBuilder& b) { b.Provider("DSL", "p").Provider("dsl", "q"); });
-    ConfigHolder holder(bad.c_str());
-    EXPECT_EQ(ThrownText([&] { holder.CheckAndConvert(); }), "check_inetconfig() failed");
+  for (const auto& [second, thrown] : {std::pair{"PPP", "(nothing thrown)"}, {"dsl", "check_inetconfig() failed"}}) {
+    const char* provider = second;
+    ConfigHolder holder(
+        SaveFile("a.cfg", [&](RecordBuilder& b) { b.Provider("DSL", "p").Provider(provider, "q"); }).c_str());
+    EXPECT_EQ(ThrownText([&] { holder.CheckAndConvert(); }), thrown);
     EXPECT_EQ(TILOCONF_config.general, &sentinel);
   }
   TILOCONF_config.general = nullptr;
 }
 
+// Passwords under another code are the library's (PasswordCipherTest); the holder sets that code as
+// the old one for the load and puts the value back as it was, or removes it.
 TEST_F(ConfigHolderTest, ProductCodeOfAnotherInstallation) {
-  SetCode(kOtherCode);
-  const std::string path = SaveFile("other.cfg", [](RecordBuilder& b) {
-    b.User("anna", "Geheim-2025").MailAccount("pop.x.de", "info", "Postfach!", "Smtp#2").Provider("DSL", "dsl-pw");
-  });
-  SetCode(kCode);
-  ConfigHolder source(path.c_str());
-  ASSERT_EQ(Users(source.Record()).size(), 1u);
-  EXPECT_FALSE(Printable(source.Record()->users->users->password));
-
-  {
-    RegistryKey key(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
-    ASSERT_TRUE(key.SetString(kValueOldCDKey, "PREVIOUS"));
-  }
-  source.LoadWithProductCode(path.c_str(), kOtherCode);
-  EXPECT_EQ(Users(source.Record()), std::vector<std::string>{"anna:Geheim-2025:"});
-  EXPECT_STREQ(source.Record()->mail->accounts->password2, "Smtp#2");
-  EXPECT_STREQ(source.Record()->inet->providers->password, "dsl-pw");
-  RegistryKey key;
-  ASSERT_TRUE(key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead));
-  std::string old;
-  EXPECT_TRUE(key.GetString(kValueOldCDKey, old));
-  EXPECT_EQ(old, "PREVIOUS");
-}
-
-TEST_F(ConfigHolderTest, ProductCodeValueIsRemovedAgainAndFailuresPassThrough) {
+  const auto oldCode = [] {
+    RegistryKey key;
+    std::string old;
+    return key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead) && key.GetString(kValueOldCDKey, old)
+               ? old
+               : "<none>";
+  };
+  test::WriteCodes(HivePath(), kOtherCode);
+  const std::string path = SaveFile("other.cfg", [](RecordBuilder& b) { b.User("anna", "Geheim-2025"); });
+  test::WriteCodes(HivePath(), kCode);
   ConfigHolder holder(true);
   EXPECT_EQ(ThrownText([&] { holder.LoadWithProductCode(Path("missing.cfg").c_str(), kOtherCode); }),
             "Fehler beim Laden der Konfiguration");
-  RegistryKey key;
-  ASSERT_TRUE(key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead));
-  std::string old;
-  EXPECT_FALSE(key.GetString(kValueOldCDKey, old));
+  EXPECT_EQ(oldCode(), "<none>");
+  test::WriteCodes(HivePath(), kCode, "PREVIOUS");
+  holder.LoadWithProductCode(path.c_str(), kOtherCode);
+  EXPECT_EQ(Users(holder.Record()), std::vector<std::string>{"anna:Geheim-2025:"});
+  EXPECT_EQ(oldCode(), "PREVIOUS");
 
   std::filesystem::remove(HivePath());
-  EXPECT_EQ(ThrownText([&] { holder.LoadWithProductCode(Path("missing.cfg").c_str(), kOtherCode); }),
-            "registry could not be opened.");
+  EXPECT_EQ(ThrownText([&] { holder.LoadWithProductCode(path.c_str(), kOtherCode); }), "registry could not be opened.");
 }
 
 TEST_F(ConfigHolderTest, LoadCurrentConfigAndTemporaryNames) {

@@ -27,6 +27,4 @@ inline std::string ToHex(const unsigned char* bytes, size_t length) {
 
 inline std::string ToHex(const Bytes& bytes) { return ToHex(bytes.data(), bytes.size()); }
 
-inline Bytes ToBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
 }  // namespace orn::test

@@ -19,10 +19,7 @@ using test::WriteFile;
 
 // a tree with blanks, umlauts, an empty folder and two levels
 void MakeTree(const std::string& root) {
-  MakeDir(root);
-  MakeDir(root + "/sub dir");
-  MakeDir(root + "/sub dir/Größe");
-  MakeDir(root + "/empty");
+  for (const char* folder : {"", "/sub dir", "/sub dir/Größe", "/empty"}) MakeDir(root + folder);
   WriteFile(root + "/top.txt", "top");
   WriteFile(root + "/sub dir/a b.txt", "ab");
   WriteFile(root + "/sub dir/Größe/ü.bin", std::string("\0\1\2", 3));
@@ -38,59 +35,48 @@ void CountingPump() {
 class DirectoryTreeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pumped = 0;
-    cancelAfterPumps = nullptr;
-    cancelAt = 0;
+    pumped = 0, cancelAfterPumps = nullptr, cancelAt = 0;
     SetMessagePumpHook(&CountingPump);
   }
   void TearDown() override { SetMessagePumpHook(nullptr); }
   ScratchDir s_;
 };
 
-TEST_F(DirectoryTreeTest, DeletesAWholeTreeAndAcceptsAMissingOne) {
-  MakeTree(s_ / "tree");
-  ASSERT_EQ(chmod((s_ / "tree").c_str(), 0555), 0);  // the folder itself may be read-only
-  EXPECT_TRUE(DeleteDirectoryTree(s_ / "tree", nullptr, true));
-  EXPECT_FALSE(PathExists(s_ / "tree"));
-  EXPECT_GT(pumped, 0);
-  EXPECT_TRUE(DeleteDirectoryTree(s_ / "missing", nullptr, false));
-  EXPECT_FALSE(DeleteDirectoryContents(s_ / "missing", nullptr, false));
-}
-
+// What a delete leaves, and that the rest of the walk goes on: read-only files, names beginning
+// with "." and, emptied, a read-only folder.
 TEST_F(DirectoryTreeTest, ReadOnlyFilesAndDotNamesStayEvenForRoot) {
   MakeTree(s_ / "ro");
   WriteFile(s_ / "ro/sub dir/locked.cfg", "keep");
   ASSERT_EQ(chmod((s_ / "ro/sub dir/locked.cfg").c_str(), 0444), 0);
-  EXPECT_FALSE(DeleteDirectoryTree(s_ / "ro", nullptr, false));
-  EXPECT_EQ(ReadFile(s_ / "ro/sub dir/locked.cfg"), "keep");
-  EXPECT_FALSE(PathExists(s_ / "ro/top.txt"));  // the rest of the walk went on
-
-  MakeDir(s_ / "dots");
-  WriteFile(s_ / "dots/.profile", "p");
-  MakeDir(s_ / "dots/.cache");
-  WriteFile(s_ / "dots/plain", "x");
-  EXPECT_FALSE(DeleteDirectoryTree(s_ / "dots", nullptr, false));
-  EXPECT_TRUE(PathExists(s_ / "dots/.profile"));
-  EXPECT_TRUE(PathExists(s_ / "dots/.cache"));
-  EXPECT_FALSE(PathExists(s_ / "dots/plain"));
-
-  MakeDir(s_ / "rodir");
-  MakeDir(s_ / "rodir/inner");
-  WriteFile(s_ / "rodir/inner/f", "x");
+  for (const char* name : {"dots", "dots/.cache", "rodir", "rodir/inner"}) MakeDir(s_ / name);
+  for (const char* name : {"dots/.profile", "dots/plain", "rodir/inner/f"}) WriteFile(s_ / name, "x");
   ASSERT_EQ(chmod((s_ / "rodir/inner").c_str(), 0555), 0);
-  EXPECT_FALSE(DeleteDirectoryTree(s_ / "rodir", nullptr, false));  // emptied, but not removed
-  EXPECT_TRUE(PathExists(s_ / "rodir/inner"));
-  EXPECT_FALSE(PathExists(s_ / "rodir/inner/f"));
+  const struct {
+    const char* tree;
+    std::vector<const char*> kept, gone;
+  } cases[] = {{"ro", {"ro/sub dir/locked.cfg"}, {"ro/top.txt"}},
+               {"dots", {"dots/.profile", "dots/.cache"}, {"dots/plain"}},
+               {"rodir", {"rodir/inner"}, {"rodir/inner/f"}}};
+  for (const auto& c : cases) {
+    EXPECT_FALSE(DeleteDirectoryTree(s_ / c.tree, nullptr, false)) << c.tree;
+    for (const char* path : c.kept) EXPECT_TRUE(PathExists(s_ / path)) << path;
+    for (const char* path : c.gone) EXPECT_FALSE(PathExists(s_ / path)) << path;
+  }
 }
 
-TEST_F(DirectoryTreeTest, DeletingRemovesLinksAndNeverWhatTheyPointTo) {
+// A whole tree goes, links in it too but never what they point to; a missing tree is no failure.
+TEST_F(DirectoryTreeTest, DeletesATreeWithItsLinksButNeverWhatTheyPointTo) {
   MakeTree(s_ / "elsewhere");
-  MakeDir(s_ / "tree");
+  MakeTree(s_ / "tree");
   ASSERT_EQ(symlink((s_ / "elsewhere").c_str(), (s_ / "tree/to-dir").c_str()), 0);
   ASSERT_EQ(symlink((s_ / "elsewhere/top.txt").c_str(), (s_ / "tree/to-file").c_str()), 0);
-  EXPECT_TRUE(DeleteDirectoryTree(s_ / "tree", nullptr, false));
+  ASSERT_EQ(chmod((s_ / "tree").c_str(), 0555), 0);  // the folder itself may be read-only
+  EXPECT_TRUE(DeleteDirectoryTree(s_ / "tree", nullptr, true));
   EXPECT_FALSE(PathExists(s_ / "tree"));
+  EXPECT_GT(pumped, 0);
   EXPECT_EQ(ReadFile(s_ / "elsewhere/sub dir/a b.txt"), "ab");
+  EXPECT_TRUE(DeleteDirectoryTree(s_ / "missing", nullptr, false));
+  EXPECT_FALSE(DeleteDirectoryContents(s_ / "missing", nullptr, false));
 
   // A link named as the folder is not a folder: nothing behind it is touched.
   ASSERT_EQ(symlink((s_ / "elsewhere").c_str(), (s_ / "link").c_str()), 0);
@@ -103,16 +89,15 @@ TEST_F(DirectoryTreeTest, DeletingRemovesLinksAndNeverWhatTheyPointTo) {
 TEST_F(DirectoryTreeTest, CancelStopsDeleteAndCopyAndKeepsWhatIsLeft) {
   MakeDir(s_ / "many");
   for (int i = 0; i < 20; ++i) WriteFile(s_ / ("many/f" + std::to_string(i)), "x");
-  CancelEvent cancel;
+  CancelEvent cancel;  // set before the start: nothing is done
   cancel.Set();
   EXPECT_FALSE(DeleteDirectoryTree(s_ / "many", &cancel, false));
   EXPECT_TRUE(PathExists(s_ / "many/f7"));
   EXPECT_FALSE(CopyDirectoryTree(s_ / "many", s_ / "copy", &cancel, false));
   EXPECT_FALSE(PathExists(s_ / "copy/f7"));
 
-  cancel.Reset();
-  cancelAfterPumps = &cancel;
-  cancelAt = 8;
+  cancel.Reset();  // set on the eighth pump: some files are gone, some are left
+  cancelAfterPumps = &cancel, cancelAt = 8;
   EXPECT_FALSE(DeleteDirectoryTree(s_ / "many", &cancel, true));
   int left = 0;
   for (int i = 0; i < 20; ++i) left += PathExists(s_ / ("many/f" + std::to_string(i)));
@@ -136,14 +121,11 @@ TEST_F(DirectoryTreeTest, CopiesATreeReplacingFilesAndKeepingTheTargetsOthers) {
   EXPECT_EQ(ReadFile(s_ / "dst/only-here"), "mine");
   EXPECT_EQ(ReadFile(s_ / "dst/sub dir/Größe/ü.bin"), std::string("\0\1\2", 3));
   EXPECT_TRUE(PathExists(s_ / "dst/empty"));
-  EXPECT_FALSE(PathExists(s_ / "dst/.hidden"));
-  EXPECT_FALSE(PathExists(s_ / "dst/etc-link"));
-  EXPECT_FALSE(PathExists(s_ / "dst/fifo"));
-  struct stat st {};
-  ASSERT_EQ(stat((s_ / "dst/top.txt").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mtime, 1000000000);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);  // the replaced file's permissions
-  EXPECT_GT(pumped, 0);                 // deeper levels pump although the caller did not ask
+  for (const char* name : {"dst/.hidden", "dst/etc-link", "dst/fifo"}) EXPECT_FALSE(PathExists(s_ / name)) << name;
+  EXPECT_EQ(test::MTime(s_ / "dst/top.txt"), 1000000000);
+  EXPECT_EQ(std::filesystem::status(s_ / "dst/top.txt").permissions(),  // the replaced file's
+            std::filesystem::perms(0640));
+  EXPECT_GT(pumped, 0);  // deeper levels pump although the caller did not ask
 
   pumped = 0;
   EXPECT_TRUE(CopyDirectoryTree(s_ / "src/empty", s_ / "a/b/c", nullptr, false));  // parents created
@@ -161,8 +143,7 @@ TEST_F(DirectoryTreeTest, CopyNeverOverwritesReadOnlyFilesOrWritesThroughLinks) 
   EXPECT_FALSE(CopyDirectoryTree(s_ / "src", s_ / "dst", nullptr, false));
   EXPECT_EQ(ReadFile(s_ / "dst/top.txt"), "locked");
 
-  MakeDir(s_ / "outside");
-  MakeDir(s_ / "dst2");
+  for (const char* folder : {"outside", "dst2"}) MakeDir(s_ / folder);
   ASSERT_EQ(symlink((s_ / "outside").c_str(), (s_ / "dst2/sub dir").c_str()), 0);
   // A link at a folder's place is replaced by the folder, never written through.
   EXPECT_TRUE(CopyDirectoryTree(s_ / "src", s_ / "dst2", nullptr, false));
@@ -183,9 +164,7 @@ TEST_F(DirectoryTreeTest, CopyIntoItselfIsRefusedWithoutCreatingAnything) {
 
 TEST(FilePathsTest, CreatesPathsTestsAndSplitsThem) {
   ScratchDir s;
-  EXPECT_TRUE(CreateDirectoryPath(s / "x/y z/ü/"));
-  EXPECT_TRUE(FileExists(s / "x/y z/ü"));
-  EXPECT_TRUE(CreateDirectoryPath("/"));
+  EXPECT_TRUE(CreateDirectoryPath(s / "x/y z/ü/") && FileExists(s / "x/y z/ü") && CreateDirectoryPath("/"));
   WriteFile(s / "file", "");
   EXPECT_FALSE(CreateDirectoryPath(s / "file/below"));
   ASSERT_EQ(symlink("nowhere", (s / "dangling").c_str()), 0);
@@ -196,12 +175,9 @@ TEST(FilePathsTest, CreatesPathsTestsAndSplitsThem) {
   EXPECT_FALSE(SplitFilePath("", dir, name, ext));
   EXPECT_EQ(dir, "untouched");
   ASSERT_TRUE(SplitFilePath("/srv/orn.v2/orn_041226.eff", dir, name, ext));
-  EXPECT_EQ(dir, "/srv/orn.v2");
-  EXPECT_EQ(name, "orn_041226");
-  EXPECT_EQ(ext, "eff");
+  EXPECT_EQ(dir + "|" + name + "|" + ext, "/srv/orn.v2|orn_041226|eff");
   ASSERT_TRUE(SplitFilePath("/srv/orn.v2/archive", dir, name, ext));  // the dot of the folder is not used
-  EXPECT_EQ(name, "archive");
-  EXPECT_EQ(ext, "");
+  EXPECT_EQ(dir + "|" + name + "|" + ext, "/srv/orn.v2|archive|");
 }
 
 }  // namespace

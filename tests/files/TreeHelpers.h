@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "files/ZipReader.h"
 #include "support/TestSupport.h"
 
 namespace orn::test {
@@ -43,6 +44,12 @@ inline std::map<std::string, std::string> Contents(const std::string& root) {
                                                             : entry.is_regular_file() ? ReadFile(entry.path())
                                                                                       : "<dir>";
   return files;
+}
+
+// The names of an archive's entries.
+inline std::set<std::string> EntryNames(const std::string& archive) {
+  const auto names = CZipReader(archive).EntryNames();
+  return {names.begin(), names.end()};
 }
 
 // True when a temporary file of ours was left in the folder.

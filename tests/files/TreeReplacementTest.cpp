@@ -47,7 +47,10 @@ TEST_P(TreeReplacementTest, KeepsEveryFileAndPutsTheNewOnesInPlace) {
   fs::permissions(target + "/schreibgeschützt", fs::perms::owner_read);
   WriteFile(Scratch() / "draußen", "unberührt");
   fs::create_symlink(Scratch() / "draußen", target + "/verknüpft");
-  for (const char* name : {"ersetzt", "schreibgeschützt", "unter/ersetzt", "verknüpft", "neu/datei"})
+  fs::create_directory_symlink(Scratch().Path(), target + "/ordner-verknüpft");  // a link where a folder comes
+  fs::create_directories(incoming + "/ordner-verknüpft");
+  for (const char* name :
+       {"ersetzt", "schreibgeschützt", "unter/ersetzt", "verknüpft", "neu/datei", "ordner-verknüpft/d"})
     WriteFile(incoming + "/" + name, std::string("neu ") + name);
   const ino_t replaced = Inode(target + "/ersetzt"), replacing = Inode(incoming + "/ersetzt");
 
@@ -55,13 +58,14 @@ TEST_P(TreeReplacementTest, KeepsEveryFileAndPutsTheNewOnesInPlace) {
   EXPECT_TRUE(replacement.KeepTree(target, incoming, safety));
   EXPECT_FALSE(replacement.MoveTree(incoming, target));  // the read-only file stays
 
-  for (const char* name : {"ersetzt", "unter/ersetzt", "verknüpft", "neu/datei"})
+  for (const char* name : {"ersetzt", "unter/ersetzt", "verknüpft", "neu/datei", "ordner-verknüpft/d"})
     EXPECT_EQ(ReadFile(target + "/" + name), std::string("neu ") + name) << name;
   for (const char* name : {"bleibt", "schreibgeschützt"})
     EXPECT_EQ(ReadFile(target + "/" + name), std::string("alt ") + name) << name;
   for (const char* name : {"ersetzt", "bleibt", "schreibgeschützt", "unter/ersetzt"})
     EXPECT_EQ(ReadFile(safety + "/" + name), std::string("alt ") + name) << name;
   EXPECT_FALSE(fs::is_symlink(target + "/verknüpft") || fs::exists(safety + "/verknüpft"));
+  EXPECT_FALSE(fs::is_symlink(target + "/ordner-verknüpft") || fs::exists(Scratch() / "d"));
   EXPECT_EQ(ReadFile(Scratch() / "draußen"), "unberührt");
   EXPECT_EQ(fs::status(target + "/ersetzt").permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);

@@ -1,11 +1,8 @@
 #!/usr/bin/env python3
-"""Checks an archive written by CZipWriter against the files it was made from.
+"""check_archive.py ARCHIVE BASE: one line per entry, "<name>\t<verdict>", after one for the archive.
 
-Usage: check_archive.py ARCHIVE BASE
-Prints one line per entry, "<name>\t<verdict>", where the verdict is "ok" or what differs: the
-entry must be MS-DOS made, deflated, without extra field or comment, carry the source's local
-last-write time (two-second grain) and Windows attribute word, and hold the source's bytes
-(nothing for a folder). A last line "archive\t..." judges the archive itself.
+An entry is "ok" when it is MS-DOS made, deflated, without extra field or comment, and carries the
+source's local last-write time (two-second grain), Windows attribute word and bytes (none for a folder).
 """
 import os
 import stat

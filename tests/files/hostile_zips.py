@@ -1,10 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the damaged and hostile zip archives the reader tests feed to CZipReader.
-
-Usage: hostile_zips.py FOLDER OUTSIDE
-FOLDER receives one archive per case; OUTSIDE is an absolute folder that an archive must never
-write into (the name of the absolute-path case points there).
-"""
+"""hostile_zips.py FOLDER OUTSIDE: writes one damaged or hostile archive per reader case into FOLDER;
+OUTSIDE is the absolute folder that the absolute-path case names and no archive may write into."""
 import struct
 import sys
 import zipfile
@@ -13,8 +9,7 @@ import zlib
 folder, outside = sys.argv[1], sys.argv[2]
 
 
-def plain(name, entries):
-    """entries: list of (ZipInfo or name, bytes)."""
+def plain(name, entries):  # entries: (ZipInfo or name, bytes)
     with zipfile.ZipFile(f"{folder}/{name}", "w", zipfile.ZIP_DEFLATED) as z:
         for entry, data in entries:
             z.writestr(entry, data)
@@ -29,10 +24,8 @@ def info(name, **fields):
 
 
 def raw_archive(name, entries):
-    """entries: list of (name, local header offset or None, method, crc, csize, usize, data, flags).
-    Writes local headers (for those without an offset) and a central directory by hand."""
-    body = b""
-    central = b""
+    """entries: (name, local header offset or None for a new one, method, crc, csize, usize, data, flags)."""
+    body = central = b""
     for ename, offset, method, crc, csize, usize, data, flags in entries:
         encoded = ename.encode()
         if offset is None:

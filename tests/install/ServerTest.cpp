@@ -137,7 +137,9 @@ TEST_F(ServerTest, KilledServerLeavesNoMutex) {
   ASSERT_TRUE(WaitFor(
       [&] {
         struct stat now {};
-        return ServerMutexExists() && stat(pipe.c_str(), &now) == 0 && now.st_ino != stale.st_ino;
+        return ServerMutexExists() && stat(pipe.c_str(), &now) == 0 &&
+               (now.st_ino != stale.st_ino || now.st_ctim.tv_sec != stale.st_ctim.tv_sec ||
+                now.st_ctim.tv_nsec != stale.st_ctim.tv_nsec);
       },
       5000));
   StopServer();

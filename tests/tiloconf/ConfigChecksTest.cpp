@@ -19,15 +19,11 @@ class ConfigChecksTest : public IsolatedTest {
   // of the first that fails, or "".
   static std::string RunAll(ConfigRecord* record) {
     TILOCONF_config = *record;
-    std::string failed;
-    if (convert_inetconfig() < 0)
-      failed = "convert_inetconfig";
-    else if (convert_mailconfig(0) < 0)
-      failed = "convert_mailconfig";
-    else if (check_inetconfig(0) < 0)
-      failed = "check_inetconfig";
-    else if (check_mailconfig(0) < 0)
-      failed = "check_mailconfig";
+    const std::string failed = convert_inetconfig() < 0    ? "convert_inetconfig"
+                               : convert_mailconfig(0) < 0 ? "convert_mailconfig"
+                               : check_inetconfig(0) < 0   ? "check_inetconfig"
+                               : check_mailconfig(0) < 0   ? "check_mailconfig"
+                                                           : "";
     *record = TILOCONF_config;
     TILOCONF_config = ConfigRecord{};
     return failed;
@@ -52,12 +48,13 @@ TEST_F(ConfigChecksTest, EachDamageFailsItsCheckWithItsResult) {
     void (*damage)(ConfigRecord*);
     int result;
   };
+  // The default provider is found ignoring case; none at all is fine too.
+  // clang-format off
   const Case cases[] = {
       {"provider without name", CheckInet, [](ConfigRecord* r) { AddProvider(r, nullptr, "x"); }, -1},
       {"provider with empty name", CheckInet, [](ConfigRecord* r) { AddProvider(r, "", "x"); }, -1},
       {"two providers of one name", CheckInet, [](ConfigRecord* r) { AddProvider(r, "ARCOR", "x"); }, -2},
-      {"unknown default provider", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup("Telekom"); },
-       -3},
+      {"unknown default", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup("Telekom"); }, -3},
       {"proxy port too large", CheckInet, [](ConfigRecord* r) { r->inet->proxyport = 65536; }, -4},
       {"negative proxy port", CheckInet, [](ConfigRecord* r) { r->inet->proxyport = -1; }, -4},
       {"negative idle timeout", CheckInet, [](ConfigRecord* r) { r->inet->idletimeout = -1; }, -5},
@@ -68,11 +65,11 @@ TEST_F(ConfigChecksTest, EachDamageFailsItsCheckWithItsResult) {
       {"account port too large", CheckMail, [](ConfigRecord* r) { r->mail->accounts->port = 70000; }, -3},
       {"negative SMTP port", CheckMail, [](ConfigRecord* r) { r->mail->smtpport = -25; }, -4},
       {"negative poll interval", CheckMail, [](ConfigRecord* r) { r->mail->pollinterval = -1; }, -5},
-      // The default provider is found ignoring case; none at all is fine too.
       {"ARCOR as default", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup("ARCOR"); }, 0},
       {"empty default provider", CheckInet, [](ConfigRecord* r) { r->inet->defaultprovider = strdup(""); }, 0},
       {"largest proxy port", CheckInet, [](ConfigRecord* r) { r->inet->proxyport = 65535; }, 0},
   };
+  // clang-format on
   for (const Case& c : cases) {
     Record record;
     AddProvider(record.get(), "Arcor", "p");
@@ -95,18 +92,13 @@ TEST_F(ConfigChecksTest, ConversionsFillDefaultsAndTidyOwners) {
   record->mail->pollinterval = 60;
   EXPECT_EQ(RunAll(record.get()), "");
 
-  EXPECT_EQ(record->inet->proxyport, 8080);
-  EXPECT_EQ(record->inet->idletimeout, 0);
-  EXPECT_EQ(record->mail->smtpport, 25);
-  EXPECT_EQ(record->mail->pollinterval, 60);
-  EXPECT_EQ(record->mail->accounts->port, 110);
-  EXPECT_EQ(record->mail->accounts->next->port, 995);
-  const TILOCONF_emailaddress* first = record->mail->addresses;
-  EXPECT_EQ(first->kind, TILOCONF_ADDR_MAILBOX);
-  EXPECT_EQ(first->next->kind, TILOCONF_ADDR_FORWARD);
-  std::string owners;
-  for (const stringlist* o = first->owners; o; o = o->next) owners += std::string(o->string) + ",";
-  EXPECT_EQ(owners, "anna,bob,Anna,");
+  // proxy port, idle timeout, SMTP port, polling, the accounts' ports, the addresses' kinds
+  const auto* mail = record->mail;
+  EXPECT_EQ(std::vector<intptr_t>({record->inet->proxyport, record->inet->idletimeout, mail->smtpport,
+                                   mail->pollinterval, mail->accounts->port, mail->accounts->next->port,
+                                   mail->addresses->kind, mail->addresses->next->kind}),
+            std::vector<intptr_t>({8080, 0, 25, 60, 110, 995, TILOCONF_ADDR_MAILBOX, TILOCONF_ADDR_FORWARD}));
+  EXPECT_EQ(Addresses(record.get()), (std::vector<std::string>{"a@example.org=anna,bob,Anna", "f@example.org="}));
 
   Record defaults;
   defaults->mail = static_cast<TILOCONF_mailpart*>(calloc(1, sizeof(TILOCONF_mailpart)));
@@ -115,8 +107,7 @@ TEST_F(ConfigChecksTest, ConversionsFillDefaultsAndTidyOwners) {
 }
 
 TEST_F(ConfigChecksTest, MergedAndImportedConfigurationsPass) {
-  // No parts at all.
-  Record empty;
+  Record empty;  // no parts at all
   EXPECT_EQ(RunAll(empty.get()), "");
 
   // Users added from directories and delimited files: empty and repeated names, an empty address

@@ -57,20 +57,18 @@ TEST_F(ConfigMergeTest, MergeKeepsAndOverwriteReplacesEntriesInPlace) {
   using Texts = std::vector<std::string>;
   const struct {
     bool overwrite;
-    Texts users, addresses, providers, accounts, sections;  // passwords of providers and accounts, section texts
+    Texts users, addresses, others;  // others: providers, accounts and sections as "name=password(s) or text"
   } cases[] = {
       {false,
        {"anna:a1:", "bob:b1:", "carl:c1:", "dora:d1:"},
        {"team@example.org=anna", "bob@example.org=bob", "carl@example.org=carl"},
-       {"p1", "p3"},
-       {"m1/<null>", "m3/<null>"},
-       {"old firewall\n", "old dns\n", "new dhcp\n"}},
+       {"Arcor=p1", "Versatel=p3", "Info=m1/<null>", "other=m3/<null>", "firewall=old firewall\n", "dns=old dns\n",
+        "dhcp=new dhcp\n"}},
       {true,
        {"anna:a1:", "BOB:b2:", "Carl:c2:", "dora:d1:"},
        {"TEAM@example.org=carl,dora", "bob@example.org=bob", "carl@example.org=carl"},
-       {"p2", "p3"},
-       {"m2/m2b", "m3/<null>"},
-       {"new firewall\n", "old dns\n", "new dhcp\n"}},
+       {"ARCOR=p2", "Versatel=p3", "info=m2/m2b", "other=m3/<null>", "FIREWALL=new firewall\n", "dns=old dns\n",
+        "dhcp=new dhcp\n"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.overwrite ? "overwrite" : "merge");
@@ -80,66 +78,48 @@ TEST_F(ConfigMergeTest, MergeKeepsAndOverwriteReplacesEntriesInPlace) {
     ASSERT_EQ(MergeFile(target, source.r, c.overwrite), 0);
     EXPECT_EQ(Users(target.get()), c.users);
     EXPECT_EQ(Addresses(target.get()), c.addresses);
-    Texts providers, accounts, sections;
-    for (auto* p = target->inet->providers; p; p = p->next) providers.push_back(p->password);
+    Texts others;
+    for (auto* p = target->inet->providers; p; p = p->next) others.push_back(std::string(p->name) + "=" + p->password);
     for (auto* a = target->mail->accounts; a; a = a->next)
-      accounts.push_back(std::string(a->password) + "/" + (a->password2 ? a->password2 : "<null>"));
-    for (auto* t = target->sections; t; t = t->next) sections.push_back(t->text);
-    EXPECT_EQ(providers, c.providers);
-    EXPECT_EQ(accounts, c.accounts);
-    EXPECT_EQ(sections, c.sections);
-    EXPECT_STREQ(target->inet->providers->next->name, "Versatel");
-    EXPECT_STREQ(target->mail->accounts->next->login, "other");
-    EXPECT_STREQ(target->sections->next->next->name, "dhcp");
+      others.push_back(std::string(a->login) + "=" + a->password + "/" + (a->password2 ? a->password2 : "<null>"));
+    for (auto* t = target->sections; t; t = t->next) others.push_back(std::string(t->name) + "=" + t->text);
+    EXPECT_EQ(others, c.others);
   }
 }
 
+// A merge fills settings the record leaves unset, an overwrite replaces those the file sets; an
+// empty language and a zero proxy port count as unset.
 TEST_F(ConfigMergeTest, SettingsAreFilledByMergeAndReplacedByOverwrite) {
-  auto fillTarget = [](ConfigRecord* r) {
-    TILOCONF_general* g = SetGeneral(r, "installed", 0);
-    g->domain = strdup("");
-    g->language = strdup("de");
-    AddProvider(r, "Arcor", "p");
-    r->inet->proxyport = 3128;
-    r->inet->defaultprovider = nullptr;
-    AddAccount(r, "pop", "x", "p", nullptr);
-    r->mail->smtpport = 0;
-    r->mail->pollinterval = 5;
-  };
   Record source;
   TILOCONF_general* g = SetGeneral(source.get(), "imported", 1);
   g->domain = strdup("example.org");
-  g->language = strdup("");  // unset: never taken over
+  g->language = strdup("");
   g->postmaster = strdup("pm@example.org");
   AddProvider(source.get(), "Arcor", "q");
-  source->inet->proxyport = 0;
   source->inet->idletimeout = 60;
   source->inet->defaultprovider = strdup("Arcor");
   source->mail = static_cast<TILOCONF_mailpart*>(calloc(1, sizeof(TILOCONF_mailpart)));
   source->mail->smtpport = 2525;
-
-  Record merged;
-  fillTarget(merged.get());
-  ASSERT_EQ(MergeFile(merged, source.r, false), 0);
-  EXPECT_STREQ(merged->general->servername, "installed");
-  EXPECT_STREQ(merged->general->domain, "example.org");
-  EXPECT_EQ(merged->general->configured, 1);
-  EXPECT_STREQ(merged->general->postmaster, "pm@example.org");
-  EXPECT_STREQ(merged->general->language, "de");
-  EXPECT_EQ(merged->inet->proxyport, 3128);
-  EXPECT_EQ(merged->inet->idletimeout, 60);
-  EXPECT_STREQ(merged->inet->defaultprovider, "Arcor");
-  EXPECT_EQ(merged->mail->smtpport, 2525);
-  EXPECT_EQ(merged->mail->pollinterval, 5);
-
-  Record overwritten;
-  fillTarget(overwritten.get());
-  ASSERT_EQ(MergeFile(overwritten, source.r, true), 0);
-  EXPECT_STREQ(overwritten->general->servername, "imported");
-  EXPECT_STREQ(overwritten->general->language, "de");
-  EXPECT_EQ(overwritten->inet->proxyport, 3128);  // the file leaves it at 0: unset
-  EXPECT_EQ(overwritten->mail->pollinterval, 5);
-  EXPECT_EQ(overwritten->mail->smtpport, 2525);
+  const auto settings = [](const ConfigRecord& r) {
+    const auto text = [](const char* t) { return std::string(t ? t : "<null>") + "|"; };
+    return text(r.general->servername) + text(r.general->domain) + std::to_string(r.general->configured) + "|" +
+           text(r.general->postmaster) + text(r.general->language) + std::to_string(r.inet->proxyport) + "|" +
+           std::to_string(r.inet->idletimeout) + "|" + text(r.inet->defaultprovider) +
+           std::to_string(r.mail->smtpport) + "|" + std::to_string(r.mail->pollinterval);
+  };
+  for (bool overwrite : {false, true}) {
+    Record target;
+    g = SetGeneral(target.get(), "installed", 0);
+    g->domain = strdup("");
+    g->language = strdup("de");
+    AddProvider(target.get(), "Arcor", "p");
+    target->inet->proxyport = 3128;
+    AddAccount(target.get(), "pop", "x", "p", nullptr);
+    target->mail->pollinterval = 5;
+    ASSERT_EQ(MergeFile(target, source.r, overwrite), 0);
+    EXPECT_EQ(settings(target.r), std::string(overwrite ? "imported" : "installed") +
+                                      "|example.org|1|pm@example.org|de|3128|60|Arcor|2525|5");
+  }
 }
 
 TEST_F(ConfigMergeTest, PartsMissingOnOneSide) {

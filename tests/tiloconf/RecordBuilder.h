@@ -31,85 +31,58 @@ Part* PartOf(Part** part) {
 inline TILOCONF_general* SetGeneral(ConfigRecord* record, const char* servername, intptr_t configured) {
   TILOCONF_general* general = PartOf(&record->general);
   free(general->servername);
-  general->servername = DupC(servername);
-  general->configured = configured;
+  general->servername = DupC(servername), general->configured = configured;
   return general;
 }
 inline TILOCONF_provider* AddProvider(ConfigRecord* record, const char* name, const char* password) {
   auto* entry = AppendEntry(&PartOf(&record->inet)->providers);
-  entry->name = DupC(name);
-  entry->password = DupC(password);
+  entry->name = DupC(name), entry->password = DupC(password);
   return entry;
 }
 inline TILOCONF_mailaccount* AddAccount(ConfigRecord* record, const char* server, const char* login,
                                         const char* password, const char* password2) {
   auto* entry = AppendEntry(&PartOf(&record->mail)->accounts);
-  entry->server = DupC(server);
-  entry->login = DupC(login);
-  entry->password = DupC(password);
-  entry->password2 = DupC(password2);
+  entry->server = DupC(server), entry->login = DupC(login);
+  entry->password = DupC(password), entry->password2 = DupC(password2);
   return entry;
 }
 inline TILOCONF_emailaddress* AddAddress(ConfigRecord* record, intptr_t kind, const char* text,
                                          const std::vector<const char*>& owners) {
   auto* entry = AppendEntry(&PartOf(&record->mail)->addresses);
-  entry->kind = kind;
-  entry->address = DupC(text);
+  entry->kind = kind, entry->address = DupC(text);
   for (const char* owner : owners) stringlist_append_string(&entry->owners, owner);
   return entry;
 }
-inline TILOCONF_user* AddUser(ConfigRecord* record, const char* name, const char* password,
-                              const char* email = nullptr) {
+inline TILOCONF_user* AddUser(ConfigRecord* record, const char* name, const char* password, const char* email = nullptr,
+                              const char* fullname = nullptr) {
   auto* entry = AppendEntry(&PartOf(&record->users)->users);
-  entry->name = DupC(name);
-  entry->password = DupC(password);
-  entry->email = DupC(email);
+  entry->name = DupC(name), entry->password = DupC(password);
+  entry->email = DupC(email), entry->fullname = DupC(fullname);
   return entry;
 }
 inline TILOCONF_section* AddSection(ConfigRecord* record, const char* name, const char* text) {
   auto* entry = AppendEntry(&record->sections);
-  entry->name = DupC(name);
-  entry->text = DupC(text);
+  entry->name = DupC(name), entry->text = DupC(text);
   return entry;
 }
 
-// A record as the server writes it: a general part and, with each entry, the defaults of its part
-// (POP3 port 110, proxy port 8080, SMTP port 25, polling every 15 minutes).
+// A record with a general part, filled by chained calls.
 class RecordBuilder {
  public:
   explicit RecordBuilder(ConfigRecord* record) : r_(record) { SetGeneral(r_, "gateway", 1); }
   RecordBuilder& User(const char* name, const char* password, const char* email = nullptr, const char* fullname = "") {
-    AddUser(r_, name, password, email)->fullname = strdup(fullname);
-    return *this;
+    return AddUser(r_, name, password, email, fullname), *this;
   }
-  RecordBuilder& Address(const char* text, std::vector<const char*> owners, intptr_t kind = TILOCONF_ADDR_MAILBOX) {
-    Mail();
-    AddAddress(r_, kind, text, owners);
-    return *this;
+  RecordBuilder& Address(const char* text, std::vector<const char*> owners) {
+    return AddAddress(r_, TILOCONF_ADDR_MAILBOX, text, owners), *this;
   }
   RecordBuilder& MailAccount(const char* server, const char* login, const char* password, const char* password2) {
-    Mail();
-    AddAccount(r_, server, login, password, password2)->port = 110;
-    return *this;
+    return AddAccount(r_, server, login, password, password2), *this;
   }
-  RecordBuilder& Provider(const char* name, const char* password) {
-    if (!r_->inet) PartOf(&r_->inet)->proxyport = 8080;
-    TILOCONF_provider* provider = AddProvider(r_, name, password);
-    provider->login = strdup("login"), provider->dialin = strdup("pppoe");
-    return *this;
-  }
-  RecordBuilder& Section(const char* name, const char* text) {
-    AddSection(r_, name, text);
-    return *this;
-  }
+  RecordBuilder& Provider(const char* name, const char* password) { return AddProvider(r_, name, password), *this; }
+  RecordBuilder& Section(const char* name, const char* text) { return AddSection(r_, name, text), *this; }
 
  private:
-  void Mail() {
-    if (!r_->mail) {
-      PartOf(&r_->mail)->smtpport = 25;
-      r_->mail->pollinterval = 15;
-    }
-  }
   ConfigRecord* r_;
 };
 
@@ -127,8 +100,7 @@ struct Record {
 // "name:password:email" of each user, in list order.
 inline std::vector<std::string> Users(const ConfigRecord* record) {
   std::vector<std::string> out;
-  if (!record->users) return out;
-  for (auto* u = record->users->users; u; u = u->next)
+  for (auto* u = record->users ? record->users->users : nullptr; u; u = u->next)
     out.push_back(std::string(u->name ? u->name : "") + ":" + (u->password ? u->password : "") + ":" +
                   (u->email ? u->email : ""));
   return out;
@@ -137,11 +109,9 @@ inline std::vector<std::string> Users(const ConfigRecord* record) {
 // "address=owner,owner" of each address, in list order.
 inline std::vector<std::string> Addresses(const ConfigRecord* record) {
   std::vector<std::string> out;
-  if (!record->mail) return out;
-  for (auto* a = record->mail->addresses; a; a = a->next) {
-    std::string line = std::string(a->address ? a->address : "") + "=";
-    for (auto* o = a->owners; o; o = o->next) line += std::string(o->string) + (o->next ? "," : "");
-    out.push_back(line);
+  for (auto* a = record->mail ? record->mail->addresses : nullptr; a; a = a->next) {
+    out.push_back(std::string(a->address ? a->address : "") + "=");
+    for (auto* o = a->owners; o; o = o->next) out.back() += std::string(o->string) + (o->next ? "," : "");
   }
   return out;
 }
@@ -168,66 +138,36 @@ inline std::string Describe(const ConfigRecord& record) {
   const auto number = [&out](const char* label, intptr_t value) {
     out += std::string(label) + "=" + std::to_string(value) + "\n";
   };
-#define ORN_T(prefix, object, field) text(prefix #field, (object)->field)
-#define ORN_N(prefix, object, field) number(prefix #field, (object)->field)
-  if (const TILOCONF_general* g = record.general) {
-    out += "general\n";
-    ORN_T(" ", g, servername);
-    ORN_T(" ", g, domain);
-    ORN_N(" ", g, configured);
-    ORN_T(" ", g, postmaster);
-    ORN_T(" ", g, language);
+#define ORN_T(object, field) text(#field, (object)->field)
+#define ORN_N(object, field) number(#field, (object)->field)
+  // clang-format off
+  if (auto* g = record.general) {
+    out += "[general]\n"; ORN_T(g, servername); ORN_T(g, domain); ORN_N(g, configured); ORN_T(g, postmaster);
+    ORN_T(g, language);
   }
-  if (const TILOCONF_inetpart* inet = record.inet) {
-    out += "inet\n";
-    ORN_T(" ", inet, defaultprovider);
-    ORN_N(" ", inet, idletimeout);
-    ORN_N(" ", inet, proxyport);
-    for (const TILOCONF_provider* p = inet->providers; p; p = p->next) {
-      out += " provider\n";
-      ORN_T("  ", p, name);
-      ORN_T("  ", p, login);
-      ORN_T("  ", p, password);
-      ORN_T("  ", p, dialin);
+  if (auto* inet = record.inet) {
+    out += "[inet]\n"; ORN_T(inet, defaultprovider); ORN_N(inet, idletimeout); ORN_N(inet, proxyport);
+    for (auto* p = inet->providers; p; p = p->next) {
+      out += "[provider]\n"; ORN_T(p, name); ORN_T(p, login); ORN_T(p, password); ORN_T(p, dialin);
     }
   }
-  if (const TILOCONF_mailpart* mail = record.mail) {
-    out += "mail\n";
-    ORN_T(" ", mail, smtprelay);
-    ORN_N(" ", mail, smtpport);
-    ORN_N(" ", mail, pollinterval);
-    for (const TILOCONF_mailaccount* a = mail->accounts; a; a = a->next) {
-      out += " account\n";
-      ORN_T("  ", a, server);
-      ORN_T("  ", a, login);
-      ORN_T("  ", a, password);
-      ORN_T("  ", a, password2);
-      ORN_T("  ", a, recipient);
-      ORN_N("  ", a, port);
+  if (auto* mail = record.mail) {
+    out += "[mail]\n"; ORN_T(mail, smtprelay); ORN_N(mail, smtpport); ORN_N(mail, pollinterval);
+    for (auto* a = mail->accounts; a; a = a->next) {
+      out += "[account]\n"; ORN_T(a, server); ORN_T(a, login); ORN_T(a, password); ORN_T(a, password2);
+      ORN_T(a, recipient); ORN_N(a, port);
     }
-    for (const TILOCONF_emailaddress* a = mail->addresses; a; a = a->next) {
-      out += " address\n";
-      ORN_N("  ", a, kind);
-      ORN_T("  ", a, address);
-      for (const stringlist* o = a->owners; o; o = o->next) text("  owner", o->string);
+    for (auto* a = mail->addresses; a; a = a->next) {
+      out += "[address]\n"; ORN_N(a, kind); ORN_T(a, address);
+      for (const stringlist* o = a->owners; o; o = o->next) text("owner", o->string);
     }
   }
-  if (const TILOCONF_userpart* users = record.users) {
-    out += "users\n";
-    for (const TILOCONF_user* u = users->users; u; u = u->next) {
-      out += " user\n";
-      ORN_T("  ", u, fullname);
-      ORN_T("  ", u, name);
-      ORN_T("  ", u, password);
-      ORN_T("  ", u, email);
-      ORN_N("  ", u, rights);
-    }
+  for (auto* u = record.users ? record.users->users : nullptr; u; u = u->next) {
+    out += "[user]\n"; ORN_T(u, fullname); ORN_T(u, name); ORN_T(u, password); ORN_T(u, email); ORN_N(u, rights);
   }
-  for (const TILOCONF_section* s = record.sections; s; s = s->next) {
-    out += "section\n";
-    ORN_T(" ", s, name);
-    ORN_T(" ", s, text);
-  }
+  if (record.users) out += "[users end]\n";
+  for (auto* s = record.sections; s; s = s->next) { out += "[section]\n"; ORN_T(s, name); ORN_T(s, text); }
+  // clang-format on
 #undef ORN_T
 #undef ORN_N
   return out;
@@ -264,33 +204,24 @@ inline std::string SaveToText(const ConfigRecord& record, const std::string& pat
 // A record that holds every kind of part and entry, with awkward texts.
 inline void FillFullRecord(ConfigRecord* r) {
   TILOCONF_general* g = SetGeneral(r, "gate.example.org", 1);
-  g->domain = strdup("example.org");
-  g->postmaster = strdup("");  // empty, not null
-  g->language = strdup("de");
+  g->domain = strdup("example.org"), g->postmaster = strdup("") /* empty, not null */, g->language = strdup("de");
 
   TILOCONF_provider* p = AddProvider(r, "T-Online", "pa\\ss=word\n");
-  p->login = strdup("0001234#0001@t-online.de");
-  p->dialin = strdup("0191011");
+  p->login = strdup("0001234#0001@t-online.de"), p->dialin = strdup("0191011");
   AddProvider(r, "Backup ISP", "");  // no login, no dialin
-  r->inet->defaultprovider = strdup("T-Online");
-  r->inet->idletimeout = 300;
-  r->inet->proxyport = -1;
+  r->inet->defaultprovider = strdup("T-Online"), r->inet->idletimeout = 300, r->inet->proxyport = -1;
 
   TILOCONF_mailaccount* a = AddAccount(r, "pop.example.net", "info", "geheim", nullptr);
-  a->recipient = strdup("info");
-  a->port = 995;
+  a->recipient = strdup("info"), a->port = 995;
   AddAccount(r, "pop.example.net", "büro", "\x01\x7f\xff", "");  // second password empty, not null
-  r->mail->smtprelay = strdup("smtp.example.net");
-  r->mail->smtpport = 587;
-  r->mail->pollinterval = INTPTR_MAX;
+  r->mail->smtprelay = strdup("smtp.example.net"), r->mail->smtpport = 587, r->mail->pollinterval = INTPTR_MAX;
 
   AddAddress(r, TILOCONF_ADDR_LIST, "team@example.org", {"zoe", "anna", "zoe", "Björn"});
   AddAddress(r, TILOCONF_ADDR_MAILBOX, "", {});  // empty text, no owners
   AddAddress(r, INTPTR_MIN, nullptr, {""});
 
-  TILOCONF_user* u = AddUser(r, "anna", "Äpfel \t\r\n\\x41", "anna@example.org");
-  u->fullname = strdup("Anna Müller [Vertrieb] # = 100%");
-  u->rights = TILOCONF_RIGHT_INTERNET | TILOCONF_RIGHT_MAIL;
+  AddUser(r, "anna", "Äpfel \t\r\n\\x41", "anna@example.org", "Anna Müller [Vertrieb] # = 100%")->rights =
+      TILOCONF_RIGHT_INTERNET | TILOCONF_RIGHT_MAIL;
   AddUser(r, "", nullptr, "");
   AddUser(r, nullptr, "", nullptr);
 

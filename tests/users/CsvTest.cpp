@@ -1,11 +1,8 @@
 #include <string>
 #include <vector>
 
-#include "config/ConfigHolder.h"
-#include "tiloconf/RecordBuilder.h"
 #include "users/CSVUserExporter.h"
 #include "users/CSVUserImporter.h"
-#include "users/ConfigUsers.h"
 #include "users/TestUsers.h"
 
 namespace orn {
@@ -64,39 +61,6 @@ TEST_F(CsvTest, ImportRejectsOtherHeaders) {
   EXPECT_EQ(ImportFailure("Name,FullName,E-Mail\n" + std::string(300, 'x')).substr(0, 3),
             "(no");  // long fields are cut
   EXPECT_EQ(ThrownText([&] { CCSVUserImporter(Scratch().Path()).Import(); }), "no opened file");
-}
-
-// Users exported one address a row, given the import's header and imported into an empty
-// configuration come back with their names cleaned.
-TEST_F(CsvTest, ExportedUsersImportIntoAnEmptyConfiguration) {
-  const std::string config = Scratch() / "orn.cfg", target = Scratch() / "empty.cfg";
-  {
-    ConfigHolder holder(new ConfigRecord{});
-    test::RecordBuilder(holder.Record())
-        .User("anna", "")
-        .User("Jörg Paul", "")
-        .User("carl", "")
-        .Address("anna@x.de", {"anna"})
-        .Address("info@x.de", {"anna", "Jörg Paul"});
-    holder.Save(config.c_str(), true);
-  }
-  {
-    ConfigHolder empty(new ConfigRecord{});
-    test::RecordBuilder builder(empty.Record());  // a general section, no users
-    empty.Save(target.c_str(), true);
-  }
-  std::string exported = Export(ReadUsers(config.c_str()), ';', true);
-  exported.replace(0, exported.find("\r\n"), "Name;FullName;E-Mail");
-  AddUsersReport report;
-  AddUsers(target.c_str(), Import(exported), &report);
-  EXPECT_EQ(report.added, 2u);
-  EXPECT_EQ(report.skipped, 1u);  // anna's second row
-  const ImportUserList back = ReadUsers(target.c_str());
-  ASSERT_EQ(back.Count(), 2u);
-  EXPECT_EQ(back[0].name, "anna");
-  EXPECT_EQ(back[0].emails, std::vector<std::string>{"anna@x.de"});
-  EXPECT_EQ(back[1].name, "JrgPaul");
-  EXPECT_EQ(back[1].emails, std::vector<std::string>{"info@x.de"});
 }
 
 TEST_F(CsvTest, ExportReadsInPythonCsvWithTheSameFields) {

