@@ -1,8 +1,7 @@
-// Reading paths and distinguished names, and texts across the module boundary.
+// Reading paths, distinguished names and ldap.conf.
 #include <gtest/gtest.h>
 
 #include "ads/AdsPath.h"
-#include "ads/AdsStrings.h"
 #include "ads/LdapConfig.h"
 #include "ads/LdapNames.h"
 
@@ -68,21 +67,6 @@ TEST(LdapConfigTest, TheUriLineOfLdapConf) {
   EXPECT_EQ(UriOfLdapConf("# URI ldap://commented\nBASE dc=x\n  uri\tldap://a ldaps://b:636  \r\nURI ldap://second\n"),
             "ldap://a ldaps://b:636");
   EXPECT_EQ(UriOfLdapConf("URIS ldap://x\nURI\n"), "");
-}
-
-TEST(AdsStringsTest, Utf8AndUtf16ConvertBothWaysAndMarkWhatIsNoText) {
-  const std::string text = "Jörg € 𝄞";
-  EXPECT_EQ(Utf8ToUtf16(text), u"Jörg € 𝄞");
-  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
-  EXPECT_EQ(Utf8ToUtf16("a\xC3(b\xED\xA0\x80"), u"a\uFFFD(b\uFFFD\uFFFD\uFFFD");
-  EXPECT_EQ(Utf16ToUtf8(u"x\xD800y"), "x\xEF\xBF\xBDy");
-  EXPECT_FALSE(IsUtf8("\xC0\x80"));  // overlong
-  EXPECT_TRUE(IsUtf8(text));
-
-  BSTR copy = AllocBstr(text);
-  EXPECT_EQ(SysStringLen(copy), Utf8ToUtf16(text).size());
-  EXPECT_EQ(BstrToUtf8(copy), text);
-  SysFreeString(copy);
 }
 
 }  // namespace

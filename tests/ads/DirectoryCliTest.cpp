@@ -1,6 +1,5 @@
-// orncfg-cli users import-ldap and import-network on the demo installation, against a real slapd
-// and a throw-away account file: what the command line adds to the reads (LdapDirectoryTest) and
-// the import (DirectoryImportTest): its counts, exit codes, dry runs, selection and the server.
+// orncfg-cli users import-ldap and import-network against a real slapd and a throw-away passwd:
+// counts, exit codes, dry runs, selection and the server.
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -14,6 +13,7 @@
 namespace orn {
 namespace {
 
+using test::RunCli;
 using test::RunCommand;
 using test::Slapd;
 
@@ -35,18 +35,15 @@ class DirectoryCliTest : public test::DemoTest {
     unsetenv("USERDOMAIN");
   }
   void TearDown() override {
-    Cli("server stop");
+    RunCli("server stop");
     for (const char* name : {"ORN_ADS_MODULE", "LDAPNOINIT", "LDAPCONF", "ORN_ADS_PASSWD_FILE", "USERDNSDOMAIN"})
       unsetenv(name);
     IsolatedTest::TearDown();
   }
-  static int Cli(const std::string& arguments, std::string* output = nullptr) {
-    return RunCommand(std::string(ORN_CLI_BINARY) + " " + arguments + " 2>&1", output);
-  }
-  static bool ServerRuns() { return Cli("server status") == 0; }
+  static bool ServerRuns() { return RunCli("server status") == 0; }
   static size_t UserCount() {
     std::string output;
-    Cli("users list", &output);
+    RunCli("users list", &output);
     return static_cast<size_t>(std::count(output.begin(), output.end(), '\n'));
   }
 
@@ -62,7 +59,7 @@ TEST_F(DirectoryCliTest, AStockServerEndsTheReadEarlyAndTheImportSaysHowManyItRe
   Slapd stock(Slapd::Config{test::kTestSuffix, test::TestSchema(), test::PersonsLdif(kPersons), false, true});
   const std::string before = test::ReadFile(Installed());
   std::string output;
-  EXPECT_EQ(Cli("users import-ldap " + stock.HostPort(), &output), 5) << output;
+  EXPECT_EQ(RunCli("users import-ldap " + stock.HostPort(), &output), 5) << output;
   static const std::regex readCount(
       "es wurden nur ([0-9]+) Benutzer gelesen\\.\nGrund: paged search of "
       "ou=Personal,dc=orn-test,dc=de: Size limit exceeded");
@@ -73,44 +70,19 @@ TEST_F(DirectoryCliTest, AStockServerEndsTheReadEarlyAndTheImportSaysHowManyItRe
   EXPECT_NE(output.find("--allow-partial"), std::string::npos);
   EXPECT_EQ(test::ReadFile(Installed()), before);
 
-  ASSERT_EQ(Cli("server start"), 0);
+  ASSERT_EQ(RunCli("server start"), 0);
   ASSERT_TRUE(test::WaitFor(ServerRuns, 5000));
-  ASSERT_EQ(Cli("users import-ldap " + stock.HostPort() + " --allow-partial", &output), 0) << output;
+  ASSERT_EQ(RunCli("users import-ldap " + stock.HostPort() + " --allow-partial", &output), 0) << output;
   EXPECT_TRUE(ServerRuns());
   EXPECT_NE(output.find("Hinzugefügt: " + std::to_string(read) + "\n"), std::string::npos) << output;
   EXPECT_EQ(UserCount(), 36u + read);
 }
 
-// The server of ldap.conf serves the serverless path, and the network import of a DNS domain
-// (LDAP first) reads its accounts by sAMAccountName there. A dry run counts and writes nothing.
-TEST_F(DirectoryCliTest, TheServerlessPathTakesTheServerFromLdapConf) {
-  test::WriteFile(Scratch() / "ldap.conf", "URI " + server_->Uri() + "\n");
-  unsetenv("LDAPNOINIT");
-  setenv("LDAPCONF", (Scratch() / "ldap.conf").c_str(), 1);
-  const std::string before = test::ReadFile(Installed());
-  const size_t found = test::ExpectedLdapUserNames().size();
-  std::string output;
-  ASSERT_EQ(Cli("users import-ldap DC=orn-test,DC=de --dry-run", &output), 0) << output;
-  // AMUELLER is the demo's amueller.
-  EXPECT_NE(output.find("Gefundene Benutzer: " + std::to_string(found) + "\n"), std::string::npos) << output;
-  EXPECT_NE(output.find("Würden hinzugefügt: " + std::to_string(found - 1) + "\n"), std::string::npos) << output;
-  EXPECT_NE(output.find("\nBereits vorhanden: 1\n"), std::string::npos);
-  EXPECT_EQ(test::ReadFile(Installed()), before);
-  setenv("USERDNSDOMAIN", "orn-test.de", 1);
-  ASSERT_EQ(Cli("users import-network --dry-run", &output), 0) << output;
-  EXPECT_NE(output.find("Gefundene Benutzer: 2\n    1  ckoch\tKonto ckoch\t\n    2  dlang\tKonto dlang\t\n"),
-            std::string::npos)
-      << output;
-}
-
 TEST_F(DirectoryCliTest, NetworkImportStopsTheServerAndAddsTheLocalAccounts) {
-  ASSERT_EQ(Cli("server start"), 0);
+  ASSERT_EQ(RunCli("server start"), 0);
   ASSERT_TRUE(test::WaitFor(ServerRuns, 5000));
   std::string output;
-  ASSERT_EQ(Cli("users import-network --dry-run", &output), 0) << output;
-  EXPECT_TRUE(ServerRuns());
-  EXPECT_NE(output.find("Würden hinzugefügt: 2\n  jdoe\n  xaver\nBereits vorhanden: 1\n"), std::string::npos) << output;
-  ASSERT_EQ(Cli("users import-network . --no-start", &output), 0) << output;
+  ASSERT_EQ(RunCli("users import-network . --no-start", &output), 0) << output;
   EXPECT_NE(output.find("Die Benutzer wurden erfolgreich importiert.\nHinzugefügt: 2\nBereits vorhanden: 1\n"),
             std::string::npos)
       << output;
@@ -129,12 +101,11 @@ TEST_F(DirectoryCliTest, SelectionNeedsATerminalAndFailuresEndWithOne) {
   EXPECT_NE(output.find("Würden hinzugefügt: 1\r\n  xaver\r\n"), std::string::npos) << output;
   EXPECT_EQ(RunCommand("setsid -w " ORN_CLI_BINARY " users import-network --select 2>&1", &output), 1);
   EXPECT_NE(output.find("Für --select wird ein Terminal benötigt.\n"), std::string::npos) << output;
-  EXPECT_EQ(Cli("users import-ldap " + server_->HostPort() + "/OU=Leer", &output), 1);
+  EXPECT_EQ(RunCli("users import-ldap " + server_->HostPort() + "/OU=Leer", &output), 1);
   EXPECT_EQ(output, "Keine Benutzer verfügbar.\n");
-  // Nobody on this computer: the domain reader gets its turn, and its failure and the module's
-  // explanation are what is shown.
+  // Nobody on this computer: the domain reader's failure and the module's explanation are shown.
   setenv("ORN_ADS_PASSWD_FILE", "/dev/null", 1);
-  EXPECT_EQ(Cli("users import-network", &output), 1);
+  EXPECT_EQ(RunCli("users import-network", &output), 1);
   EXPECT_NE(output.find("Fehlermeldung: connection failed\nDetails: no LDAP server"), std::string::npos) << output;
 }
 

@@ -15,8 +15,7 @@ inline constexpr int kNorthPersons = 900;
 inline constexpr int kBranchPersons = 400;
 inline constexpr int kContacts = 10;
 
-// Schema definitions (slapd.conf syntax): dominoPerson, dominoOrganization, Contact, computer,
-// container, user and the attributes FullName and sAMAccountName.
+// Schema definitions (slapd.conf syntax) of the classes and attributes above the stock ones.
 std::string TestSchema();
 
 // The entries, suffix first. A reader account "cn=leser,<suffix>" has the password "lesen".

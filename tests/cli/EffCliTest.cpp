@@ -1,5 +1,4 @@
-// orncfg-cli eff from the outside, and files it makes read by an independent implementation of the
-// format (tests/cli/eff_tool.py: Python with the openssl command), and the other way round.
+// orncfg-cli eff, and its files against an independent implementation (eff_tool.py with openssl).
 #include <string>
 
 #include "support/TestSupport.h"
@@ -77,7 +76,6 @@ TEST_F(EffCliTest, PasswordProblemsEndWithTheirMessageAndNoTarget) {
        "Die Kennwortdatei " + Path("missing") + " konnte nicht gelesen werden.\n", true},
       // Without a password file and without a terminal there is nothing to ask.
       {"setsid -w " ORN_CLI_BINARY " " + decrypt + " </dev/null 2>&1", 1, "Es wurde kein Kennwort angegeben", false},
-      {decrypt + " --password geheim", 2, "", false},
   };
   for (const auto& c : cases) {
     std::string output;
@@ -85,21 +83,6 @@ TEST_F(EffCliTest, PasswordProblemsEndWithTheirMessageAndNoTarget) {
     EXPECT_EQ(c.whole ? output : output.substr(0, c.output.size()), c.output) << c.call << ": " << output;
     EXPECT_FALSE(PathExists(Path("b.eff")) || PathExists(Path("a.eff.dec"))) << c.call;
   }
-}
-
-TEST_F(EffCliTest, WithoutTheLegacyProviderDesFailsClearly) {
-  const std::string cli = "OPENSSL_MODULES=/nonexistent " ORN_CLI_BINARY " eff ",
-                    pw = " --password-file " + Quoted("pw") + " 2>&1";
-  for (const std::string& call :
-       {"encrypt " + Quoted("zip.tmp") + " " + Quoted("x.eff"), "decrypt " + Quoted("a.eff")}) {
-    std::string output;
-    EXPECT_EQ(RunCommand(cli + call + pw, &output), 1) << call;
-    EXPECT_NE(output.find("Fehlermeldung: libcrypto: the legacy provider could not be loaded"), std::string::npos)
-        << output;
-    EXPECT_FALSE(PathExists(Path("x.eff")));
-  }
-  EXPECT_EQ(RunCommand(cli + "encrypt " + Quoted("zip.tmp") + " " + Quoted("x.eff") + " --cipher 3" + pw),
-            0);  // AES needs none
 }
 
 }  // namespace

@@ -1,12 +1,6 @@
 #!/usr/bin/env python3
-"""Encrypted archive files (".eff") from their format description alone: Python for the header,
-the HMACs and the key derivation, the openssl command for the ciphers.
-
-    eff_tool.py decrypt ARCHIVE PLAIN PASSWORD-FILE
-    eff_tool.py encrypt PLAIN ARCHIVE PASSWORD-FILE [CIPHER-ID]
-
-The password is the first line of PASSWORD-FILE without its line end.
-"""
+""".eff" files from the format description alone (Python and the openssl command). Usage:
+eff_tool.py decrypt ARCHIVE PLAIN PASSWORD-FILE | encrypt PLAIN ARCHIVE PASSWORD-FILE [CIPHER-ID]"""
 import hashlib
 import hmac
 import os

@@ -1,5 +1,4 @@
-# Sourced by the packaging and service tests: strict mode, a scratch folder removed on exit, fail(), and no
-# module path from the environment (the programs must find theirs).
+# Sourced by the dist tests: strict mode, a scratch folder, fail(), no module path from the environment.
 set -euo pipefail
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# cmake --install into a scratch prefix; the installed programs run from there and find their
-# module, help file and completion without any variable.
+# cmake --install into a scratch prefix; the programs find their module, help and completion there.
 source "$(dirname "$0")/common.sh"
 build=$1 version=$2
 
@@ -8,8 +7,7 @@ cmake --install "$build" --prefix "$tmp/usr" >/dev/null
 cli=$tmp/usr/bin/orncfg-cli
 [ "$("$cli" --version)" = "orncfg-cli $version" ] || fail "--version: $("$cli" --version)"
 
-# The module lies in <libdir>/orncfg, not beside the program: a read that gets as far as the
-# network shows it was loaded.
+# The module lies in <libdir>/orncfg: a read that gets as far as the network shows it was loaded.
 [ ! -e "$tmp/usr/bin/libornads.so" ] || fail "module installed beside the programs"
 eval "$("$tmp/usr/libexec/orncfg/orn-demo" "$tmp/demo")"
 out=$("$cli" users import-ldap 127.0.0.1:1 2>&1) && fail "import from a closed port succeeded"

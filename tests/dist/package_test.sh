@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# cpack -G DEB: the package's dependencies are computed (dpkg-shlibdeps), and the programs run
-# from the unpacked package.
+# cpack -G DEB: computed dependencies, and the programs run from the unpacked package.
 source "$(dirname "$0")/common.sh"
 build=$1 version=$2
 

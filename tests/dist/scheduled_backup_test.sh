@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The backup service's ExecStart line, run as systemd runs it (credentials in
-# $CREDENTIALS_DIRECTORY), against the demo installation into a folder holding three older
-# archives, with --keep 2.
+# The backup service's ExecStart line as systemd runs it (credentials in $CREDENTIALS_DIRECTORY)
+# into a folder holding three older archives, with --keep 2.
 source "$(dirname "$0")/common.sh"
 cli=$1 demo=$2 unit=$3
 trap '"$cli" server stop >/dev/null 2>&1 || true; rm -rf "$tmp"' EXIT

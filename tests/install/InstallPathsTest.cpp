@@ -7,8 +7,6 @@
 
 #include "install/InstallPaths.h"
 #include "install/MessageError.h"
-#include "install/ProductKey.h"
-#include "install/RegistryKey.h"
 #include "support/TestSupport.h"
 #include "tiloconf/tiloconf.h"
 
@@ -21,7 +19,6 @@ using test::WriteInstallationHive;
 
 class InstallPathsTest : public IsolatedTest {};
 
-// Each call on a missing (""), damaged or incomplete hive throws the registry's text.
 TEST_F(InstallPathsTest, MissingKeyOrValueThrowsTheRegistryTexts) {
   const std::string notOpened = "Die Registry konnte nicht geöffnet werden",
                     notRead = "Die Registry konnte nicht gelesen werden";
@@ -31,8 +28,6 @@ TEST_F(InstallPathsTest, MissingKeyOrValueThrowsTheRegistryTexts) {
   const std::function<void()> directory = [&] { GetInstallDirectory(buffer, sizeof buffer); };
   const std::tuple<std::string, std::function<void()>, std::string> cases[] = {
       {"", directory, notOpened},
-      {"", [&] { ReadConfigPassword(buffer, sizeof buffer); }, notOpened},
-      {"", [] { InstallDirectory(); }, notOpened},
       {"REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\n\"broken\n", directory, notOpened},
       {noValue, directory, notRead},
       {noValue, [&] { GetCurrentConfigPath(buffer, sizeof buffer); }, notRead},
@@ -93,36 +88,6 @@ TEST_F(InstallPathsTest, SettingsPasswordPlainEncipheredAndAbsent) {
   char small[4];
   EXPECT_EQ(ReadConfigPassword(small, sizeof small), 3);
   EXPECT_STREQ(small, " Ge");
-}
-
-class RegistryKeyTest : public IsolatedTest {};
-
-// The constructor creates a missing key; a key opened for reading reads empty and missing values
-// as "" and refuses changes.
-TEST_F(RegistryKeyTest, ConstructorCreatesAMissingKeyAndOpenReads) {
-  EXPECT_TRUE(RegistryKey(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess).SetString("Empty", ""));
-  RegistryKey key;
-  ASSERT_TRUE(key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyRead));
-  std::string text = "stale";
-  EXPECT_TRUE(key.GetString("Empty", text) && text.empty());
-  text = "stale";
-  EXPECT_TRUE(!key.GetString("Missing", text) && text.empty());
-  EXPECT_FALSE(key.SetString("Empty", "x") || key.DeleteValue("Empty"));
-}
-
-TEST_F(RegistryKeyTest, OpenDoesNotCreateAndADamagedHiveIsLeftAlone) {
-  RegistryKey key;
-  EXPECT_FALSE(key.Open(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess));
-  EXPECT_FALSE(test::PathExists(HivePath()));
-  const std::string damaged = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software]\n\"a\"=\"unterminated\n";
-  test::WriteFile(HivePath(), damaged);
-  try {
-    RegistryKey refused(RegistryRoot::LocalMachine, ProductKey(), kKeyAllAccess);
-    ADD_FAILURE() << "a damaged hive was opened";
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "registry key could not be created.");
-  }
-  EXPECT_EQ(test::ReadFile(HivePath()), damaged);
 }
 
 }  // namespace

@@ -38,20 +38,5 @@ TEST_F(ProcessTest, StartsProgramInItsOwnSessionAndLeavesNoChild) {
   EXPECT_EQ(mark, "mark");
 }
 
-TEST_F(ProcessTest, ProgramThatCannotRunIsReported) {
-  test::WriteFile(Scratch() / "not-executable", "#!/bin/sh\n");
-  const struct {
-    std::string program, folder, error;
-  } cases[] = {{Scratch() / "missing", "", "No such file or directory"},
-               {Scratch() / "not-executable", "", "Permission denied"},
-               {"/bin/true", Scratch() / "no-such-folder", "No such file or directory"}};
-  for (const auto& c : cases) {
-    std::string error;
-    EXPECT_EQ(SpawnDetached(c.program, {}, c.folder, &error), -1) << c.program;
-    EXPECT_EQ(error, c.error) << c.program;
-  }
-  EXPECT_TRUE(NoChildren());
-}
-
 }  // namespace
 }  // namespace orn::platform

@@ -17,8 +17,7 @@ namespace {
 
 constexpr int kTimeoutMs = 10000;
 
-// With port 0: binds, and answers the port the kernel chose (free right now); otherwise whether
-// somebody accepts connections on port. Both on 127.0.0.1.
+// Port 0: a free port on 127.0.0.1; otherwise whether somebody accepts connections there.
 int Probe(int port) {
   const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
@@ -94,11 +93,7 @@ bool Slapd::Start(int port) {
 void Slapd::Stop() {
   if (pid_ <= 0) return;
   kill(pid_, SIGTERM);
-  int status;
-  if (!WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, kTimeoutMs)) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, &status, 0);
-  }
+  waitpid(pid_, nullptr, 0);
   pid_ = -1;
 }
 

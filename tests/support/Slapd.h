@@ -1,5 +1,4 @@
-// A real OpenLDAP server for tests: its own folder, configuration and data, loaded with slapadd
-// before it starts on 127.0.0.1 with a free port; stopped with SIGTERM when the object goes.
+// A real OpenLDAP server on 127.0.0.1 with a free port, loaded with slapadd; stopped with the object.
 #pragma once
 
 #include <sys/types.h>

@@ -1,12 +1,10 @@
 #include "support/TestSupport.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -33,18 +31,19 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-IsolatedVariables::IsolatedVariables(const std::string& folder) {
+IsolatedFolder::IsolatedFolder() {
+  const std::string& folder = scratch.Path();
   std::filesystem::create_directories(folder + "/tmp");
   for (const auto& [name, below] :
        {std::pair{"ORN_REGISTRY", "/registry.reg"}, {"ORN_RUNTIME_DIR", "/run"}, {"TEMP", "/tmp"}}) {
     const char* value = getenv(name);
-    saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
     setenv(name, (folder + below).c_str(), 1);
   }
 }
 
-IsolatedVariables::~IsolatedVariables() {
-  for (const auto& [name, value] : saved_) {
+IsolatedFolder::~IsolatedFolder() {
+  for (const auto& [name, value] : saved) {
     if (value)
       setenv(name.c_str(), value->c_str(), 1);
     else
@@ -56,13 +55,10 @@ bool UseDemoInstallation(const std::string& folder, const std::string& options) 
   std::string exports;
   if (RunCommand(std::string(ORN_DEMO_BINARY) + " '" + folder + "' " + options, &exports) != 0) return false;
   static const std::regex line("export ([A-Z_]+)='([^']*)'\n");
-  std::set<std::string> names;
-  for (std::sregex_iterator it(exports.begin(), exports.end(), line), end; it != end; ++it) {
-    names.insert((*it)[1]);
+  int set = 0;
+  for (std::sregex_iterator it(exports.begin(), exports.end(), line), end; it != end; ++it, ++set)
     setenv((*it)[1].str().c_str(), (*it)[2].str().c_str(), 1);
-  }
-  return names == std::set<std::string>{"ORN_REGISTRY", "ORN_RUNTIME_DIR", "TEMP"} &&
-         std::count(exports.begin(), exports.end(), '\n') == 3;
+  return set == 3;
 }
 
 std::string ReadFile(const std::string& path) {

@@ -28,40 +28,27 @@ class ScratchDir {
   std::string path_;
 };
 
-// Points ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP into folder while it lives, so that tests never
-// touch /etc/orn or /run/orn.
-class IsolatedVariables {
- public:
-  explicit IsolatedVariables(const std::string& folder);
-  ~IsolatedVariables();
-  IsolatedVariables(const IsolatedVariables&) = delete;
-  IsolatedVariables& operator=(const IsolatedVariables&) = delete;
-
- private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
+// A scratch folder; ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP point into it while it lives, so that
+// tests never touch /etc/orn or /run/orn.
 struct IsolatedFolder {
-  ScratchDir scratch;
-  IsolatedVariables variables{scratch.Path()};
+  IsolatedFolder();
+  ~IsolatedFolder();
   std::string HivePath() const { return scratch / "registry.reg"; }
+  ScratchDir scratch;
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved;
 };
 
-// A test with an isolated folder of its own, the variables set from SetUp to TearDown.
+// A test with an isolated folder of its own.
 class IsolatedTest : public ::testing::Test {
  protected:
-  void SetUp() override { variables_.emplace(scratch_.Path()); }
-  void TearDown() override { variables_.reset(); }
-  const ScratchDir& Scratch() const { return scratch_; }
-  std::string HivePath() const { return scratch_ / "registry.reg"; }
+  const ScratchDir& Scratch() const { return folder_.scratch; }
+  std::string HivePath() const { return folder_.HivePath(); }
 
  private:
-  ScratchDir scratch_;
-  std::optional<IsolatedVariables> variables_;
+  IsolatedFolder folder_;
 };
 
-// Makes a demo installation (orn-demo FOLDER OPTIONS) and takes over the "export NAME='value'"
-// lines it prints; false unless it succeeded and set ORN_REGISTRY, ORN_RUNTIME_DIR and TEMP.
+// Makes a demo installation (orn-demo FOLDER OPTIONS) and sets the variables it prints.
 bool UseDemoInstallation(const std::string& folder, const std::string& options = "");
 
 // An isolated test on a fresh demo installation in demo_.
@@ -78,13 +65,12 @@ class DemoTest : public IsolatedTest {
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& data);
 bool PathExists(const std::string& path);
-// Path below root -> modification time (to the nanosecond) and content of root and every entry
-// below it (root may be a file): tells whether anything was written, even with the same bytes.
+// Path below root -> modification time (ns) and content of root and all below: any write shows.
 std::map<std::string, std::string> TreeSnapshot(const std::string& root);
 // Runs a shell command line; its exit status (or -1), its standard output in *output.
 int RunCommand(const std::string& commandLine, std::string* output = nullptr);
-// Runs orncfg-cli with arguments (shell words; standard input /dev/null unless they redirect it);
-// its exit status, standard output and error in *output.
+// Runs orncfg-cli with arguments (shell words, standard input /dev/null); its status, output and
+// error in *output.
 int RunCli(const std::string& arguments, std::string* output = nullptr);
 // Polls condition every 10 ms until it holds or timeoutMs has passed; returns its last result.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs);

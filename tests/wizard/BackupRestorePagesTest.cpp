@@ -1,11 +1,9 @@
-// The backup and restore pages on a demo installation: the check box and its extension rule,
-// browsing, and a backup restored through the pages. The results are BackupRestoreTest's.
+// The backup and restore pages: the check box and its extension rule, browsing, the core calls.
 #include <ctime>
 
 #include "backup/Backup.h"
 #include "install/ServerStop.h"
 #include "support/DemoWizard.h"
-#include "wizard/app/QtUiServices.h"
 #include "wizard/backup/CBackupCFGPage1.h"
 #include "wizard/restore/CRestoreCFGPage1.h"
 
@@ -27,16 +25,12 @@ class BackupRestorePagesTest : public QObject {
     QVERIFY(demo_->installed);
   }
   template <class Page>
-  Page* Open(int index, const UiServices& services) {
+  Page* Open(int index) {
     ui_.messages.shown.clear();
-    wizard_ = std::make_unique<CImportExportWizard>(services, [](const QString&) { return true; });
+    wizard_ = std::make_unique<CImportExportWizard>(ui_.Services(), [](const QString&) { return true; });
     wizard_->OnInitDialog();
     wizard_->SetActivePage(index);
     return static_cast<Page*>(wizard_->GetPage(index));
-  }
-  template <class Page>
-  Page* Open(int index) {
-    return Open<Page>(index, ui_.Services());
   }
   QString LastMessage() const { return ui_.messages.shown.empty() ? QString() : ui_.messages.shown.back().text; }
   QString Proposed(const char* extension) const {
@@ -50,74 +44,36 @@ class BackupRestorePagesTest : public QObject {
     StopServer();
   }
 
-  void TheCheckBoxNeedsASettingsPassword() {
+  // The box shows only with a settings password (else every backup is encrypted, whatever name
+  // the dialog returns); the extension follows the box, and browsing sets the box.
+  void TheKindFollowsTheCheckBoxAndTheExtension() {
     Install(false);
     auto* page = Open<CBackupCFGPage1>(kBackupCFGPage1);
     QCOMPARE(page->m_editPath->text(), Proposed(".eff"));
     QVERIFY(page->m_chkEncrypt->isHidden() && !page->m_editPassword->isHidden());
+    ui_.files.answers = {Scratch(u"klar.zip"_s)};
+    page->OnBrowse();
+    QCOMPARE(page->m_editPath->text(), Scratch(u"klar.eff"_s));
 
     Install(true);
     page = Open<CBackupCFGPage1>(kBackupCFGPage1);
     QVERIFY(!page->m_chkEncrypt->isHidden() && page->m_chkEncrypt->isChecked());
     wizard_->show();
     QVERIFY(Screenshot(*wizard_, u"backup-page.png"_s));
-    page->m_chkEncrypt->click();  // the extension follows the box, the password group goes
+    page->m_chkEncrypt->click();  // the password group goes
     QCOMPARE(page->m_editPath->text(), Proposed(".zip"));
     QVERIFY(page->m_editPassword->isHidden());
     page->m_editPath->clear();
     page->m_chkEncrypt->click();
     QCOMPARE(page->m_editPath->text(), u".eff"_s);
-  }
-
-  void BrowsingSetsTheKindFromTheExtensionOnlyWithASettingsPassword() {
-    Install(true);
-    auto* page = Open<CBackupCFGPage1>(kBackupCFGPage1);
     page->m_editPassword->setText(u"typed"_s);
     ui_.files.answers = {Scratch(u"neu.zip"_s)};
     page->OnBrowse();
-    QVERIFY(ui_.files.requests.back().save);
     QCOMPARE(ui_.files.requests.back().defaultExtension, u"eff"_s);
-    QCOMPARE(page->m_editPath->text(), Scratch(u"neu.zip"_s));
-    QVERIFY(!page->m_chkEncrypt->isChecked() && page->m_editPassword->isHidden());
-    QCOMPARE(page->m_editPassword->text(), QString());  // the fields are written from the members
-
-    // Without a settings password every backup is encrypted, whatever name the dialog returns.
-    Install(false);
-    page = Open<CBackupCFGPage1>(kBackupCFGPage1);
-    ui_.files.answers = {Scratch(u"klar.zip"_s)};
-    page->OnBrowse();
-    QCOMPARE(page->m_editPath->text(), Scratch(u"klar.eff"_s));
+    QVERIFY(page->m_editPath->text() == Scratch(u"neu.zip"_s) && !page->m_chkEncrypt->isChecked());
+    QVERIFY(page->m_editPassword->isHidden() && page->m_editPassword->text().isEmpty());  // written from the members
   }
 
-  void TheRealSaveDialogKeepsTheProposedNameAndSpeaksGerman() {
-    QVERIFY(InstallQtTranslations());
-    Install(true);
-    QtFileDialogs realDialogs;
-    auto* page = Open<CBackupCFGPage1>(kBackupCFGPage1, {ui_.messages, realDialogs, ui_.waitCursor, ui_.help});
-    const QString proposed = page->m_editPath->text();
-    QVERIFY(proposed.endsWith(u".eff"_s));
-    QString shownName, saveButton;
-    QTimer driver;
-    connect(&driver, &QTimer::timeout, [&] {
-      for (QWidget* window : QApplication::topLevelWidgets()) {
-        auto* dialog = qobject_cast<QFileDialog*>(window);
-        if (!dialog || !dialog->isVisible()) continue;
-        shownName = dialog->findChild<QLineEdit*>(u"fileNameEdit"_s)->text();
-        saveButton = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save)->text();
-        QMetaObject::invokeMethod(dialog, "accept");
-        driver.stop();
-      }
-    });
-    driver.start(20);
-    page->OnBrowse();
-    QCOMPARE(shownName, QFileInfo(proposed).fileName());
-    QCOMPARE(page->m_editPath->text(), proposed);
-    QVERIFY(page->m_chkEncrypt->isChecked());
-    QCOMPARE(saveButton.remove(QLatin1Char('&')), u"Speichern"_s);
-  }
-
-  // The backup page's passwords and path reach the backup, its failure and success reach the user;
-  // the restore page asks for the password once and shows its result.
   void BackupAndRestoreThroughThePages() {
     Install(false);
     auto* backup = Open<CBackupCFGPage1>(kBackupCFGPage1);
@@ -129,7 +85,7 @@ class BackupRestorePagesTest : public QObject {
     QCOMPARE(LastMessage(), u"Die angegebenen Kennwörter stimmen nicht überein."_s);
     backup->m_editConfirm->setText(u"pw"_s);
     QCOMPARE(backup->OnWizardFinish(), 1);
-    QCOMPARE(LastMessage(), "Die Konfiguration wurde unter " + archive + " gesichert.");
+    QVERIFY(LastMessage().contains(archive));
 
     auto* page = Open<CRestoreCFGPage1>(kRestoreCFGPage1);
     wizard_->show();
@@ -144,14 +100,13 @@ class BackupRestorePagesTest : public QObject {
     QVERIFY(ui_.messages.shown.empty());
     page->SetPasswordPrompt([](QWidget*) -> std::optional<QString> { return u"pw"_s; });
     QCOMPARE(page->OnWizardFinish(), 1);
-    QCOMPARE(LastMessage(), "Die Konfiguration wurde von " + archive + " wiederhergestellt.\n");
+    QVERIFY(LastMessage().contains(archive));
     QCOMPARE(asked, 1);
     QVERIFY(ui_.waitCursor.depth == 0 && ui_.waitCursor.begun == 1);
 
     ui_.files.answers = {archive};
     page->OnBrowse();
     QCOMPARE(ui_.files.requests.back().initialPath, demo_->Path(u"orn/"_s));
-    QVERIFY(!ui_.files.requests.back().save);
     QCOMPARE(page->m_editPath->text(), archive);
     QCOMPARE(page->OnWizardBack(), -1);
     QCOMPARE(wizard_->GetActiveIndex(), kActionPage);

@@ -1,6 +1,5 @@
-// The CSV pages on the demo installation: the export's proposal, separators and layouts; for both
-// the browse dialog, Back, and what Finish says. The export and import themselves (CsvTransfer)
-// have no test of their own: their messages are pinned here.
+// The CSV pages; the export and import (CsvTransfer) have no test of their own: their messages
+// are pinned here.
 
 #include "support/DemoWizard.h"
 #include "wizard/action/CActionPage.h"
@@ -52,8 +51,7 @@ class CsvPagesTest : public QObject {
   }
 
  private slots:
-  // The semicolon and the tab with one address per row reach the export (the text beside the box
-  // toggles it).
+  // The semicolon and the tab with one address per row (the box's text toggles it) reach the export.
   void ExportProposalAndBothLayouts() {
     OpenExport();
     QCOMPARE(w_->wizard.windowTitle(), u"Benutzerdaten nach CSV exportieren"_s);
@@ -96,17 +94,6 @@ class CsvPagesTest : public QObject {
     QVERIFY(!QFile::exists(w_->Path(u"a.csv"_s)));
     w_->Back();
     QCOMPARE(w_->Active(), int(kActionPage));
-  }
-
-  void ExportWithoutAnInstallationDirectoryProposesNothing() {
-    OpenExport();
-    orn::test::WriteInstallationHive(qEnvironmentVariable("ORN_REGISTRY").toStdString(), {{"Task_DNS", "1"}});
-    CImportExportWizard wizard(w_->ui.Services());
-    QVERIFY(wizard.OnInitDialog() && wizard.SetActivePage(kExportCSVPage1));
-    QCOMPARE(static_cast<CExportCSVPage1*>(wizard.GetActivePage())->m_editPath->text(), QString());
-    QCOMPARE(w_->ui.messages.shown.back().text,
-             u"Das Installationsverzeichnis von ORN! konnte nicht ermittelt werden.\nFehlermeldung: Die Registry "
-             "konnte nicht gelesen werden"_s);
   }
 
   void ImportAddsTheNewUsersAndEnds() {

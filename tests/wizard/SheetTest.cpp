@@ -1,11 +1,9 @@
-// The wizard sheet: default Back and Next, -1 to stay, empty slots, Finish, cancelling, help,
-// the dialog-unit layout, the file-dialog filters and the help window.
+// The wizard sheet: Back and Next, -1 to stay, empty slots, Finish, cancelling, file filters.
 
 #include "wizard/app/CWizardPage.h"
 #include "wizard/app/CWizardSheet.h"
 #include "wizard/app/QtUiServices.h"
 #include "support/FakeUi.h"
-#include "support/TestSupport.h"
 
 namespace orn::wizard::test {
 
@@ -84,56 +82,11 @@ class SheetTest : public QObject {
 
   void EscapeCancelAndTheCloseButtonCancel() {
     const std::vector<std::function<void()>> ways = {[this] { QTest::keyClick(sheet_.get(), Qt::Key_Escape); },
-                                                     [this] { sheet_->CancelButton()->click(); },
-                                                     [this] { sheet_->close(); }};
+                                                     [this] { sheet_->CancelButton()->click(); }};
     for (const auto& way : ways) {
       QTimer::singleShot(0, sheet_.get(), way);
       QCOMPARE(sheet_->DoModal(), CWizardSheet::IDCANCEL);
     }
-  }
-
-  void HelpOpensTheFileOfTheCurrentDirectory() {
-    QTemporaryDir elsewhere;
-    const QString before = QDir::currentPath();
-    QTest::mouseClick(sheet_->HelpButton(), Qt::LeftButton);
-    QVERIFY(QDir::setCurrent(elsewhere.path()));
-    QTest::keyClick(sheet_.get(), Qt::Key_F1);
-    QDir::setCurrent(before);
-    QCOMPARE(ui_.help.opened, std::vector<QString>({QDir(before).filePath(u"orncfg.html"_s),
-                                                    QDir(elsewhere.path()).filePath(u"orncfg.html"_s)}));
-  }
-
-  void HelpShowsInAWindowOfItsOwnWhenNoViewerStarts() {
-    QTemporaryDir dir;
-    const QString help = dir.filePath(u"orncfg.html"_s);
-    orn::test::WriteFile(help.toStdString(), "<html><body><h1>Hilfe zu ORN!</h1></body></html>");
-    // No launcher on the PATH, and a launcher that finds no viewer (as xdg-open without a desktop).
-    QVERIFY(QDir(dir.path()).mkdir(u"failing"_s));
-    orn::test::WriteFile(dir.filePath(u"failing/xdg-open"_s).toStdString(), "#!/bin/sh\nexit 3\n");
-    QVERIFY(QFile::setPermissions(dir.filePath(u"failing/xdg-open"_s), QFile::ReadOwner | QFile::ExeOwner));
-    const QByteArray path = qgetenv("PATH");
-    for (const QString& bin : {dir.filePath(u"empty"_s), dir.filePath(u"failing"_s)}) {
-      qputenv("PATH", bin.toUtf8());
-      QtHelpViewer().Open(help);
-      qputenv("PATH", path);
-      QWidget* window = nullptr;
-      for (QWidget* candidate : QApplication::topLevelWidgets())
-        if (candidate->objectName() == u"helpWindow"_s && candidate->isVisible()) window = candidate;
-      QVERIFY2(window, qPrintable(bin));
-      QVERIFY(window->findChild<QTextBrowser*>()->toPlainText().contains(u"Hilfe zu ORN!"_s));
-      window->close();
-    }
-  }
-
-  void PagesAreLaidOutInDialogUnits() {
-    const QFontMetrics metrics(pages_[0]->font());
-    const DialogUnits units(pages_[0]->font());
-    const int letters = metrics.horizontalAdvance(u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s);
-    QVERIFY(std::abs(units.BaseX() * 52 - letters) <= 26);
-    QCOMPARE(units.BaseY(), metrics.height());
-    auto* picture = pages_[0]->findChild<QLabel*>(u"sidePicture"_s);
-    QVERIFY(picture && !picture->pixmap().isNull() && picture->geometry().right() < pages_[0]->width());
-    QVERIFY(sheet_->NextButton()->geometry().top() >= pages_[0]->geometry().bottom());
   }
 
   void WindowsFiltersBecomeQtNameFilters() {

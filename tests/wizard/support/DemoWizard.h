@@ -1,5 +1,4 @@
-// The real wizard on a fresh demo installation (orn-demo in a scratch folder; ORN_REGISTRY,
-// ORN_RUNTIME_DIR and TEMP point into it while the object lives), with recording UI services.
+// The real wizard on a fresh demo installation, with recording UI services.
 #pragma once
 
 #include "support/FakeUi.h"

@@ -1,5 +1,4 @@
-// Recording stand-ins for the message boxes, file dialogs, wait cursor and help viewer, so that
-// page tests answer them and read what was shown.
+// Recording stand-ins for the message boxes, file dialogs, wait cursor and help viewer.
 #pragma once
 
 #include <deque>
@@ -57,8 +56,7 @@ struct FakeWaitCursor : IWaitCursor {
 };
 
 struct FakeHelpViewer : IHelpViewer {
-  void Open(const QString& path) override { opened.push_back(path); }
-  std::vector<QString> opened;
+  void Open(const QString&) override {}
 };
 
 struct FakeUi {
