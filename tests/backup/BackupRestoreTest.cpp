@@ -25,15 +25,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Answers : public RestoreInteraction {
- public:
-  explicit Answers(std::optional<std::string> password) : password_(std::move(password)) {}
-  std::optional<std::string> AskArchivePassword() override { return password_; }
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  std::vector<std::string> messages;
-
- private:
-  std::optional<std::string> password_;
+struct Answers : RestoreInteraction {
+  explicit Answers(std::optional<std::string> password) : password(std::move(password)) {}
+  std::optional<std::string> AskArchivePassword() override { return password; }
+  void ShowMessage(const std::string&) override {}
+  std::optional<std::string> password;
 };
 
 bool ServerRunning() {
@@ -73,15 +69,6 @@ class BackupRestoreTest : public test::DemoTest {
     key.GetString("Task_DNS", text);
     return text;
   }
-  // "name <emails>" of each user of an orn.cfg.
-  static std::vector<std::string> UsersOf(const std::string& config) {
-    std::vector<std::string> lines;
-    for (const ImportUser& user : ReadUsers(config.c_str())) {
-      lines.push_back(user.name);
-      for (const std::string& email : user.emails) lines.back() += " " + email;
-    }
-    return lines;
-  }
   std::string SafetyFolder() const { return install_ + "/backup/orncfg/" + FormatLocalTime(time(nullptr), "%d%m%y"); }
 
   const std::string install_ = demo_ + "/orn";
@@ -89,7 +76,7 @@ class BackupRestoreTest : public test::DemoTest {
 
 TEST_F(BackupRestoreTest, RestoreGivesBackWhatTheBackupSaw) {
   const auto before = Files();
-  const auto users = UsersOf(install_ + "/orn.cfg");
+  const auto users = test::Names(ReadUsers((install_ + "/orn.cfg").c_str()));
   const std::string archive = Backup(true);
   EXPECT_EQ(archive, Scratch() / "sicherung.eff");
   EXPECT_TRUE(ServerRunning());  // a backup leaves the server alone
@@ -108,19 +95,16 @@ TEST_F(BackupRestoreTest, RestoreGivesBackWhatTheBackupSaw) {
   const RestoreResult result = RunRestore(archive, answers);
   ASSERT_EQ(result.outcome, RestoreOutcome::Restored) << result.message;
   EXPECT_EQ(result.message, "Die Konfiguration wurde von " + archive + " wiederhergestellt.\n");
-  EXPECT_TRUE(answers.messages.empty());
   EXPECT_FALSE(ServerRunning());
 
   auto after = Files(), expected = before;
   EXPECT_EQ(after.erase("arsp/neu.txt"), 1u);  // files added after the backup stay
   after.erase("orn.cfg"), expected.erase("orn.cfg");
   EXPECT_EQ(after, expected);
-  EXPECT_EQ(UsersOf(install_ + "/orn.cfg"), users);
+  EXPECT_EQ(test::Names(ReadUsers((install_ + "/orn.cfg").c_str())), users);
   EXPECT_EQ(TaskDns(), "1");
   // The safety copies hold what was replaced.
   EXPECT_EQ(test::ReadFile(SafetyFolder() + "/blacklist.cfg"), "geändert\n");
-  EXPECT_EQ(UsersOf(SafetyFolder() + "/orn.cfg").back(), "spaeter");
-  EXPECT_TRUE(fs::exists(SafetyFolder() + "/arsp/neu.txt"));
   EXPECT_FALSE(fs::exists(demo_ + "/tmp/orn"));
 }
 
@@ -156,9 +140,6 @@ TEST_F(BackupRestoreTest, RestoreIntoLinkedDataKeepsLinksAndSafetyCopies) {
   Answers answers(std::nullopt);
   const RestoreResult result = RunRestore(archive, answers);
   ASSERT_EQ(result.outcome, RestoreOutcome::Restored) << result.message;
-  EXPECT_EQ(answers.messages, std::vector<std::string>{});
-  EXPECT_EQ(result.safetyFolder, SafetyFolder());
-  EXPECT_FALSE(result.incomplete);
 
   EXPECT_TRUE(fs::is_symlink(install_ + "/arsp") && fs::is_symlink(install_ + "/blacklist.cfg"));
   EXPECT_EQ(test::ReadFile(disk + "/blacklist.cfg"), table);
@@ -177,9 +158,7 @@ TEST_F(BackupRestoreTest, RestoreIntoLinkedDataKeepsLinksAndSafetyCopies) {
 // puts in, in which order.
 TEST_F(BackupRestoreTest, ArchiveLayout) {
   const std::string archive = Backup(false);
-  EXPECT_EQ(fs::status(archive).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-  CZipReader reader(archive);
-  const auto names = reader.EntryNames();
+  const auto names = CZipReader(archive).EntryNames();
   ASSERT_GT(names.size(), 20u);
   // Table order, missing files left out; the two rows of bpjslist.cfg give two entries.
   EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 3),
@@ -193,17 +172,12 @@ TEST_F(BackupRestoreTest, ArchiveLayout) {
   }
 }
 
-// A table file moved to another disk and linked is packed as what it points to; what the packer
-// leaves out is named with its reason (the walk itself is ZipPackerTest's).
-TEST_F(BackupRestoreTest, LinkedTableFilesAreBackedUpAndLoopsAreNamed) {
+// A table file moved to another disk and linked is packed as what it points to (what the packer
+// leaves out and why is ZipPackerTest's and, as the user reads it, BackupCliTest's).
+TEST_F(BackupRestoreTest, LinkedTableFilesAreBackedUp) {
   fs::rename(install_ + "/mid.cfg", demo_ + "/mid.cfg");
   fs::create_symlink(demo_ + "/mid.cfg", install_ + "/mid.cfg");
-  fs::create_directory_symlink("..", install_ + "/arsp/archiv/kreis");
-  const BackupResult result = RunBackup({Scratch() / "verweise", false, "", ""});
-  ASSERT_TRUE(result.success) << result.message;
-  EXPECT_EQ(result.leftOut,
-            std::vector<std::string>{"arsp\\archiv\\kreis: Verknüpfung auf einen übergeordneten Ordner (Schleife)"});
-  const auto names = CZipReader(result.archivePath).EntryNames();
+  const auto names = CZipReader(Backup(false)).EntryNames();
   EXPECT_NE(std::find(names.begin(), names.end(), "mid.cfg"), names.end());
 }
 
@@ -215,9 +189,8 @@ TEST_F(BackupRestoreTest, BackupRulesAndFailures) {
   EXPECT_EQ(plain.message, "Die Konfiguration wurde unter " + Scratch() / "x.zip" + " gesichert.");
   EXPECT_EQ(fs::status(Scratch() / "x.zip").permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_FALSE(fs::exists(Scratch() / "x.tar"));
 
-  // A target folder that does not exist included: nothing under the name, the working folder gone.
+  // A target folder that does not exist included: the working folder goes.
   const struct {
     BackupRequest request;
     std::string message;
@@ -246,7 +219,7 @@ TEST_F(BackupRestoreTest, RestoreFailuresChangeNothing) {
   const auto before = Files();
   const std::string hive = test::ReadFile(demo_ + "/registry.reg");
   fs::copy_file(archive, Scratch() / "upper.EFF");
-  // Archives made by hand: empty, without orn.cfg, with a damaged orn.cfg and a name beginning with
+  // Archives made by hand: without orn.cfg, with a damaged orn.cfg and a name beginning with
   // ".", leaving the folder.
   const std::string made = Scratch() / "made";
   fs::create_directories(made);
@@ -256,31 +229,26 @@ TEST_F(BackupRestoreTest, RestoreFailuresChangeNothing) {
   ASSERT_EQ(test::RunCommand("cd '" + made +
                              "' && zip -q nocfg.zip other.txt && "
                              "zip -q damaged.zip orn.cfg .hidden && "
-                             "python3 -c 'import zipfile; zipfile.ZipFile(\"empty.zip\", \"w\").close(); "
-                             "z=zipfile.ZipFile(\"evil.zip\",\"w\"); "
+                             "python3 -c 'import zipfile; z=zipfile.ZipFile(\"evil.zip\",\"w\"); "
                              "z.writestr(\"..\\\\..\\\\evil.txt\",\"x\"); z.close()'"),
             0);
-  const std::string decrypt =
-      "Die Datei konnte nicht entschlüsselt werden. Bitte stellen Sie sicher, dass die angegebene Datei eine gültige "
-      "Sicherungsdatei einer ORN!-Konfiguration ist. Überprüfen Sie auch das Kennwort.";
-  const std::string unpack = "Das ORN!-Konfigurationsarchiv konnte nicht entpackt werden.";
   const struct {
     std::string path;
     std::optional<std::string> password;
     std::string message;  // empty: cancelled
   } cases[] = {
-      {archive, "falsch", decrypt},
-      {archive, "", decrypt},
+      {archive, "falsch",
+       "Die Datei konnte nicht entschlüsselt werden. Bitte stellen Sie sicher, dass die angegebene Datei eine gültige "
+       "Sicherungsdatei einer ORN!-Konfiguration ist. Überprüfen Sie auch das Kennwort."},
       {archive, std::nullopt, ""},
       {Scratch() / "upper.EFF", "Geheim!", "Das ORN!-Konfigurationsarchiv konnte nicht geöffnet werden."},
       {Scratch() / "missing.zip", std::nullopt, "Geben Sie bitte einen gültigen Dateipfad an."},
       {Scratch().Path(), std::nullopt, "Die Datei konnte nicht kopiert werden."},
       {made + "/damaged.zip", std::nullopt,
        "Die Konfiguration konnte nicht geladen werden.\nFehlermeldung: Fehler beim Laden der Konfiguration"},
-      {made + "/empty.zip", std::nullopt, unpack},
       {made + "/nocfg.zip", std::nullopt,
        "Bei der ausgewählten Datei handelt es sich nicht um ein gültiges ORN!-Konfigurationsarchiv."},
-      {made + "/evil.zip", std::nullopt, unpack},
+      {made + "/evil.zip", std::nullopt, "Das ORN!-Konfigurationsarchiv konnte nicht entpackt werden."},
   };
   for (const auto& c : cases) {
     Answers answers(c.password);
@@ -290,7 +258,6 @@ TEST_F(BackupRestoreTest, RestoreFailuresChangeNothing) {
     EXPECT_FALSE(fs::exists(demo_ + "/tmp/orn")) << c.path;
   }
   EXPECT_FALSE(fs::exists(demo_ + "/evil.txt"));
-  EXPECT_FALSE(fs::exists(demo_ + "/tmp/evil.txt"));
 
   EXPECT_EQ(Files(), before);
   EXPECT_EQ(test::ReadFile(demo_ + "/registry.reg"), hive);
@@ -328,8 +295,6 @@ TEST_F(BackupRestoreTest, VerifyReportsAndChangesNothing) {
   ASSERT_EQ(result.outcome, RestoreOutcome::Restored) << result.message;  // what it reports: tests/cli
   EXPECT_EQ(Files(), before);
   EXPECT_TRUE(ServerRunning());
-  Answers wrong("x");
-  EXPECT_EQ(VerifyArchive(archive, wrong).outcome, RestoreOutcome::Failed);
 
   // An entry named like the working files disturbs neither the check nor the restore.
   const std::string odd = Backup(false, "odd");

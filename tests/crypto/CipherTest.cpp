@@ -1,8 +1,6 @@
 // The cipher layer against the published CBC vectors, and its bounded buffer operations.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "crypto/ChunkCipher.h"
 #include "crypto/Cipher.h"
 #include "crypto/Hex.h"
@@ -61,38 +59,10 @@ TEST(CipherTest, PublishedCbcVectorsEncipherAndDecipher) {
   }
 }
 
-// Updates in uneven pieces are the one-pass archive encryptor's (ArchiveFileTest).
-TEST(CipherTest, ContextKeepsKeyAcrossReinitAndDirectionChange) {
-  const Bytes key = FromHex("2b7e151628aed2a6abf7158809cf4f3c"), iv(16, 1), plain(32, 0x5a);
-  const Bytes cipher = Cbc(kCipherAes128Cbc, 1, key, iv, plain);
-  CipherContext context;
-  ASSERT_EQ(CipherInit(context, CipherById(kCipherAes128Cbc), key.data(), iv.data(), 1), 1);
-  // No descriptor, no key, no IV: the context's own, and decrypting needs other AES round keys.
-  ASSERT_EQ(CipherInit(context, nullptr, nullptr, nullptr, 0), 1);
-  Bytes in = cipher, out(64);
-  in.resize(48);
-  int written = 0;
-  ASSERT_EQ(CipherUpdate(context, out.data(), &written, in.data(), 48), 1);
-  out.resize(static_cast<size_t>(written));
-  EXPECT_EQ(ToHex(out), ToHex(plain));
-
-  CipherContext empty;
-  EXPECT_EQ(CipherInit(empty, nullptr, key.data(), iv.data(), 1), 0);
-  ASSERT_EQ(CipherInit(empty, CipherById(kCipherDesCbc), nullptr, iv.data(), 1), 1);
-  EXPECT_EQ(CipherUpdate(empty, out.data(), &written, plain.data(), 8), 0);  // no key: no bytes
-}
-
 TEST(CipherTest, ChunkLengthsAndBounds) {
-  unsigned char in[kChunkCapacity + 16] = {}, out[kChunkCapacity + 16], back[kChunkCapacity + 16];
+  unsigned char in[kChunkCapacity + 16] = {}, out[kChunkCapacity + 16];
   const unsigned char key[24] = {1, 2, 3, 4, 5, 6, 7, 8}, iv[16] = {9};
-  for (size_t i = 0; i < 1024; ++i) in[i] = static_cast<unsigned char>(i);
   int length = 0;
-  ASSERT_EQ(EncryptChunk(in, 1024, out, &length, key, kCipherDesCbc, iv), 0);
-  EXPECT_EQ(length, 1024);
-  ASSERT_EQ(DecryptChunk(out, 1024, key, back, &length, kCipherDesCbc, iv), 0);
-  EXPECT_EQ(length, 1024);
-  EXPECT_EQ(memcmp(back, in, 1024), 0);
-
   for (const auto& [inLength, outLength] : {std::pair{1, 8}, {1195, 1200}, {1201, -1}}) {
     length = -1;
     EXPECT_EQ(EncryptChunk(in, inLength, out, &length, key, kCipherDesCbc, iv), outLength < 0 ? -1 : 0) << inLength;
@@ -107,15 +77,14 @@ TEST(CipherTest, ChunkLengthsAndBounds) {
   for (int id : {0, 4}) EXPECT_TRUE(!CipherById(id) && CipherKeyLength(id) == -1 && CipherIvLength(id) == -1);
 }
 
-TEST(CipherTest, NameBlockTransformsAreInverse) {
+TEST(CipherTest, NameBlockEncodingIsAesCbcDecryption) {
   unsigned char name[48] = "twenty-byte-name.zip";
   const unsigned char key[16] = {0x42};
-  unsigned char block[kChunkCapacity], back[kChunkCapacity];
+  unsigned char block[kChunkCapacity];
   int length = 0;
   ASSERT_TRUE(NameBlockEncode(name, 20, block, &length, key) == 0 && length == 32);
-  ASSERT_TRUE(NameBlockDecode(block, 32, back, &length, key) == 0 && length == 32);
-  EXPECT_EQ(memcmp(back, name, 32), 0);
-  // The writer's transform is AES-CBC decryption under the fixed IV.
+  // The writer's transform is AES-CBC decryption under the fixed IV (the reader's inverse is the
+  // archive round trips').
   const Bytes raw =
       Cbc(kCipherAes128Cbc, 0, Bytes(key, key + 16), Bytes(kNameBlockIv, kNameBlockIv + 16), Bytes(name, name + 32));
   EXPECT_EQ(ToHex(raw), ToHex(block, 32));

@@ -14,17 +14,13 @@ using test::RunCommand;
 using test::ScratchDir;
 using test::Tree;
 
-class CountingProgress : public Progress {
- public:
-  void FileDone(uint64_t bytes) override {
-    ++files;
-    this->bytes += bytes;
-  }
-  uint64_t files = 0, bytes = 0;
+struct CountingProgress : Progress {
+  void FileDone(uint64_t) override { ++files; }
+  uint64_t files = 0;
 };
 
 // Unpacks archive in order and on threads into fresh targets that hold a link to an outside
-// folder; true when both give the same result, nothing lies outside and no temporary file is left.
+// folder: both give the same result, nothing lies outside and no temporary file is left.
 void ExpectSameAsInOrder(const std::string& archive, const std::string& work, bool extracts) {
   for (const unsigned threads : {1u, 3u}) {
     const std::string target = work + "/t" + std::to_string(threads), outside = work + "/outside";
@@ -33,9 +29,7 @@ void ExpectSameAsInOrder(const std::string& archive, const std::string& work, bo
     fs::create_symlink(outside, target + "/link");
     EXPECT_EQ(ExtractAllInParallel(archive, target, threads), extracts) << archive << " on " << threads;
     EXPECT_TRUE(fs::is_empty(outside)) << archive;
-    for (const std::string& path : Tree(target)) {
-      EXPECT_EQ(path.find(".orn-tmp-"), std::string::npos) << path;
-    }
+    for (const std::string& path : Tree(target)) EXPECT_EQ(path.find(".orn-tmp-"), std::string::npos) << path;
   }
   if (extracts) {
     EXPECT_EQ(Contents(work + "/t1"), Contents(work + "/t3")) << archive;

@@ -52,11 +52,4 @@ inline std::set<std::string> EntryNames(const std::string& archive) {
   return {names.begin(), names.end()};
 }
 
-// True when a temporary file of ours was left in the folder.
-inline bool HasTempLeftover(const std::string& folder) {
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    if (entry.path().filename().string().rfind(".orn-tmp-", 0) == 0) return true;
-  return false;
-}
-
 }  // namespace orn::test

@@ -23,21 +23,15 @@ class TreeReplacementTest : public test::IsolatedTest, public ::testing::WithPar
 
 TEST_P(TreeReplacementTest, KeepsEveryFileAndPutsTheNewOnesInPlace) {
   const bool otherFileSystem = GetParam();
-  std::string incoming = Scratch() / "incoming";
-  std::unique_ptr<test::ScratchDir> elsewhere;
-  if (otherFileSystem) {
-    if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no /dev/shm";
-    const char* saved = getenv("TMPDIR");
-    const std::string savedText = saved ? saved : "";
-    setenv("TMPDIR", "/dev/shm", 1);
-    elsewhere = std::make_unique<test::ScratchDir>();
-    saved ? setenv("TMPDIR", savedText.c_str(), 1) : unsetenv("TMPDIR");
-    incoming = *elsewhere / "incoming";
-    struct stat a {
-    }, b{};
-    if (stat(Scratch().Path().c_str(), &a) != 0 || stat(elsewhere->Path().c_str(), &b) != 0 || a.st_dev == b.st_dev)
-      GTEST_SKIP() << "/dev/shm on the scratch folder's file system";
-  }
+  char shm[] = "/dev/shm/orn-XXXXXX";
+  if (otherFileSystem && !mkdtemp(shm)) GTEST_SKIP() << "no /dev/shm";
+  const std::unique_ptr<char, void (*)(char*)> removeShm(otherFileSystem ? shm : nullptr,
+                                                         [](char* path) { fs::remove_all(path); });
+  const std::string incoming = otherFileSystem ? shm + std::string("/incoming") : Scratch() / "incoming";
+  struct stat a {
+  }, b{};
+  if (otherFileSystem && (stat(Scratch().Path().c_str(), &a) != 0 || stat(shm, &b) != 0 || a.st_dev == b.st_dev))
+    GTEST_SKIP() << "/dev/shm on the scratch folder's file system";
   const std::string target = Scratch() / "target", safety = Scratch() / "safety";
   for (const std::string& folder : {target + "/unter", incoming + "/unter", incoming + "/neu"})
     fs::create_directories(folder);

@@ -159,14 +159,6 @@ void MakeDeep(const std::string& root, int depth, const std::string& after) {
   close(fd);
 }
 
-// Lifts the tree up one level at a time, so that the scratch folder can be removed by path.
-void RemoveDeep(const std::string& root, int depth, const std::string& after) {
-  const std::string twoDown = root + "/d/d", lifted = root + "/t", oneDown = root + "/d";
-  for (int i = 1; i < depth; ++i)
-    ASSERT_TRUE(rename(twoDown.c_str(), lifted.c_str()) == 0 && unlink((oneDown + "/" + after).c_str()) == 0 &&
-                rmdir(oneDown.c_str()) == 0 && rename(lifted.c_str(), oneDown.c_str()) == 0);
-}
-
 TEST(ZipPackerTest, ATreeDeeperThanTheOpenFileLimitPacksWholeOrFails) {
   const struct {
     int depth;
@@ -175,7 +167,6 @@ TEST(ZipPackerTest, ATreeDeeperThanTheOpenFileLimitPacksWholeOrFails) {
   for (const auto& c : cases) {
     ScratchDir s;
     const std::string after = NameListedAfterD(s / "probe");
-    ASSERT_FALSE(after.empty());
     MakeDeep(s / "arsp", c.depth, after);
     const pid_t child = fork();
     if (child == 0) {
@@ -189,10 +180,8 @@ TEST(ZipPackerTest, ATreeDeeperThanTheOpenFileLimitPacksWholeOrFails) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), c.packs ? 0 : 1) << c.depth;
-    if (c.packs) {
-      EXPECT_EQ(CZipReader(s / "deep.zip").EntryCount(), 2 * static_cast<uint64_t>(c.depth) + 2);
-    }
-    RemoveDeep(s / "arsp", c.depth, after);
+    EXPECT_TRUE(!c.packs || CZipReader(s / "deep.zip").EntryCount() == 2 * static_cast<uint64_t>(c.depth) + 2);
+    ASSERT_EQ(test::RunCommand("rm -rf '" + s / "arsp" + "'"), 0);  // deeper than a path can name
   }
 }
 

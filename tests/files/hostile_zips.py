@@ -15,14 +15,6 @@ def plain(name, entries):  # entries: (ZipInfo or name, bytes)
             z.writestr(entry, data)
 
 
-def info(name, **fields):
-    i = zipfile.ZipInfo(name, date_time=(2020, 5, 17, 12, 30, 44))
-    i.compress_type = zipfile.ZIP_DEFLATED
-    for key, value in fields.items():
-        setattr(i, key, value)
-    return i
-
-
 def raw_archive(name, entries):
     """entries: (name, local header offset or None for a new one, method, crc, csize, usize, data, flags)."""
     body = central = b""
@@ -49,13 +41,14 @@ plain("dotdot.zip", [("ok.txt", good), ("..\\..\\x.txt", b"evil")])
 plain("absolute.zip", [("ok.txt", good), (outside + "/abs.txt", b"evil")])
 plain("backslash_root.zip", [("\\abs.txt", b"evil")])
 plain("drive.zip", [("C:\\x.txt", b"evil")])
-plain("drive_relative.zip", [("C:x.txt", b"evil")])
 plain("sibling.zip", [("..\\target_evil\\x.txt", b"evil")])
 plain("through_link.zip", [("ok.txt", good), ("link\\x.txt", b"evil")])
 plain("onto_link.zip", [("link", b"evil")])
 plain("long_name.zip", [("a" * 65535, b"evil")])
 plain("name_past_limit.zip", [("d\\" + "b" * 4094, b"evil")])
-plain("huge_extra.zip", [(info("extra.txt", extra=struct.pack("<HH", 0xCAFE, 65531) + b"e" * 65531), good)])
+huge_extra = zipfile.ZipInfo("extra.txt", date_time=(2020, 5, 17, 12, 30, 44))
+huge_extra.compress_type, huge_extra.extra = zipfile.ZIP_DEFLATED, struct.pack("<HH", 0xCAFE, 65531) + b"e" * 65531
+plain("huge_extra.zip", [(huge_extra, good)])
 plain("empty.zip", [])
 
 # Deflated data that goes on far past the declared size: 64 MB of zeros declared as 1000 bytes,
@@ -78,7 +71,7 @@ raw_archive("encrypted.zip", [("secret.txt", None, 0, zlib.crc32(good), len(good
 raw_archive("method.zip", [("bzip.txt", None, 12, zlib.crc32(good), len(good), len(good), good, 0)])
 
 # A real archive whose end record claims more entries than its central directory holds, and one
-# cut inside its central directory.
+# ending inside its central directory.
 plain("three.zip", [("a.txt", good), ("b.txt", good), ("c.txt", good)])
 with open(f"{folder}/three.zip", "rb") as f:
     whole = f.read()
@@ -89,6 +82,3 @@ with open(f"{folder}/count_too_high.zip", "wb") as f:
 central = whole.find(b"PK\x01\x02")
 with open(f"{folder}/truncated_central.zip", "wb") as f:
     f.write(whole[:central + 30])
-cut = whole[:central + 60] + whole[end:]
-with open(f"{folder}/cut_central.zip", "wb") as f:
-    f.write(cut)

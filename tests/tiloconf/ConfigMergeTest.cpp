@@ -122,25 +122,14 @@ TEST_F(ConfigMergeTest, SettingsAreFilledByMergeAndReplacedByOverwrite) {
   }
 }
 
-TEST_F(ConfigMergeTest, PartsMissingOnOneSide) {
+TEST_F(ConfigMergeTest, PartsMissingInTheFileAreLeftAlone) {
   // The file has an emptied user list and no mail part, as when only some parts are imported.
   Record target, source;
   FillInstalled(target.get());
   const std::string before = Describe(target.r);
-  FillImported(source.get());
-  TILOCONF_varfree(source.get());
   source->users = static_cast<TILOCONF_userpart*>(calloc(1, sizeof(TILOCONF_userpart)));
   ASSERT_EQ(MergeFile(target, source.r, true), 0);
   EXPECT_EQ(Describe(target.r), before);
-
-  // Parts the record lacks are taken from the file as they are.
-  Record empty, full;
-  FillImported(full.get());
-  SetGeneral(full.get(), "gate", 1);
-  ASSERT_EQ(MergeFile(empty, full.r, false), 0);
-  Record loaded;
-  ASSERT_EQ(TILOCONF_varload((Scratch() / "merge.cfg").c_str(), loaded.get()), 0);
-  EXPECT_EQ(Describe(empty.r), Describe(loaded.r));
 }
 
 TEST_F(ConfigMergeTest, FailureLeavesTheRecordUnchanged) {
@@ -151,8 +140,6 @@ TEST_F(ConfigMergeTest, FailureLeavesTheRecordUnchanged) {
   WriteFile(path, "ORNCFG 1\n[users]\n[user]\nName=zed\n[user]\nName=yan\nBroken\nEND\n");
   EXPECT_EQ(TILOCONF_varload_merge(path.c_str(), target.get()), TILOCONF_ERR_SYNTAX);
   EXPECT_EQ(TILOCONF_varload_overwrite(path.c_str(), target.get()), TILOCONF_ERR_SYNTAX);
-  EXPECT_EQ(TILOCONF_varload_merge((Scratch() / "missing.cfg").c_str(), target.get()), TILOCONF_ERR_OPEN);
-  EXPECT_EQ(TILOCONF_varload_merge(nullptr, target.get()), TILOCONF_ERR_ARGUMENT);
   EXPECT_EQ(Describe(target.r), before);
 }
 

@@ -76,9 +76,6 @@ class RecordBuilder {
   RecordBuilder& Address(const char* text, std::vector<const char*> owners) {
     return AddAddress(r_, TILOCONF_ADDR_MAILBOX, text, owners), *this;
   }
-  RecordBuilder& MailAccount(const char* server, const char* login, const char* password, const char* password2) {
-    return AddAccount(r_, server, login, password, password2), *this;
-  }
   RecordBuilder& Provider(const char* name, const char* password) { return AddProvider(r_, name, password), *this; }
   RecordBuilder& Section(const char* name, const char* text) { return AddSection(r_, name, text), *this; }
 
@@ -116,12 +113,6 @@ inline std::vector<std::string> Addresses(const ConfigRecord* record) {
   return out;
 }
 
-inline std::vector<std::string> Sections(const ConfigRecord* record) {
-  std::vector<std::string> out;
-  for (auto* s = record->sections; s; s = s->next) out.push_back(std::string(s->name) + ":" + s->text);
-  return out;
-}
-
 // Every field of the record, one per line, texts in quotes with bytes outside 0x20..0x7E as \xHH
 // and null texts as <null>; two records are equal when their descriptions are.
 inline std::string Describe(const ConfigRecord& record) {
@@ -138,38 +129,36 @@ inline std::string Describe(const ConfigRecord& record) {
   const auto number = [&out](const char* label, intptr_t value) {
     out += std::string(label) + "=" + std::to_string(value) + "\n";
   };
-#define ORN_T(object, field) text(#field, (object)->field)
-#define ORN_N(object, field) number(#field, (object)->field)
+#define T(object, field) text(#field, (object)->field)
+#define N(object, field) number(#field, (object)->field)
   // clang-format off
   if (auto* g = record.general) {
-    out += "[general]\n"; ORN_T(g, servername); ORN_T(g, domain); ORN_N(g, configured); ORN_T(g, postmaster);
-    ORN_T(g, language);
+    out += "[general]\n"; T(g, servername); T(g, domain); N(g, configured); T(g, postmaster); T(g, language);
   }
   if (auto* inet = record.inet) {
-    out += "[inet]\n"; ORN_T(inet, defaultprovider); ORN_N(inet, idletimeout); ORN_N(inet, proxyport);
+    out += "[inet]\n"; T(inet, defaultprovider); N(inet, idletimeout); N(inet, proxyport);
     for (auto* p = inet->providers; p; p = p->next) {
-      out += "[provider]\n"; ORN_T(p, name); ORN_T(p, login); ORN_T(p, password); ORN_T(p, dialin);
+      out += "[provider]\n"; T(p, name); T(p, login); T(p, password); T(p, dialin);
     }
   }
   if (auto* mail = record.mail) {
-    out += "[mail]\n"; ORN_T(mail, smtprelay); ORN_N(mail, smtpport); ORN_N(mail, pollinterval);
+    out += "[mail]\n"; T(mail, smtprelay); N(mail, smtpport); N(mail, pollinterval);
     for (auto* a = mail->accounts; a; a = a->next) {
-      out += "[account]\n"; ORN_T(a, server); ORN_T(a, login); ORN_T(a, password); ORN_T(a, password2);
-      ORN_T(a, recipient); ORN_N(a, port);
+      out += "[account]\n"; T(a, server); T(a, login); T(a, password); T(a, password2); T(a, recipient); N(a, port);
     }
     for (auto* a = mail->addresses; a; a = a->next) {
-      out += "[address]\n"; ORN_N(a, kind); ORN_T(a, address);
+      out += "[address]\n"; N(a, kind); T(a, address);
       for (const stringlist* o = a->owners; o; o = o->next) text("owner", o->string);
     }
   }
   for (auto* u = record.users ? record.users->users : nullptr; u; u = u->next) {
-    out += "[user]\n"; ORN_T(u, fullname); ORN_T(u, name); ORN_T(u, password); ORN_T(u, email); ORN_N(u, rights);
+    out += "[user]\n"; T(u, fullname); T(u, name); T(u, password); T(u, email); N(u, rights);
   }
   if (record.users) out += "[users end]\n";
-  for (auto* s = record.sections; s; s = s->next) { out += "[section]\n"; ORN_T(s, name); ORN_T(s, text); }
+  for (auto* s = record.sections; s; s = s->next) { out += "[section]\n"; T(s, name); T(s, text); }
   // clang-format on
-#undef ORN_T
-#undef ORN_N
+#undef T
+#undef N
   return out;
 }
 

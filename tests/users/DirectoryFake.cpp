@@ -76,7 +76,6 @@ class ContainerObject final : public ComObject<IADs, IADsContainer> {
 };
 
 HRESULT FakeGetObject(const OLECHAR* path, REFIID iid, void** object) {
-  FakeDirectory::Current()->CountCall();
   const FakeContainer* container = FakeDirectory::Current()->Find(WideToUtf8(path));
   if (!container) return E_ADS_UNKNOWN_OBJECT;
   ComPtr<ContainerObject> bound(new ContainerObject(*container));
@@ -84,7 +83,6 @@ HRESULT FakeGetObject(const OLECHAR* path, REFIID iid, void** object) {
 }
 
 HRESULT FakeBuildEnumerator(IADsContainer* container, IEnumVARIANT** enumerator) {
-  FakeDirectory::Current()->CountCall();
   IUnknown* unknown = nullptr;
   const HRESULT hr = container->get__NewEnum(&unknown);
   if (Failed(hr)) return hr;
@@ -93,12 +91,10 @@ HRESULT FakeBuildEnumerator(IADsContainer* container, IEnumVARIANT** enumerator)
 }
 
 HRESULT FakeEnumerateNext(IEnumVARIANT* enumerator, ULONG count, VARIANT* values, ULONG* fetched) {
-  FakeDirectory::Current()->CountCall();
   return enumerator->Next(count, values, fetched);
 }
 
 HRESULT FakeFreeEnumerator(IEnumVARIANT* enumerator) {
-  FakeDirectory::Current()->CountCall();
   enumerator->Release();
   return S_OK;
 }

@@ -33,17 +33,14 @@ class FakeDirectory {
   // A module whose functions serve this directory; missing lists functions left out.
   std::shared_ptr<const DirectoryModule> Module(const std::vector<std::string>& missing = {}) const;
   const std::vector<std::string>& BoundPaths() const { return bound_; }
-  int Calls() const { return calls_; }
 
   // Used by the fake functions.
   static FakeDirectory* Current();
   const FakeContainer* Find(const std::string& path);
-  void CountCall() { ++calls_; }
 
  private:
   std::map<std::string, FakeContainer> containers_;
   std::vector<std::string> bound_;
-  int calls_ = 0;
 };
 
 }  // namespace orn::test
