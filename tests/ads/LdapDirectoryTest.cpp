@@ -46,8 +46,9 @@ TEST_F(LdapDirectoryTest, ReadsEveryUserPastTheSizeLimitDepthFirstInDirectoryOrd
   ASSERT_GT(users.Count(), 2000u);
   EXPECT_EQ(Names(users), test::ExpectedLdapUserNames());
   // The fallbacks are DirectoryReaderTest's; here the first of several values, as the server sends it.
-  for (const ImportUser& user : users)
+  for (const ImportUser& user : users) {
     if (user.name == "azentral") EXPECT_EQ(user.emails, std::vector<std::string>{"anna.zentral@orn-test.de"});
+  }
 }
 
 class ProtectedLdapDirectoryTest : public LdapDirectoryTest {
