@@ -57,7 +57,7 @@ CZipPacker::CZipPacker(CPackSink& sink, unsigned threads, std::string spillDirec
     : stream_(sink),
       threads_(std::min(threads == 0 ? DefaultPackThreads() : threads, kMaxThreads)),
       spillDirectory_(std::move(spillDirectory)),
-      maxInFlight_(threads_ == 1 ? 1 : kEntriesPerThread * threads_),
+      maxInFlight_(threads_ == 1 ? 1 : std::max<size_t>(kEntriesPerThread * threads_, 2 * kMaxPieces)),
       memoryPerEntry_(std::clamp(kMemoryBudget / maxInFlight_, kDataBlockSize * 2, size_t{4} << 20)) {}
 
 CZipPacker::~CZipPacker() { Stop(); }
