@@ -4,8 +4,8 @@
 // pieces that join into one deflate stream (each piece primed with the 32 KB before it and ended
 // with a sync flush, the stream closed by an empty final block), so that a large file keeps every
 // core busy; how a file is cut depends on its size alone. The archive is byte for byte the same
-// with any number of threads. Memory stays bounded: at most a few pieces per worker are in
-// flight, and each holds at most a bounded part of its deflated bytes in memory (the rest in an
+// with any number of threads. Memory stays bounded: at most 128 pieces (four per worker beyond
+// 32 workers) are in flight, and each holds at most a bounded part of its deflated bytes in memory (the rest in an
 // unnamed temporary file). With one thread everything happens on the caller's thread.
 #pragma once
 
