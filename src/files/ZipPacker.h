@@ -5,8 +5,9 @@
 // with a sync flush, the stream closed by an empty final block), so that a large file keeps every
 // core busy; how a file is cut depends on its size alone. The archive is byte for byte the same
 // with any number of threads. Memory stays bounded: at most 128 pieces (four per worker beyond
-// 32 workers) are in flight, and each holds at most a bounded part of its deflated bytes in memory (the rest in an
-// unnamed temporary file). With one thread everything happens on the caller's thread.
+// 32 workers) are in flight, and each holds at most a bounded part of its deflated bytes in
+// memory (the rest in an unnamed temporary file). With one thread everything happens on the
+// caller's thread.
 #pragma once
 
 #include <condition_variable>
