@@ -83,9 +83,7 @@ std::optional<RestoreResult> UnpackAndLoad(const std::string& archivePath, const
     const std::optional<std::string> password = interaction.AskArchivePassword();
     if (!password) return RestoreResult{RestoreOutcome::Cancelled, "", "", {}, false};
     if (crypto::DecryptArchiveFile(archivePath.c_str(), packed.c_str(), password->c_str()) != 0)
-      return Fail(
-          "Die Datei konnte nicht entschlüsselt werden. Bitte stellen Sie sicher, dass die angegebene Datei eine "
-          "gültige Sicherungsdatei einer ORN!-Konfiguration ist. Überprüfen Sie auch das Kennwort.");
+      return Fail(crypto::kDecryptFailedText);
   } else {
     errno = 0;
     if (!CopyFile(archivePath, packed))

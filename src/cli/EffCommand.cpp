@@ -17,9 +17,6 @@ namespace orn::cli {
 namespace {
 
 constexpr char kPasswordOption[] = "--password-file";
-constexpr char kDecryptFailed[] =
-    "Die Datei konnte nicht entschlüsselt werden. Bitte stellen Sie sicher, dass die angegebene Datei eine "
-    "gültige Sicherungsdatei einer ORN!-Konfiguration ist. Überprüfen Sie auch das Kennwort.";
 
 const char* CipherName(uint32_t cipherId) {
   switch (cipherId) {
@@ -85,7 +82,7 @@ int Decrypt(const Args& args) {
     crypto::ArchiveHeader header;
     uint64_t fileLength = 0;
     const bool known = crypto::ReadArchiveHeader(source, &header, &fileLength);
-    return Failure(kDecryptFailed, known ? static_cast<int>(header.cipherId) : 0);
+    return Failure(crypto::kDecryptFailedText, known ? static_cast<int>(header.cipherId) : 0);
   }
   Say("Die Datei wurde nach " + crypto::DecryptTargetPath(source, target) + " entschlüsselt.\n");
   return kExitOk;

@@ -22,6 +22,10 @@ int EncryptArchiveFile(const char* sourcePath, const char* targetPath, const cha
 // deciphered on every core, in slices that each start from the cipher block before them, while
 // the content MAC and the write take the finished slices in order. Returns 0 or -1.
 int DecryptArchiveFile(const char* sourcePath, const char* targetPath, const char* password);
+// What the user is told when DecryptArchiveFile fails (wrong password or damaged file alike).
+inline constexpr const char* kDecryptFailedText =
+    "Die Datei konnte nicht entschlüsselt werden. Bitte stellen Sie sicher, dass die angegebene Datei eine "
+    "gültige Sicherungsdatei einer ORN!-Konfiguration ist. Überprüfen Sie auch das Kennwort.";
 
 // targetPath, or sourcePath with ".dec" appended when targetPath is absent or longer than 260.
 std::string DecryptTargetPath(const char* sourcePath, const char* targetPath);
