@@ -33,7 +33,6 @@ struct CZipPacker::Piece {
   Piece(CBlockPool& pool, size_t memory, const std::string& spill) : data(pool, memory, spill) {}
   uint64_t offset = 0;
   uint64_t length = 0;
-  bool whole = true;  // the entry in one deflate stream, not split
   bool toEnd = true;
   CCompressedData data;
   EntryDigest digest;
@@ -46,6 +45,7 @@ struct CZipPacker::Entry {
   bool zip64 = false;
   bool isFile = false;
   UniqueFd fd;
+  bool split = false;  // deflated in pieces that end with a sync flush, not as one stream
   std::vector<std::unique_ptr<Piece>> pieces;
   size_t piecesDone = 0;
   bool Done() const { return piecesDone == pieces.size(); }
@@ -97,9 +97,9 @@ void CZipPacker::Work() {
 }
 
 void CZipPacker::Compress(CEntryCompressor& compressor, Entry& entry, Piece& piece) {
-  piece.ok = piece.whole ? compressor.Compress(entry.fd.Get(), piece.data, piece.digest)
-                         : compressor.CompressPiece(entry.fd.Get(), piece.offset, piece.length, piece.toEnd, piece.data,
-                                                    piece.digest);
+  piece.ok = entry.split ? compressor.CompressPiece(entry.fd.Get(), piece.offset, piece.length, piece.toEnd, piece.data,
+                                                    piece.digest)
+                         : compressor.Compress(entry.fd.Get(), piece.data, piece.digest);
 }
 
 void CZipPacker::Split(Entry& entry, const struct stat* st) {
@@ -111,9 +111,9 @@ void CZipPacker::Split(Entry& entry, const struct stat* st) {
   const uint64_t length = PieceSize(size);
   const uint64_t count = (size + length - 1) / length;
   const size_t memory = std::max(kDataBlockSize, std::min(memoryPerEntry_, kMemoryBudget / count));
+  entry.split = true;
   for (uint64_t i = 0; i < count; ++i) {
     auto piece = std::make_unique<Piece>(pool_, memory, spillDirectory_);
-    piece->whole = false;
     piece->offset = i * length;
     piece->length = length;
     piece->toEnd = i + 1 == count;  // the last piece takes what the file has grown by
@@ -175,10 +175,9 @@ bool CZipPacker::Write(Entry& entry) {
     digest.size += piece->digest.size;
     if (data.empty()) digest.text = piece->digest.text;
     data.push_back(&piece->data);
-    if (!piece->whole && !piece->toEnd && piece->digest.size < piece->length) break;
+    if (entry.split && !piece->toEnd && piece->digest.size < piece->length) break;
   }
-  const bool split = !entry.pieces.front()->whole;
-  if (!ok || !stream_.WriteEntry(entry.name, entry.info, entry.zip64, digest, data, split)) {
+  if (!ok || !stream_.WriteEntry(entry.name, entry.info, entry.zip64, digest, data, entry.split)) {
     failed_ = true;
     return false;
   }
