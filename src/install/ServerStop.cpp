@@ -4,8 +4,6 @@
 
 #include "install/MessageError.h"
 #include "oskasys/oskasys.h"
-#include "platform/Clock.h"
-#include "platform/GlobalMutex.h"
 
 namespace orn {
 
@@ -16,7 +14,8 @@ constexpr uint32_t kPipeTimeoutMs = 3000;
 constexpr long kDeadlineSeconds = 30;
 constexpr int kPollMillis = 500;
 
-void RealPause(int millis) { platform::SleepMillis(millis); }
+// Pauses for the polling interval, or less when a holder lets go of the mutex meanwhile.
+void RealPause(platform::MutexReleaseWatch& released, int millis) { released.Wait(millis); }
 const StopServerClock kRealClock{&timeout_current_secs, &RealPause};
 StopServerClock clock = kRealClock;
 
@@ -43,10 +42,7 @@ void StopServer() {
     released.Forget();  // the close just made
     if (now > deadline) throw MessageError(kTimeoutText);
     now = clock.now();
-    if (clock.pause == kRealClock.pause)
-      released.Wait(kPollMillis);
-    else
-      clock.pause(kPollMillis);
+    clock.pause(released, kPollMillis);
   }
   if (now > deadline) throw MessageError(kTimeoutText);
 }

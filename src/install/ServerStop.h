@@ -2,6 +2,8 @@
 // is gone.
 #pragma once
 
+#include "platform/GlobalMutex.h"
+
 namespace orn {
 
 inline constexpr const char* kServerPipe = "\\\\.\\pipe\\oska_orn_service";
@@ -21,8 +23,8 @@ void StopServer();
 
 // The clock and the pause StopServer uses; tests replace them so that no test waits 30 seconds.
 struct StopServerClock {
-  long (*now)();  // seconds of a steadily rising clock
-  void (*pause)(int millis);
+  long (*now)();                                                     // seconds of a steadily rising clock
+  void (*pause)(platform::MutexReleaseWatch& released, int millis);  // may end early on a release
 };
 void SetStopServerClock(const StopServerClock& clock);
 void ResetStopServerClock();

@@ -273,7 +273,7 @@ TEST_F(BackupRestoreTest, ServerThatIgnoresTheStop) {
   ASSERT_TRUE(test::WaitFor(ServerRunning, 5000));
   static long seconds;
   seconds = 0;
-  SetStopServerClock({[] { return seconds += 10; }, [](int) {}});
+  SetStopServerClock({[] { return seconds += 10; }, [](platform::MutexReleaseWatch&, int) {}});
   const std::string config = test::ReadFile(install_ + "/orn.cfg");
   TaskDns("0");
   Answers answers(std::nullopt);

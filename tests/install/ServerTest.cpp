@@ -77,7 +77,7 @@ TEST_F(ServerTest, ServerThatIgnoresTheStopRunsIntoTheTimeout) {
   // Every reading of the replaced clock is ten seconds later than the last.
   static long seconds;
   seconds = 0;
-  SetStopServerClock({[] { return seconds += 10; }, [](int) {}});
+  SetStopServerClock({[] { return seconds += 10; }, [](platform::MutexReleaseWatch&, int) {}});
   EXPECT_EQ(ThrownText(StopServer), "ORN! konnte nicht vor Ablauf des Timeouts beendet werden.");
   EXPECT_TRUE(ServerMutexExists());
   EXPECT_GE(seconds, 40);

@@ -81,7 +81,8 @@ class ImportCFGPagesTest : public QObject {
   void TheDialogAsksAndTheFileIsMergedKeepingEntries() {
     ToLastPage();
     stopCursor = &w_->ui.waitCursor;
-    SetStopServerClock({[] { return depthDuringStop = stopCursor->depth, 0L; }, [](int) {}});
+    SetStopServerClock(
+        {[] { return depthDuringStop = stopCursor->depth, 0L; }, [](platform::MutexReleaseWatch&, int) {}});
     QTimer::singleShot(0, this, [this] {
       auto* dialog = qobject_cast<ProductCodeDialog*>(QApplication::activeModalWidget());
       if (!dialog) return;
