@@ -39,7 +39,7 @@ bool CEntryCompressor::Run(int flush, CCompressedData& out) {
   }
 }
 
-// Reads from offset (with read when fd's position is meant: offset -1) until length bytes or the
+// Reads from offset (with read, from the fd's position, for kReadOn) until length bytes or the
 // end, deflating them, and ends the stream or the piece with finish.
 bool CEntryCompressor::Deflate(int fd, uint64_t offset, uint64_t length, bool toEnd, int finish, CCompressedData& out,
                                EntryDigest& digest) {

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include "platform/Clock.h"
-
 #include "platform/RuntimeDir.h"
 
 namespace orn::platform {
